@@ -1,0 +1,41 @@
+# Quick start: 'make run' to play, 'make test' to run every test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build test test-fast test-asan run bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+# Every test: the normal build, then the pure-logic tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+test: build
+	cmake --build $(BUILD) -j$(JOBS) --target all_tests
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j$(JOBS) --target unit_tests
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j$(JOBS)
+
+run: build
+	@bash scripts/run-game.sh $(BUILD)
+
+bench: build
+	cmake --build $(BUILD) -j$(JOBS) --target all_benches
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
