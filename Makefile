@@ -1,10 +1,11 @@
 # Quick start: 'make run' to play, 'make test' to run every test.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build test test-fast test-asan run bench clean
+.PHONY: all deps build test test-asan test-tsan run bench clean
 
 all: build
 
@@ -23,12 +24,22 @@ test: build
 	cmake --build $(BUILD) -j$(JOBS) --target all_tests
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-tsan
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS) --target unit_tests
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j$(JOBS)
+
+# Tests of code shared between the game thread and the audio callback, under
+# ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_TSAN=ON $(CMAKE_ARGS)
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target tsan_tests
+	@if [ -n "$$(ls $(TSAN_BUILD)/tests 2>/dev/null)" ]; then \
+	  TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) -L tsan --output-on-failure -j$(JOBS); \
+	else echo "No ThreadSanitizer tests yet."; fi
 
 run: build
 	@bash scripts/run-game.sh $(BUILD)
@@ -38,4 +49,4 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -19,7 +19,8 @@ endfunction()
 
 # mz_test(<target> DIR <tests/subdir> [LABELS ...] [LIBS ...])
 # One GoogleTest executable per test folder; its cases are registered with ctest.
-# Label "unit" marks pure-logic tests that also run under the sanitizers.
+# Label "unit" marks pure-logic tests that also run under ASan/UBSan; label
+# "tsan" marks tests that also run under ThreadSanitizer.
 function(mz_test name)
   cmake_parse_arguments(A "" "DIR" "LABELS;LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${A_DIR}/*.cpp)
@@ -36,5 +37,9 @@ function(mz_test name)
   list(FIND A_LABELS unit is_unit)
   if(NOT is_unit EQUAL -1)
     add_dependencies(unit_tests ${name})
+  endif()
+  list(FIND A_LABELS tsan is_tsan)
+  if(NOT is_tsan EQUAL -1)
+    add_dependencies(tsan_tests ${name})
   endif()
 endfunction()
