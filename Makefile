@@ -37,7 +37,7 @@ test-asan: deps
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_TSAN=ON $(CMAKE_ARGS)
 	cmake --build $(TSAN_BUILD) -j$(JOBS) --target tsan_tests
-	@if ls $(TSAN_BUILD)/tests/test_* >/dev/null 2>&1; then \
+	@if ctest --test-dir $(TSAN_BUILD) -N -L tsan | grep -q "Total Tests: [1-9]"; then \
 	  TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) -L tsan --output-on-failure -j$(JOBS); \
 	else echo "No ThreadSanitizer tests yet."; fi
 
