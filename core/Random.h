@@ -1,0 +1,44 @@
+// The game's random numbers: the standard 32-bit Mersenne Twister.
+//
+// g_GameRand drives the game rules and is re-seeded with 1024 at every chapter
+// start, so a replay (which stores only input) repeats every draw. Only gameplay
+// code in the frame update may draw from it, one draw per expression, in a fixed
+// order. g_EffectRand drives presentation (particles, menus) and may differ
+// between a game and its replay. Each draw consumes exactly one 32-bit output.
+#pragma once
+
+#include <cstdint>
+
+class CRandom {
+public:
+    static constexpr int kStateWords = 624;
+
+    constexpr CRandom() = default;
+
+    // Standard MT19937 initialisation; the next draw regenerates the state.
+    void Seed(uint32_t s);
+    // Next output y * (1 / 4294967295): a value in [0, 1], both ends included,
+    // rounded once to single precision (the game's arithmetic precision).
+    double Real();
+    // Next output scaled to 0 ... n (n only for the very top outputs).
+    int Integer(int n);
+
+    // The scaling of Integer for a given output y: y * n * (1 / 4294967295) at
+    // single precision, truncated toward zero. The exact product y * n is
+    // rounded once, as the game's single-precision arithmetic does.
+    static int ScaleInteger(uint32_t y, int n);
+    // The scaling of Real for a given output y.
+    static double ScaleReal(uint32_t y);
+
+protected:
+    // One raw tempered output (seeds with 5489 on first use). Game code draws
+    // only through Real and Integer.
+    uint32_t NextOutput();
+
+private:
+    uint32_t m_State[kStateWords] = {};
+    int m_nIndex = kStateWords + 1;   // 624: used up; 625: never seeded
+};
+
+extern CRandom g_GameRand;
+extern CRandom g_EffectRand;
