@@ -1,0 +1,162 @@
+#include "platform/ResourceImage.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+
+namespace {
+
+struct MemoryReader {
+    const uint8_t* pData;
+    size_t nSize;
+    size_t nPos;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
+    MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (length > r->nSize - r->nPos) png_error(png, "unexpected end of data");
+    std::memcpy(out, r->pData + r->nPos, length);
+    r->nPos += length;
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Damaged pictures are reported by the caller; libpng itself stays quiet.
+[[noreturn]] void OnPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+// Everything libpng may jump out of lives in this plain C-style frame: no
+// object with a destructor is skipped by the jump. rows must have height
+// entries into a buffer of height * rowBytes.
+bool ReadPngRows(png_structp png, png_infop info, png_bytep* rows, const char** pWhy)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        *pWhy = "the PNG data is damaged";
+        return false;
+    }
+    png_read_image(png, rows);
+    png_read_end(png, info);
+    return true;
+}
+
+bool ReadPngHeader(png_structp png, png_infop info, uint32_t* pWidth, uint32_t* pHeight, int* pChannels,
+                   const char** pWhy)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        *pWhy = "the PNG header is damaged";
+        return false;
+    }
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_read_info(png, info);
+    int colourType = png_get_color_type(png, info);
+    int bitDepth = png_get_bit_depth(png, info);
+    if (bitDepth == 16) png_set_strip_16(png);
+    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *pWidth = png_get_image_width(png, info);
+    *pHeight = png_get_image_height(png, info);
+    *pChannels = png_get_channels(png, info);
+    return true;
+}
+
+void SetError(std::string* pError, const char* why)
+{
+    if (pError) *pError = why;
+}
+
+} // namespace
+
+bool DecodePngOverBlack(const uint8_t* data, size_t size, int32_t* pWidth, int32_t* pHeight,
+                        std::vector<uint8_t>* pRgb, std::string* pError)
+{
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+        SetError(pError, "not a PNG picture");
+        return false;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!png) {
+        SetError(pError, "out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        SetError(pError, "out of memory");
+        return false;
+    }
+    MemoryReader reader{data, size, 0};
+    png_set_read_fn(png, &reader, ReadFromMemory);
+
+    const char* why = nullptr;
+    uint32_t w = 0, h = 0;
+    int channels = 0;
+    bool ok = ReadPngHeader(png, info, &w, &h, &channels, &why);
+    if (ok && (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) ||
+               h > static_cast<uint32_t>(kMaxImageSide) || (channels != 3 && channels != 4))) {
+        why = "unsupported PNG layout";
+        ok = false;
+    }
+    std::vector<uint8_t> pixels;
+    std::vector<png_bytep> rows;
+    if (ok) {
+        size_t rowBytes = static_cast<size_t>(w) * static_cast<size_t>(channels);
+        pixels.resize(rowBytes * h);
+        rows.resize(h);
+        for (uint32_t y = 0; y < h; ++y) rows[y] = pixels.data() + rowBytes * y;
+        ok = ReadPngRows(png, info, rows.data(), &why);
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok) {
+        SetError(pError, why ? why : "the PNG data is damaged");
+        return false;
+    }
+
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    if (channels == 3) {
+        rgb = std::move(pixels);
+    } else {
+        const size_t n = static_cast<size_t>(w) * h;
+        for (size_t i = 0; i < n; ++i) {
+            uint32_t a = pixels[4 * i + 3];
+            for (int c = 0; c < 3; ++c) rgb[3 * i + c] = BlendOverBlack(pixels[4 * i + c], a);
+        }
+    }
+    *pWidth = static_cast<int32_t>(w);
+    *pHeight = static_cast<int32_t>(h);
+    *pRgb = std::move(rgb);
+    return true;
+}
+
+void ApplyColourKey(const std::vector<uint8_t>& rgb, std::vector<uint8_t>* pRgba)
+{
+    const size_t n = rgb.size() / 3;
+    pRgba->assign(n * 4, 0);
+    uint8_t* out = pRgba->data();
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
+        if (r == 255 && g == 0 && b == 255) continue;  // keyed: transparent black, so filtering cannot bleed magenta
+        out[4 * i] = r;
+        out[4 * i + 1] = g;
+        out[4 * i + 2] = b;
+        out[4 * i + 3] = 255;
+    }
+}
+
+bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
+{
+    std::vector<uint8_t> rgb;
+    int32_t w = 0, h = 0;
+    if (!DecodePngOverBlack(data, size, &w, &h, &rgb, pError)) return false;
+    pImage->m_nWidth = w;
+    pImage->m_nHeight = h;
+    ApplyColourKey(rgb, &pImage->m_Pixels);
+    return true;
+}

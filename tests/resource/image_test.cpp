@@ -1,0 +1,131 @@
+// Texture pictures: alpha blended over black with the game's rounding, then
+// opaque pure magenta keyed out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <zlib.h>
+
+#include "platform/ResourceImage.h"
+#include "PngWrite.h"
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+    bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Rgba& c)
+{
+    return os << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
+}
+
+Rgba PixelOf(const CResourceImage& img, int x, int y)
+{
+    const uint8_t* p = &img.m_Pixels[4 * (static_cast<size_t>(y) * img.m_nWidth + x)];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+// One RGBA pixel through the whole path.
+Rgba DecodeOne(Rgba in)
+{
+    std::vector<uint8_t> png = testpng::Encode(1, 1, PNG_COLOR_TYPE_RGBA, 8, {in.r, in.g, in.b, in.a});
+    CResourceImage img;
+    std::string error;
+    EXPECT_TRUE(DecodeTextureImage(png.data(), png.size(), &img, &error)) << error;
+    if (img.m_Pixels.size() != 4) return {1, 2, 3, 4};
+    return PixelOf(img, 0, 0);
+}
+
+TEST(TextureImage, AlphaIsBlendedOverBlackAndOnlyOpaqueMagentaIsKeyed)
+{
+    struct Case {
+        Rgba in, expected;
+    } cases[] = {
+        {{255, 0, 255, 255}, {0, 0, 0, 0}},        // the colour key: fully transparent
+        {{255, 0, 255, 128}, {128, 0, 128, 255}},  // half-transparent magenta stays visible
+        {{254, 0, 255, 255}, {254, 0, 255, 255}},  // near-magenta is not the key
+        {{255, 1, 255, 255}, {255, 1, 255, 255}},
+        {{10, 20, 30, 0}, {0, 0, 0, 255}},         // alpha 0 gives opaque black
+        {{10, 20, 30, 255}, {10, 20, 30, 255}},    // alpha 255 keeps the colour
+        {{255, 255, 255, 1}, {1, 1, 1, 255}},      // round(255/255)
+        {{100, 200, 51, 127}, {50, 100, 25, 255}}, // 49.8, 99.6, 25.4 rounded
+        {{1, 3, 255, 128}, {1, 2, 128, 255}},      // 0.502, 1.506, 128.0
+    };
+    for (const Case& c : cases) EXPECT_EQ(DecodeOne(c.in), c.expected) << "input " << c.in;
+}
+
+TEST(TextureImage, BlendRoundingMatchesExactRoundingForEveryPair)
+{
+    for (uint32_t c = 0; c < 256; ++c)
+        for (uint32_t a = 0; a < 256; ++a)
+            ASSERT_EQ(BlendOverBlack(c, a), static_cast<uint8_t>((c * a * 2 + 255) / 510)) << c << " " << a;
+}
+
+TEST(TextureImage, EveryPngLayoutGivesTheSamePicture)
+{
+    // A 3 x 2 picture: magenta, grey 128, white / red, black, magenta.
+    const Rgba expected[6] = {{0, 0, 0, 0},     {128, 128, 128, 255}, {255, 255, 255, 255},
+                              {255, 0, 0, 255}, {0, 0, 0, 255},       {0, 0, 0, 0}};
+    std::vector<png_color> palette = {{255, 0, 255}, {128, 128, 128}, {255, 255, 255}, {255, 0, 0}, {0, 0, 0}};
+    struct Layout {
+        const char* what;
+        std::vector<uint8_t> png;
+    } layouts[] = {
+        {"rgb8", testpng::Encode(3, 2, PNG_COLOR_TYPE_RGB, 8,
+                                 {255, 0, 255, 128, 128, 128, 255, 255, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255})},
+        {"rgb16", testpng::Encode(3, 2, PNG_COLOR_TYPE_RGB, 16,
+                                  {255, 255, 0, 0, 255, 255, 128, 0, 128, 0, 128, 0, 255, 255, 255, 255, 255, 255,
+                                   255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 255, 255})},
+        {"palette", testpng::Encode(3, 2, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 3, 4, 0}, palette)},
+        {"rgba8", testpng::Encode(3, 2, PNG_COLOR_TYPE_RGBA, 8,
+                                  {255, 0, 255, 255, 128, 128, 128, 255, 255, 255, 255, 255, 255, 0, 0, 255, 9, 9,
+                                   9, 0, 255, 0, 255, 255})},
+    };
+    for (const Layout& l : layouts) {
+        CResourceImage img;
+        std::string error;
+        ASSERT_TRUE(DecodeTextureImage(l.png.data(), l.png.size(), &img, &error)) << l.what << ": " << error;
+        ASSERT_EQ(img.m_nWidth, 3) << l.what;
+        ASSERT_EQ(img.m_nHeight, 2) << l.what;
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelOf(img, i % 3, i / 3), expected[i]) << l.what << " pixel " << i;
+    }
+
+    // Grey with alpha, and a palette whose transparency table fades an entry.
+    std::vector<uint8_t> ga = testpng::Encode(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {200, 128, 255, 255});
+    std::vector<uint8_t> pt = testpng::Encode(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1}, palette, {128, 255});
+    CResourceImage img;
+    ASSERT_TRUE(DecodeTextureImage(ga.data(), ga.size(), &img));
+    EXPECT_EQ(PixelOf(img, 0, 0), (Rgba{100, 100, 100, 255}));
+    EXPECT_EQ(PixelOf(img, 1, 0), (Rgba{255, 255, 255, 255}));
+    ASSERT_TRUE(DecodeTextureImage(pt.data(), pt.size(), &img));
+    EXPECT_EQ(PixelOf(img, 0, 0), (Rgba{128, 0, 128, 255}));
+    EXPECT_EQ(PixelOf(img, 1, 0), (Rgba{128, 128, 128, 255}));
+}
+
+TEST(TextureImage, DamagedDataIsRefusedWithAReason)
+{
+    std::vector<uint8_t> png = testpng::Encode(4, 4, PNG_COLOR_TYPE_RGB, 8, std::vector<uint8_t>(48, 77));
+    CResourceImage img;
+    std::string error;
+    EXPECT_FALSE(DecodeTextureImage(nullptr, 0, &img, &error));
+    EXPECT_FALSE(error.empty());
+    const std::string text = "not a picture at all";
+    EXPECT_FALSE(DecodeTextureImage(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &img, &error));
+    for (size_t len = 8; len < png.size() - 12; ++len) {  // cut anywhere before the end chunk
+        std::vector<uint8_t> cut(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(len));
+        error.clear();
+        EXPECT_FALSE(DecodeTextureImage(cut.data(), cut.size(), &img, &error)) << len;
+        EXPECT_FALSE(error.empty()) << len;
+    }
+    // A header claiming a picture far too large to be real.
+    std::vector<uint8_t> huge = png;
+    huge[16] = 0x7F;  // width high byte, with the chunk's CRC made right again
+    uint32_t crc = static_cast<uint32_t>(crc32(0, huge.data() + 12, 17));
+    for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    EXPECT_FALSE(DecodeTextureImage(huge.data(), huge.size(), &img, &error));
+}
+
+} // namespace
