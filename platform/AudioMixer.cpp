@@ -1,0 +1,261 @@
+#include "platform/AudioMixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int kChunkFrames = 1024;
+constexpr uint64_t kOne = uint64_t(1) << 32;
+}  // namespace
+
+float AttenuationToGain(int nHundredthsDb)
+{
+    if (nHundredthsDb <= SOUND_VOLUME_MIN)
+        return 0.0f;
+    if (nHundredthsDb >= 0)
+        return 1.0f;
+    return static_cast<float>(std::pow(10.0, nHundredthsDb / 2000.0));
+}
+
+// ---------------------------------------------------------------------------
+// CAudioBuffer
+
+CAudioBuffer::CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::vector<int16_t>&& samples)
+    : m_pMixer(pMixer),
+      m_nChannels(nChannels),
+      m_nRate(nRate),
+      m_nFrames(static_cast<uint32_t>(samples.size() / static_cast<size_t>(nChannels))),
+      m_Samples(std::move(samples))
+{
+    // Rational step computed once, so a 22050 Hz sound on a 22050 Hz mixer steps
+    // by exactly one frame and takes the copying path.
+    m_nStep = (static_cast<uint64_t>(nRate) << 32) / static_cast<uint64_t>(pMixer->GetOutputRate());
+}
+
+CAudioBuffer::~CAudioBuffer()
+{
+    m_pMixer->Unregister(this);
+}
+
+bool CAudioBuffer::Play(uint32_t nFlags)
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    m_bLooping = (nFlags & SOUND_PLAY_LOOPING) != 0;
+    m_bPlaying = m_nFrames > 0;
+    return true;
+}
+
+void CAudioBuffer::Stop()
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    m_bPlaying = false;
+}
+
+void CAudioBuffer::SetCurrentPosition(uint32_t nBytes)
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    uint32_t nFrame = nBytes / static_cast<uint32_t>(m_nChannels * 2);
+    if (nFrame >= m_nFrames)
+        nFrame = 0;
+    m_nPos = static_cast<uint64_t>(nFrame) << 32;
+}
+
+uint32_t CAudioBuffer::GetCurrentPosition() const
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    return static_cast<uint32_t>(m_nPos >> 32) * static_cast<uint32_t>(m_nChannels * 2);
+}
+
+bool CAudioBuffer::SetVolume(int nVolume)
+{
+    const bool bInRange = nVolume >= SOUND_VOLUME_MIN && nVolume <= SOUND_VOLUME_MAX;
+    nVolume = std::clamp(nVolume, SOUND_VOLUME_MIN, SOUND_VOLUME_MAX);
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    m_nVolume = nVolume;
+    UpdateGains();
+    return bInRange;
+}
+
+int CAudioBuffer::GetVolume() const
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    return m_nVolume;
+}
+
+bool CAudioBuffer::SetPan(int nPan)
+{
+    const bool bInRange = nPan >= SOUND_PAN_LEFT && nPan <= SOUND_PAN_RIGHT;
+    nPan = std::clamp(nPan, SOUND_PAN_LEFT, SOUND_PAN_RIGHT);
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    m_nPan = nPan;
+    UpdateGains();
+    return bInRange;
+}
+
+int CAudioBuffer::GetPan() const
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    return m_nPan;
+}
+
+uint32_t CAudioBuffer::GetStatus() const
+{
+    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    if (!m_bPlaying)
+        return 0;
+    return SOUND_STATUS_PLAYING | (m_bLooping ? SOUND_STATUS_LOOPING : 0u);
+}
+
+void CAudioBuffer::UpdateGains()
+{
+    // Pan never boosts: it only attenuates the channel on the far side, and its
+    // attenuation adds to the volume's.
+    m_fGainL = AttenuationToGain(m_nVolume - std::max(m_nPan, 0));
+    m_fGainR = AttenuationToGain(m_nVolume + std::min(m_nPan, 0));
+}
+
+void CAudioBuffer::MixInto(float* pAcc, int nFrames)
+{
+    const int16_t* s = m_Samples.data();
+    const float gL = m_fGainL;
+    const float gR = m_fGainR;
+    const bool bAudible = gL != 0.0f || gR != 0.0f;
+    const uint64_t nEnd = static_cast<uint64_t>(m_nFrames) << 32;
+    int i = 0;
+    while (i < nFrames && m_bPlaying) {
+        if (m_nStep == kOne && (m_nPos & (kOne - 1)) == 0) {
+            // Same rate as the output: copy whole frames up to the end of the data.
+            uint32_t nFrame = static_cast<uint32_t>(m_nPos >> 32);
+            int n = static_cast<int>(std::min<uint64_t>(m_nFrames - nFrame, static_cast<uint64_t>(nFrames - i)));
+            if (bAudible) {
+                float* a = pAcc + 2 * i;
+                if (m_nChannels == 1) {
+                    const int16_t* p = s + nFrame;
+                    for (int k = 0; k < n; ++k) {
+                        const float v = p[k];
+                        a[2 * k] += v * gL;
+                        a[2 * k + 1] += v * gR;
+                    }
+                } else {
+                    const int16_t* p = s + 2 * static_cast<size_t>(nFrame);
+                    for (int k = 0; k < n; ++k) {
+                        a[2 * k] += p[2 * k] * gL;
+                        a[2 * k + 1] += p[2 * k + 1] * gR;
+                    }
+                }
+            }
+            i += n;
+            m_nPos += static_cast<uint64_t>(n) << 32;
+        } else {
+            // Other rates: linear interpolation between neighbouring frames. The
+            // frame after the last is the first one when looping, else silence.
+            for (; i < nFrames && m_nPos < nEnd; ++i) {
+                const uint32_t f0 = static_cast<uint32_t>(m_nPos >> 32);
+                const bool bNext = f0 + 1 < m_nFrames || m_bLooping;
+                const size_t f1 = f0 + 1 < m_nFrames ? f0 + 1 : 0;
+                const float t = static_cast<float>(m_nPos & (kOne - 1)) * (1.0f / 4294967296.0f);
+                if (bAudible) {
+                    if (m_nChannels == 1) {
+                        const float a0 = s[f0];
+                        const float a1 = bNext ? s[f1] : 0.0f;
+                        const float v = a0 + (a1 - a0) * t;
+                        pAcc[2 * i] += v * gL;
+                        pAcc[2 * i + 1] += v * gR;
+                    } else {
+                        const float l0 = s[2 * static_cast<size_t>(f0)];
+                        const float r0 = s[2 * static_cast<size_t>(f0) + 1];
+                        const float l1 = bNext ? s[2 * f1] : 0.0f;
+                        const float r1 = bNext ? s[2 * f1 + 1] : 0.0f;
+                        pAcc[2 * i] += (l0 + (l1 - l0) * t) * gL;
+                        pAcc[2 * i + 1] += (r0 + (r1 - r0) * t) * gR;
+                    }
+                }
+                m_nPos += m_nStep;
+            }
+        }
+        if (m_nPos >= nEnd) {
+            if (m_bLooping) {
+                m_nPos %= nEnd;
+            } else {
+                // A finished one-shot stops by itself and rewinds.
+                m_bPlaying = false;
+                m_nPos = 0;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// CAudioMixer
+
+CAudioMixer::CAudioMixer(int nOutputRate)
+    : m_nOutputRate(nOutputRate > 0 ? nOutputRate : 22050), m_Acc(2 * kChunkFrames)
+{
+}
+
+CAudioMixer::~CAudioMixer() = default;
+
+CAudioBuffer* CAudioMixer::CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples)
+{
+    if (nChannels < 1 || nChannels > 2 || nRate < 100 || nRate > 200000)
+        return nullptr;
+    if (samples.size() % static_cast<size_t>(nChannels) != 0)
+        return nullptr;
+    // Byte positions are 32-bit, as in the game's sound interface.
+    if (samples.size() > 0x7FFFFFFFu / 2u)
+        return nullptr;
+    CAudioBuffer* pBuffer = new CAudioBuffer(this, nChannels, nRate, std::move(samples));
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Buffers.push_back(pBuffer);
+    return pBuffer;
+}
+
+void CAudioMixer::Unregister(CAudioBuffer* pBuffer)
+{
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    auto it = std::find(m_Buffers.begin(), m_Buffers.end(), pBuffer);
+    if (it != m_Buffers.end())
+        m_Buffers.erase(it);
+}
+
+void CAudioMixer::SetTap(COutputTap* pTap)
+{
+    std::lock_guard<std::mutex> lock(m_OutputMutex);
+    m_pTap = pTap;
+}
+
+int CAudioMixer::CountPlaying() const
+{
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    int n = 0;
+    for (const CAudioBuffer* p : m_Buffers)
+        n += p->m_bPlaying ? 1 : 0;
+    return n;
+}
+
+void CAudioMixer::Mix(int16_t* pOut, int nFrames)
+{
+    std::lock_guard<std::mutex> outputLock(m_OutputMutex);
+    int nDone = 0;
+    while (nDone < nFrames) {
+        const int n = std::min(kChunkFrames, nFrames - nDone);
+        float* acc = m_Acc.data();
+        std::fill(acc, acc + 2 * n, 0.0f);
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            for (CAudioBuffer* p : m_Buffers) {
+                if (p->m_bPlaying)
+                    p->MixInto(acc, n);
+            }
+        }
+        // Saturate like the hardware mixer; never normalise by the voice count.
+        int16_t* out = pOut + 2 * nDone;
+        for (int k = 0; k < 2 * n; ++k) {
+            const float v = std::clamp(acc[k], -32768.0f, 32767.0f);
+            out[k] = static_cast<int16_t>(v);
+        }
+        if (m_pTap)
+            m_pTap->OnMixed(out, n);
+        nDone += n;
+    }
+}

@@ -1,0 +1,124 @@
+// A small software mixer standing in for the sound card's secondary buffers.
+//
+// Each CAudioBuffer holds a whole sound as 16-bit PCM (mono or stereo, any rate)
+// and behaves like a static sound buffer: volume and pan in hundredths of a
+// decibel (0 = full, -10000 = silent; pan attenuates only the far channel), play
+// once or looping, stop keeping the position, status queries.
+//
+// Thread model: the game thread calls the buffer operations; the audio thread
+// calls CAudioMixer::Mix(). Every piece of voice state is guarded by the mixer's
+// one mutex, held by Mix() for one chunk and by each buffer call for a few
+// instructions, so neither side ever sees a half-changed voice.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+// Play flags and status bits, numbered as the game's sound code expects them.
+enum : uint32_t {
+    SOUND_PLAY_LOOPING = 0x1,
+    SOUND_STATUS_PLAYING = 0x1,
+    SOUND_STATUS_LOOPING = 0x4,
+};
+constexpr int SOUND_VOLUME_MIN = -10000;
+constexpr int SOUND_VOLUME_MAX = 0;
+constexpr int SOUND_PAN_LEFT = -10000;
+constexpr int SOUND_PAN_RIGHT = 10000;
+
+// Amplitude factor of an attenuation in hundredths of a decibel: 10^(v/2000);
+// anything at or below -10000 is silence.
+float AttenuationToGain(int nHundredthsDb);
+
+class CAudioMixer;
+
+class CAudioBuffer {
+public:
+    ~CAudioBuffer();  // unregisters from the mixer; safe while the audio thread runs
+    CAudioBuffer(const CAudioBuffer&) = delete;
+    CAudioBuffer& operator=(const CAudioBuffer&) = delete;
+
+    // Starts at the current position. A buffer already playing is not restarted:
+    // only its looping flag changes.
+    bool Play(uint32_t nFlags);
+    // Pauses; the position stays on the next sample to be played.
+    void Stop();
+    // Byte offsets into the PCM data (rounded down to whole frames).
+    void SetCurrentPosition(uint32_t nBytes);
+    uint32_t GetCurrentPosition() const;
+    // Both clamp to their valid ranges and report whether the value was in range.
+    bool SetVolume(int nVolume);
+    int GetVolume() const;
+    bool SetPan(int nPan);
+    int GetPan() const;
+    uint32_t GetStatus() const;
+
+    int GetChannels() const { return m_nChannels; }
+    int GetRate() const { return m_nRate; }
+    uint32_t GetFrames() const { return m_nFrames; }
+    uint32_t GetBytes() const { return m_nFrames * static_cast<uint32_t>(m_nChannels) * 2u; }
+
+private:
+    friend class CAudioMixer;
+    CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::vector<int16_t>&& samples);
+    void UpdateGains();  // under the lock
+    void MixInto(float* pAcc, int nFrames);  // audio thread, under the lock
+
+    CAudioMixer* m_pMixer;
+    const int m_nChannels;
+    const int m_nRate;
+    const uint32_t m_nFrames;
+    std::vector<int16_t> m_Samples;
+
+    // Shared with the audio thread (guarded by the mixer's mutex).
+    bool m_bPlaying = false;
+    bool m_bLooping = false;
+    uint64_t m_nPos = 0;   // frame position, 32.32 fixed point
+    uint64_t m_nStep = 0;  // source frames per output frame, 32.32 fixed point
+    int m_nVolume = 0;
+    int m_nPan = 0;
+    float m_fGainL = 1.0f;
+    float m_fGainR = 1.0f;
+};
+
+class CAudioMixer {
+public:
+    // Optional tap that receives every block of mixed output, on the audio
+    // thread, after the lock is released.
+    class COutputTap {
+    public:
+        virtual ~COutputTap() = default;
+        virtual void OnMixed(const int16_t* pStereo, int nFrames) = 0;
+    };
+
+    explicit CAudioMixer(int nOutputRate = 22050);
+    ~CAudioMixer();  // buffers must be deleted before their mixer
+    CAudioMixer(const CAudioMixer&) = delete;
+    CAudioMixer& operator=(const CAudioMixer&) = delete;
+
+    int GetOutputRate() const { return m_nOutputRate; }
+
+    // A new stopped buffer at position 0, volume 0, pan 0. Returns null for a
+    // channel count other than 1 or 2, a rate outside 100 ... 200000 Hz, or
+    // sample data that is not a whole number of frames.
+    CAudioBuffer* CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples);
+
+    // Audio thread: writes nFrames interleaved stereo frames (saturated sum of
+    // every playing buffer) and advances the buffers.
+    void Mix(int16_t* pOut, int nFrames);
+
+    void SetTap(COutputTap* pTap);
+
+    int CountPlaying() const;
+
+private:
+    friend class CAudioBuffer;
+    void Unregister(CAudioBuffer* pBuffer);
+
+    const int m_nOutputRate;
+    mutable std::mutex m_Mutex;
+    std::vector<CAudioBuffer*> m_Buffers;  // creation order
+    std::vector<float> m_Acc;              // scratch of one chunk
+    COutputTap* m_pTap = nullptr;
+    std::mutex m_OutputMutex;              // one Mix() at a time; SetTap waits for it
+};

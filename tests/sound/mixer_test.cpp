@@ -1,0 +1,267 @@
+// The software mixer, measured on rendered samples.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "platform/AudioMixer.h"
+
+namespace {
+
+std::vector<int16_t> Constant(size_t nFrames, int nChannels, int16_t v)
+{
+    return std::vector<int16_t>(nFrames * static_cast<size_t>(nChannels), v);
+}
+
+// Mono ramp 0, 1, 2, ...: every output sample names the source frame it came from.
+std::vector<int16_t> Ramp(size_t nFrames)
+{
+    std::vector<int16_t> v(nFrames);
+    for (size_t i = 0; i < nFrames; ++i)
+        v[i] = static_cast<int16_t>(i);
+    return v;
+}
+
+std::vector<int16_t> Render(CAudioMixer& mixer, int nFrames)
+{
+    std::vector<int16_t> out(2 * static_cast<size_t>(nFrames), 12345);
+    mixer.Mix(out.data(), nFrames);
+    return out;
+}
+
+}  // namespace
+
+TEST(AudioMixer, VolumeAndPanAttenuateAsDecibels)
+{
+    // Gain = 10^(mB / 2000); pan attenuates only the far channel and adds to the
+    // volume. Measured on a full-scale constant.
+    struct Case {
+        int volume, pan;
+        double left, right;
+    } cases[] = {
+        {0, 0, 1.0, 1.0},
+        {-500, 0, 0.5623, 0.5623},
+        {-600, 0, 0.5012, 0.5012},
+        {-2000, 0, 0.1, 0.1},
+        {0, 1500, 0.1778, 1.0},     // right full, left at -15 dB
+        {0, -2173, 1.0, 0.0819},
+        {-500, 870, 0.2065, 0.5623},
+        {0, 10000, 0.0, 1.0},
+        {0, -10000, 1.0, 0.0},
+        {-10000, 0, 0.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        CAudioMixer mixer(22050);
+        CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Constant(4096, 1, 32000));
+        ASSERT_NE(b, nullptr);
+        EXPECT_TRUE(b->SetVolume(c.volume));
+        EXPECT_TRUE(b->SetPan(c.pan));
+        b->Play(0);
+        std::vector<int16_t> out = Render(mixer, 1000);
+        SCOPED_TRACE(::testing::Message() << "volume " << c.volume << " pan " << c.pan);
+        EXPECT_NEAR(out[500] / 32000.0, c.left, 0.001);
+        EXPECT_NEAR(out[501] / 32000.0, c.right, 0.001);
+        delete b;
+    }
+}
+
+TEST(AudioMixer, OutOfRangeVolumeAndPanAreClampedAndReported)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Constant(100, 1, 1000));
+    EXPECT_FALSE(b->SetVolume(300));
+    EXPECT_EQ(b->GetVolume(), 0);
+    EXPECT_FALSE(b->SetVolume(-12000));
+    EXPECT_EQ(b->GetVolume(), -10000);
+    EXPECT_FALSE(b->SetPan(15000));
+    EXPECT_EQ(b->GetPan(), 10000);
+    delete b;
+}
+
+TEST(AudioMixer, StereoSourceKeepsItsChannelsApart)
+{
+    CAudioMixer mixer;
+    std::vector<int16_t> pcm;
+    for (int i = 0; i < 64; ++i) {
+        pcm.push_back(1000);
+        pcm.push_back(-2000);
+    }
+    CAudioBuffer* b = mixer.CreateBuffer(2, 22050, pcm);
+    b->SetPan(-600);  // right at -6 dB; the left signal does not move across
+    b->Play(0);
+    std::vector<int16_t> out = Render(mixer, 10);
+    EXPECT_EQ(out[0], 1000);
+    EXPECT_NEAR(out[1], -2000 * 0.5012, 1.0);
+    delete b;
+}
+
+TEST(AudioMixer, OneShotStopsAtItsEndAndRewinds)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Ramp(100));
+    b->Play(0);
+    EXPECT_EQ(b->GetStatus(), SOUND_STATUS_PLAYING);
+    std::vector<int16_t> out = Render(mixer, 150);
+    EXPECT_EQ(out[2 * 99], 99);
+    EXPECT_EQ(out[2 * 100], 0);  // silence after the end
+    EXPECT_EQ(out[2 * 149 + 1], 0);
+    EXPECT_EQ(b->GetStatus(), 0u);
+    EXPECT_EQ(b->GetCurrentPosition(), 0u);
+    // Playing again starts at the beginning.
+    b->Play(0);
+    out = Render(mixer, 3);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[4], 2);
+    delete b;
+}
+
+TEST(AudioMixer, LoopWrapsWithoutAGap)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Ramp(100));
+    b->Play(SOUND_PLAY_LOOPING);
+    EXPECT_EQ(b->GetStatus(), SOUND_STATUS_PLAYING | SOUND_STATUS_LOOPING);
+    std::vector<int16_t> out = Render(mixer, 2500);  // spans several mix chunks
+    for (int i = 0; i < 2500; ++i)
+        ASSERT_EQ(out[2 * static_cast<size_t>(i)], i % 100) << "frame " << i;
+    EXPECT_EQ(b->GetStatus(), SOUND_STATUS_PLAYING | SOUND_STATUS_LOOPING);
+    delete b;
+}
+
+TEST(AudioMixer, StopKeepsThePositionAndPlayResumesThere)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Ramp(1000));
+    b->Play(0);
+    Render(mixer, 300);
+    b->Stop();
+    EXPECT_EQ(b->GetStatus(), 0u);
+    EXPECT_EQ(b->GetCurrentPosition(), 600u);  // bytes of the mono 16-bit data
+    std::vector<int16_t> out = Render(mixer, 50);
+    EXPECT_EQ(out[20], 0);
+    b->Play(0);
+    out = Render(mixer, 2);
+    EXPECT_EQ(out[0], 300);
+    EXPECT_EQ(out[2], 301);
+    delete b;
+}
+
+TEST(AudioMixer, PlayOnAPlayingBufferOnlyChangesTheLoopFlag)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Ramp(1000));
+    b->Play(SOUND_PLAY_LOOPING);
+    Render(mixer, 10);
+    b->Play(0);
+    EXPECT_EQ(b->GetStatus(), SOUND_STATUS_PLAYING);
+    std::vector<int16_t> out = Render(mixer, 1);
+    EXPECT_EQ(out[0], 10);
+    // Rewinding a playing buffer jumps at once.
+    b->SetCurrentPosition(0);
+    out = Render(mixer, 1);
+    EXPECT_EQ(out[0], 0);
+    delete b;
+}
+
+TEST(AudioMixer, VoicesAddAndSaturate)
+{
+    CAudioMixer mixer;
+    CAudioBuffer* a = mixer.CreateBuffer(1, 22050, Constant(100, 1, 30000));
+    CAudioBuffer* b = mixer.CreateBuffer(1, 22050, Constant(100, 1, 30000));
+    CAudioBuffer* c = mixer.CreateBuffer(1, 22050, Constant(100, 1, -1000));
+    a->Play(0);
+    c->Play(0);
+    EXPECT_EQ(Render(mixer, 1)[0], 29000);
+    b->Play(0);
+    EXPECT_EQ(Render(mixer, 1)[0], 32767);
+    a->SetVolume(-10000);
+    b->SetVolume(-10000);
+    c->SetVolume(-10000);
+    EXPECT_EQ(mixer.CountPlaying(), 3);  // silent voices still run
+    delete a;
+    delete b;
+    delete c;
+    EXPECT_EQ(mixer.CountPlaying(), 0);
+}
+
+TEST(AudioMixer, OtherRatesAreResampledLinearly)
+{
+    CAudioMixer mixer(22050);
+    // 11025 Hz: every source frame lasts two output frames, with the midpoint
+    // interpolated; 44100 Hz: every second source frame.
+    std::vector<int16_t> src = {0, 1000, 2000, 3000};
+    CAudioBuffer* half = mixer.CreateBuffer(1, 11025, src);
+    half->Play(0);
+    std::vector<int16_t> out = Render(mixer, 10);
+    const int expectHalf[] = {0, 500, 1000, 1500, 2000, 2500, 3000, 1500, 0, 0};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(out[2 * static_cast<size_t>(i)], expectHalf[i]) << i;
+    EXPECT_EQ(half->GetStatus(), 0u);
+    delete half;
+
+    CAudioBuffer* dbl = mixer.CreateBuffer(1, 44100, Ramp(100));
+    dbl->Play(0);
+    out = Render(mixer, 60);
+    EXPECT_EQ(out[2 * 10], 20);
+    EXPECT_EQ(out[2 * 49], 98);
+    EXPECT_EQ(out[2 * 50], 0);
+    delete dbl;
+}
+
+TEST(AudioMixer, RefusesBuffersItCannotPlay)
+{
+    CAudioMixer mixer;
+    EXPECT_EQ(mixer.CreateBuffer(3, 22050, Constant(10, 3, 0)), nullptr);
+    EXPECT_EQ(mixer.CreateBuffer(2, 22050, std::vector<int16_t>(5)), nullptr);  // half a frame
+    EXPECT_EQ(mixer.CreateBuffer(1, 0, Constant(10, 1, 0)), nullptr);
+    CAudioBuffer* empty = mixer.CreateBuffer(1, 22050, {});
+    ASSERT_NE(empty, nullptr);
+    empty->Play(0);  // nothing to play: it simply does not start
+    EXPECT_EQ(empty->GetStatus(), 0u);
+    EXPECT_EQ(Render(mixer, 4)[0], 0);
+    delete empty;
+}
+
+// The audio thread mixes while the game thread plays, stops, changes and
+// deletes buffers. Run under ThreadSanitizer this proves the shared state is
+// guarded.
+TEST(AudioMixer, GameThreadAndAudioThreadShareVoicesSafely)
+{
+    CAudioMixer mixer;
+    std::atomic<bool> bStop{false};
+    std::atomic<long> nMixed{0};
+    std::thread audio([&] {
+        std::vector<int16_t> out(2 * 512);
+        while (!bStop.load()) {
+            mixer.Mix(out.data(), 512);
+            nMixed += 512;
+        }
+    });
+    std::vector<CAudioBuffer*> buffers;
+    for (int i = 0; i < 8; ++i)
+        buffers.push_back(mixer.CreateBuffer(1 + i % 2, 11025 + 11025 * (i % 3), Constant(2000, 1 + i % 2, 100)));
+    for (int round = 0; round < 2000; ++round) {
+        CAudioBuffer* b = buffers[static_cast<size_t>(round % 8)];
+        b->SetVolume(-(round % 3000));
+        b->SetPan((round % 2000) - 1000);
+        b->SetCurrentPosition(0);
+        b->Play(round % 2 ? SOUND_PLAY_LOOPING : 0u);
+        if (round % 5 == 0)
+            b->Stop();
+        (void)b->GetStatus();
+        (void)b->GetCurrentPosition();
+        if (round % 100 == 99) {
+            delete buffers[0];
+            buffers[0] = mixer.CreateBuffer(2, 22050, Constant(500, 2, -300));
+            buffers[0]->Play(SOUND_PLAY_LOOPING);
+        }
+    }
+    while (nMixed.load() < 4096)
+        std::this_thread::yield();
+    bStop = true;
+    audio.join();
+    for (CAudioBuffer* b : buffers)
+        delete b;
+}
