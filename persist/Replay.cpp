@@ -1,0 +1,261 @@
+#include "persist/Replay.h"
+
+#include "core/Util.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+std::uint32_t g_nFormatVersion = 6;
+CReplay g_Replay;
+
+namespace {
+
+void PutU32(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+std::uint32_t GetU32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+void PutFloat(std::uint8_t* p, float f)
+{
+    std::uint32_t v;
+    std::memcpy(&v, &f, sizeof v);
+    PutU32(p, v);
+}
+
+float GetFloat(const std::uint8_t* p)
+{
+    std::uint32_t v = GetU32(p);
+    float f;
+    std::memcpy(&f, &v, sizeof f);
+    return f;
+}
+
+// Records are not covered by the check text: keep what a damaged file feeds
+// into the game within what the devices can produce.
+float SaneAxis(float f)
+{
+    if (!std::isfinite(f))
+        return 0.0f;
+    if (f > 1.0f)
+        return 1.0f;
+    if (f < -1.0f)
+        return -1.0f;
+    return f;
+}
+
+std::uint8_t SaneButton(std::uint8_t b)
+{
+    return b ? 1 : 0;
+}
+
+constexpr std::size_t kLongRecord = 16;
+
+} // namespace
+
+std::string ReplaySlotFile(int slot)
+{
+    return std::string(kReplayDir) + "/replay" + std::to_string(slot) + ".dat";
+}
+
+void CReplayHeader::Encode(std::uint8_t out[kSize]) const
+{
+    std::memset(out, 0, kSize);
+    PutU32(out + 0, m_dwVersion);
+    std::memcpy(out + 4, m_szScoreName, kMaxScoreName);  // byte 20 stays zero
+    std::memcpy(out + 21, m_szCheck, 32);                 // byte 53 stays zero
+    PutU32(out + 56, static_cast<std::uint32_t>(m_nChapter));
+    PutU32(out + 60, static_cast<std::uint32_t>(m_nScore));
+    PutU32(out + 64, static_cast<std::uint32_t>(m_nPlayTime));
+    PutU32(out + 68, m_dwRecords);
+}
+
+void CReplayHeader::Decode(const std::uint8_t in[kSize])
+{
+    m_dwVersion = GetU32(in + 0);
+    std::memcpy(m_szScoreName, in + 4, sizeof m_szScoreName);
+    m_szScoreName[kMaxScoreName] = '\0';
+    std::memcpy(m_szCheck, in + 21, sizeof m_szCheck);
+    m_szCheck[32] = '\0';
+    m_nChapter = static_cast<std::int32_t>(GetU32(in + 56));
+    m_nScore = static_cast<std::int32_t>(GetU32(in + 60));
+    m_nPlayTime = static_cast<std::int32_t>(GetU32(in + 64));
+    m_dwRecords = GetU32(in + 68);
+}
+
+std::string ReplayCheckText(std::int32_t score, std::int32_t playTime,
+                            std::uint32_t records, std::uint32_t version)
+{
+    std::string text = std::to_string(score) + std::to_string(playTime) +
+                       std::to_string(records) + std::to_string(version);
+    return Md5Hex(text);
+}
+
+std::int32_t CReplay::PlayTimeFrames(std::uint32_t elapsedMs)
+{
+    return static_cast<std::int32_t>(elapsedMs / 1000) * 60;
+}
+
+void CReplay::Clear()
+{
+    m_Records.clear();
+    m_nCursor = 0;
+}
+
+void CReplay::Record(const CInputRecord& rec)
+{
+    m_Records.push_back(rec);
+}
+
+bool CReplay::Next(CInputRecord& rec)
+{
+    if (m_nCursor >= m_Records.size())
+        return false;
+    rec = m_Records[m_nCursor++];
+    return true;
+}
+
+int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
+                  std::int32_t score, std::uint32_t elapsedMs)
+{
+    CReplayHeader h;
+    h.m_dwVersion = g_nFormatVersion;
+    std::size_t nameLen = scoreName.size() < CReplayHeader::kMaxScoreName
+                              ? scoreName.size()
+                              : CReplayHeader::kMaxScoreName;
+    std::memcpy(h.m_szScoreName, scoreName.data(), nameLen);
+    h.m_nChapter = chapter;
+    h.m_nScore = score;
+    h.m_nPlayTime = PlayTimeFrames(elapsedMs);
+    h.m_dwRecords = static_cast<std::uint32_t>(m_Records.size());
+    std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, h.m_dwVersion);
+    std::memcpy(h.m_szCheck, check.data(), 32);
+
+    std::vector<std::uint8_t> bytes(CReplayHeader::kSize);
+    h.Encode(bytes.data());
+    for (const CInputRecord& r : m_Records) {
+        if (r.IsIdle()) {
+            bytes.push_back(0);
+            continue;
+        }
+        std::uint8_t rec[kLongRecord];
+        rec[0] = 1;
+        PutFloat(rec + 1, r.m_fX);
+        PutFloat(rec + 5, r.m_fY);
+        rec[9] = r.m_bAttack0;
+        rec[10] = r.m_bAttack1;
+        rec[11] = r.m_bReload;
+        rec[12] = r.m_bDash;
+        rec[13] = r.m_bLeftRoll;
+        rec[14] = r.m_bRightRoll;
+        rec[15] = r.m_bBlade;
+        bytes.insert(bytes.end(), rec, rec + kLongRecord);
+    }
+    m_Header = h;
+
+    std::string full = ResolvePath(path);
+    std::string dir = DirName(full);
+    if (!dir.empty() && !CreateDirectories(dir))
+        return -1;
+    return WriteFileAtomic(full, bytes.data(), bytes.size()) ? 0 : -1;
+}
+
+bool CReplay::Load(std::string_view path)
+{
+    Clear();
+    std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
+    if (!fp)
+        return false;
+
+    std::uint8_t raw[CReplayHeader::kSize];
+    if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
+        std::fclose(fp);
+        return false;
+    }
+    m_Header.Decode(raw);
+    std::string check = ReplayCheckText(m_Header.m_nScore, m_Header.m_nPlayTime,
+                                        m_Header.m_dwRecords, g_nFormatVersion);
+    // The stored text must be exactly the digest and its terminating zero.
+    if (std::memcmp(raw + 21, check.c_str(), 33) != 0 || m_Header.m_nChapter < -1 ||
+        m_Header.m_nChapter > 255) {
+        std::fclose(fp);
+        return false;
+    }
+
+    // Read what the file holds, never more than the header claims; a count
+    // larger than the file leaves the remaining frames idle, which is what
+    // playback gives once the records are used up.
+    for (std::uint32_t i = 0; i < m_Header.m_dwRecords; ++i) {
+        int flag = std::fgetc(fp);
+        if (flag == EOF)
+            break;
+        CInputRecord r;
+        if (flag != 0) {
+            std::uint8_t rest[kLongRecord - 1];
+            if (std::fread(rest, 1, sizeof rest, fp) != sizeof rest)
+                break;
+            r.m_fX = SaneAxis(GetFloat(rest + 0));
+            r.m_fY = SaneAxis(GetFloat(rest + 4));
+            r.m_bAttack0 = SaneButton(rest[8]);
+            r.m_bAttack1 = SaneButton(rest[9]);
+            r.m_bReload = SaneButton(rest[10]);
+            r.m_bDash = SaneButton(rest[11]);
+            r.m_bLeftRoll = SaneButton(rest[12]);
+            r.m_bRightRoll = SaneButton(rest[13]);
+            r.m_bBlade = SaneButton(rest[14]);
+        }
+        m_Records.push_back(r);
+    }
+    std::fclose(fp);
+    return true;
+}
+
+void CReplay::ReadSlotTable()
+{
+    for (int i = 0; i < kReplaySlots; ++i) {
+        bool bRead = false;
+        if (std::FILE* fp = std::fopen(ResolvePath(ReplaySlotFile(i)).c_str(), "rb")) {
+            std::uint8_t raw[CReplayHeader::kSize];
+            if (std::fread(raw, 1, sizeof raw, fp) == sizeof raw) {
+                m_Slots[i].Decode(raw);
+                bRead = true;
+            }
+            std::fclose(fp);
+        }
+        if (!bRead)
+            m_Slots[i].m_szScoreName[0] = '\0';
+    }
+}
+
+const CReplayHeader& CReplay::GetSlot(int slot) const
+{
+    static const CReplayHeader kEmpty;
+    if (slot < 0 || slot >= kReplaySlots)
+        return kEmpty;
+    return m_Slots[slot];
+}
+
+bool CReplay::KeepInSlot(int slot)
+{
+    if (slot < 0 || slot >= kReplaySlots)
+        return false;
+    std::string slotPath = ResolvePath(ReplaySlotFile(slot));
+    std::string tmpPath = ResolvePath(kReplayTempFile);
+    if (!FileExists(tmpPath)) {
+        std::remove(slotPath.c_str());
+        return false;
+    }
+    // rename replaces the slot's file in one step, so a failed move keeps the
+    // replay that was there.
+    return std::rename(tmpPath.c_str(), slotPath.c_str()) == 0;
+}
