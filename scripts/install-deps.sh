@@ -11,7 +11,7 @@ PACKAGES=(
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   # images, sound, meshes, fonts
   libpng-dev zlib1g-dev libvorbis-dev libogg-dev libassimp-dev
-  libcairo2-dev libfreetype-dev fonts-ipafont-gothic libmd-dev
+  libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # independent checks of the built files

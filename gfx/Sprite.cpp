@@ -1,0 +1,93 @@
+#include "gfx/Sprite.h"
+
+#include "platform/RenderMath.h"
+
+void CSprite::Begin()
+{
+    if (m_bBegun || !m_pRenderer) return;
+    m_bBegun = true;
+    CRenderer& r = *m_pRenderer;
+    r.SaveState(m_Saved);
+    r.SetRenderState(ERenderState::AlphaBlendEnable, 1);
+    r.SetRenderState(ERenderState::SrcBlend, BLEND_SRCALPHA);
+    r.SetRenderState(ERenderState::DestBlend, BLEND_INVSRCALPHA);
+    r.SetRenderState(ERenderState::AlphaTestEnable, 1);
+    r.SetRenderState(ERenderState::AlphaFunc, CMP_GREATER);
+    r.SetRenderState(ERenderState::AlphaRef, 0);
+    r.SetRenderState(ERenderState::CullMode, CULL_NONE);
+    r.SetRenderState(ERenderState::FillMode, FILL_SOLID);
+    r.SetRenderState(ERenderState::FogEnable, 0);
+    r.SetRenderState(ERenderState::Lighting, 0);
+    r.SetRenderState(ERenderState::ColorVertex, 1);
+    r.SetStageState(EStageState::ColorOp, TOP_MODULATE);
+    r.SetStageState(EStageState::ColorArg1, TA_TEXTURE);
+    r.SetStageState(EStageState::ColorArg2, TA_DIFFUSE);
+    r.SetStageState(EStageState::AlphaOp, TOP_MODULATE);
+    r.SetStageState(EStageState::AlphaArg1, TA_TEXTURE);
+    r.SetStageState(EStageState::AlphaArg2, TA_DIFFUSE);
+    r.SetSamplerState(ESamplerState::AddressU, TADDRESS_CLAMP);
+    r.SetSamplerState(ESamplerState::AddressV, TADDRESS_CLAMP);
+    r.SetSamplerState(ESamplerState::MagFilter, TEXF_LINEAR);
+    r.SetSamplerState(ESamplerState::MinFilter, TEXF_LINEAR);
+    r.SetSamplerState(ESamplerState::MipFilter, TEXF_LINEAR);
+    r.SetTransform(ETransform::World, IdentityMatrix());
+    r.SetTransform(ETransform::View, IdentityMatrix());
+    const SViewport& vp = r.GetViewport();
+    r.SetTransform(ETransform::Projection,
+                   OrthoOffCenterLH(vp.x + 0.5f, vp.x + vp.width + 0.5f, vp.y + vp.height + 0.5f, vp.y + 0.5f,
+                                    vp.minZ, vp.maxZ));
+}
+
+void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
+                       float v1, uint32_t color, float z)
+{
+    if (!m_bBegun) return;
+    const float px[4] = {x0, x1, x1, x0};
+    const float py[4] = {y0, y0, y1, y1};
+    const float pu[4] = {u0, u1, u1, u0};
+    const float pv[4] = {v0, v0, v1, v1};
+    RVertex q[4];
+    for (int i = 0; i < 4; ++i) {
+        float p[4];
+        TransformPoint4(m_Transform, px[i], py[i], z, p);
+        q[i].x = p[0];
+        q[i].y = p[1];
+        q[i].z = p[2];
+        q[i].diffuse = color;
+        q[i].u = pu[i];
+        q[i].v = pv[i];
+    }
+    const RVertex tri[6] = {q[0], q[1], q[2], q[0], q[2], q[3]};
+    m_pRenderer->SetTexture(tex);
+    m_pRenderer->DrawPrimitiveUP(EPrimitive::TriangleList, 2, tri, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
+}
+
+void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, const Vec3* position, uint32_t color)
+{
+    if (!m_bBegun || !tex || tex->Width() <= 0 || tex->Height() <= 0) return;
+    SRect r{0, 0, tex->Width(), tex->Height()};
+    if (src) r = *src;
+    const float w = static_cast<float>(r.right - r.left);
+    const float h = static_cast<float>(r.bottom - r.top);
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    if (position) {
+        x = position->x;
+        y = position->y;
+        z = position->z;
+    }
+    if (center) {
+        x -= center->x;
+        y -= center->y;
+        z -= center->z;
+    }
+    const float tw = static_cast<float>(tex->Width());
+    const float th = static_cast<float>(tex->Height());
+    DrawQuad(tex, x, y, x + w, y + h, r.left / tw, r.top / th, r.right / tw, r.bottom / th, color, z);
+}
+
+void CSprite::End()
+{
+    if (!m_bBegun) return;
+    m_bBegun = false;
+    m_pRenderer->RestoreState(m_Saved);
+}

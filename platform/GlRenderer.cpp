@@ -1,0 +1,834 @@
+#define GL_GLEXT_PROTOTYPES 1
+#include "platform/GlRenderer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cmath>
+#include <cstring>
+
+#include "platform/RenderMath.h"
+
+namespace {
+
+// Uniform block shared by both shader stages (std140 layout).
+struct alignas(16) SFixedBlock {
+    float mv[16];
+    float proj[16];
+    float normal[12];  // mat3: three columns of vec4
+    float lightDir[4];
+    float lightDiffuse[4];
+    float lightAmbient[4];
+    float globalAmbient[4];
+    float matDiffuse[4];
+    float matAmbient[4];
+    float matEmissive[4];
+    float fogColor[4];
+    float params[4];    // fog start, fog end, alpha reference (0..255), unused
+    float pixelFix[4];  // clip-space shift of pixel centres: x, y
+    int32_t flags0[4];  // pretransformed, has normal, has diffuse, colour vertex
+    int32_t flags1[4];  // lighting, light on, fog, texture on
+    int32_t ops0[4];    // colour op, colour arg1, colour arg2, alpha op
+    int32_t ops1[4];    // alpha arg1, alpha arg2, alpha func, unused
+};
+static_assert(sizeof(SFixedBlock) == 400, "std140 layout");
+
+const char* kVertexShader = R"(#version 330 core
+layout(std140) uniform Fixed {
+    mat4 uMV; mat4 uProj; mat3 uNormal;
+    vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
+    vec4 uMatDiffuse, uMatAmbient, uMatEmissive, uFogColor;
+    vec4 uParams, uPixelFix;
+    ivec4 uFlags0, uFlags1, uOps0, uOps1;
+};
+layout(location = 0) in vec4 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aUV;
+out vec4 vColor;
+out vec2 vUV;
+out float vFog;
+void main() {
+    vUV = aUV;
+    vec4 white = vec4(1.0);
+    if (uFlags0.x != 0) {
+        // Pre-transformed: pixels in, no transform, lighting or fog.
+        vec4 p = uProj * vec4(aPos.xyz, 1.0);
+        p.xy += uPixelFix.xy * p.w;
+        gl_Position = p / aPos.w;
+        vColor = uFlags0.z != 0 ? aColor : white;
+        vFog = 1.0;
+        return;
+    }
+    vec4 pv = uMV * vec4(aPos.xyz, 1.0);
+    vec4 p = uProj * pv;
+    p.xy += uPixelFix.xy * p.w;
+    gl_Position = p;
+    bool vertexDiffuse = uFlags0.z != 0 && uFlags0.w != 0;
+    if (uFlags1.x != 0) {
+        vec4 cd = vertexDiffuse ? aColor : uMatDiffuse;
+        vec3 n = uFlags0.y != 0 ? uNormal * aNormal : vec3(0.0);
+        vec3 ambientLight = uGlobalAmbient.rgb;
+        vec3 diffuse = vec3(0.0);
+        if (uFlags1.y != 0) {
+            ambientLight += uLightAmbient.rgb;
+            diffuse = cd.rgb * uLightDiffuse.rgb * clamp(dot(n, uLightDir.xyz), 0.0, 1.0);
+        }
+        vColor = vec4(clamp(uMatAmbient.rgb * ambientLight + diffuse + uMatEmissive.rgb, 0.0, 1.0), cd.a);
+    } else {
+        vColor = uFlags0.z != 0 ? aColor : white;
+    }
+    vFog = 1.0;
+    if (uFlags1.z != 0) {
+        float d = abs(pv.z);
+        float range = uParams.y - uParams.x;
+        vFog = range != 0.0 ? clamp((uParams.y - d) / range, 0.0, 1.0) : (d < uParams.y ? 1.0 : 0.0);
+    }
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+layout(std140) uniform Fixed {
+    mat4 uMV; mat4 uProj; mat3 uNormal;
+    vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
+    vec4 uMatDiffuse, uMatAmbient, uMatEmissive, uFogColor;
+    vec4 uParams, uPixelFix;
+    ivec4 uFlags0, uFlags1, uOps0, uOps1;
+};
+uniform sampler2D uTexture;
+in vec4 vColor;
+in vec2 vUV;
+in float vFog;
+out vec4 oColor;
+vec4 Arg(int a, vec4 t, vec4 d) { return a == 2 ? t : d; }
+vec4 Op(int op, vec4 a1, vec4 a2, vec4 d) {
+    if (op == 2) return a1;
+    if (op == 3) return a2;
+    if (op == 4) return a1 * a2;
+    return d;
+}
+bool AlphaPasses(float a) {
+    int func = uOps1.z;
+    if (func == 8) return true;
+    float v = floor(a * 255.0 + 0.5);
+    float r = uParams.z;
+    if (func == 1) return false;
+    if (func == 2) return v < r;
+    if (func == 3) return v == r;
+    if (func == 4) return v <= r;
+    if (func == 5) return v > r;
+    if (func == 6) return v != r;
+    if (func == 7) return v >= r;
+    return true;
+}
+void main() {
+    vec4 d = vColor;
+    vec4 c = d;
+    if (uFlags1.w != 0 && uOps0.x != 1) {
+        vec4 t = texture(uTexture, vUV);
+        c.rgb = Op(uOps0.x, Arg(uOps0.y, t, d), Arg(uOps0.z, t, d), d).rgb;
+        c.a = uOps0.w == 1 ? d.a : Op(uOps0.w, Arg(uOps1.x, t, d), Arg(uOps1.y, t, d), d).a;
+    }
+    if (!AlphaPasses(c.a)) discard;
+    if (uFlags1.z != 0) c.rgb = mix(uFogColor.rgb, c.rgb, vFog);
+    oColor = c;
+}
+)";
+
+class CGlTexture : public CRenderTexture {
+public:
+    CGlTexture(int w, int h, bool target, bool mips)
+    {
+        m_nWidth = w;
+        m_nHeight = h;
+        m_bRenderTarget = target;
+        m_bMips = mips;
+    }
+    GLuint m_nTex = 0;
+    GLuint m_nFbo = 0;
+    GLuint m_nDepth = 0;
+    bool m_bMips = false;
+};
+
+class CGlMesh : public CRenderMesh {
+public:
+    CGlMesh(int vertices, int indices, uint32_t format)
+    {
+        m_nVertices = vertices;
+        m_nIndices = indices;
+        m_nFormat = format;
+    }
+    GLuint m_nVao = 0, m_nVbo = 0, m_nIbo = 0;
+};
+
+void SetupVertexAttributes()
+{
+    const GLsizei stride = sizeof(RVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, x)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, nx)));
+    glEnableVertexAttribArray(2);
+    // 0xAARRGGBB little-endian is B, G, R, A in memory.
+    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<void*>(offsetof(RVertex, diffuse)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, u)));
+}
+
+GLenum BlendFactor(uint32_t b)
+{
+    switch (b) {
+    case BLEND_ZERO: return GL_ZERO;
+    case BLEND_ONE: return GL_ONE;
+    case BLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case BLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case BLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case BLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case BLEND_DESTALPHA: return GL_DST_ALPHA;
+    case BLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case BLEND_DESTCOLOR: return GL_DST_COLOR;
+    case BLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    default: return GL_ONE;
+    }
+}
+
+void Unpack(uint32_t argb, float out[4])
+{
+    out[0] = ((argb >> 16) & 0xFF) / 255.0f;
+    out[1] = ((argb >> 8) & 0xFF) / 255.0f;
+    out[2] = (argb & 0xFF) / 255.0f;
+    out[3] = ((argb >> 24) & 0xFF) / 255.0f;
+}
+
+void Copy4(const SColorValue& c, float out[4])
+{
+    out[0] = c.r;
+    out[1] = c.g;
+    out[2] = c.b;
+    out[3] = c.a;
+}
+
+void CopyMatrix(const Matrix& m, float out[16])
+{
+    std::memcpy(out, m.m, sizeof(float) * 16);
+}
+
+GLuint Compile(GLenum type, const char* src, std::string& error)
+{
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &src, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetShaderInfoLog(s, sizeof log - 1, nullptr, log);
+        error = std::string("shader compilation failed: ") + log;
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+// The 640 x 480 picture keeps an opaque alpha channel, like a back buffer without
+// one: destination alpha always reads 1.
+void ColourWrites() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE); }
+
+}  // namespace
+
+SLetterbox ComputeLetterbox(int drawableWidth, int drawableHeight)
+{
+    SLetterbox box;
+    int s = std::min(drawableWidth / CRenderer::kWidth, drawableHeight / CRenderer::kHeight);
+    if (s < 1) s = 1;
+    box.scale = s;
+    box.x = (drawableWidth - CRenderer::kWidth * s) / 2;
+    box.y = (drawableHeight - CRenderer::kHeight * s) / 2;
+    return box;
+}
+
+CGlRenderer::CGlRenderer(CGlSurface* surface) : m_pSurface(surface)
+{
+    m_CachedWorld = IdentityMatrix();
+    m_CachedWorldNormal = IdentityMatrix();
+}
+
+CGlRenderer::~CGlRenderer()
+{
+    if (!m_bReady) return;
+    glDeleteProgram(m_nProgram);
+    glDeleteVertexArrays(1, &m_nVao);
+    glDeleteBuffers(1, &m_nStreamVbo);
+    glDeleteBuffers(1, &m_nUbo);
+    glDeleteSamplers(1, &m_nSampler);
+    glDeleteFramebuffers(1, &m_nBackFbo);
+    glDeleteRenderbuffers(1, &m_nBackColor);
+    glDeleteRenderbuffers(1, &m_nBackDepth);
+    glDeleteFramebuffers(1, &m_nWindowFbo);
+    glDeleteRenderbuffers(1, &m_nWindowColor);
+}
+
+std::string CGlRenderer::Description() const
+{
+    const char* v = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* r = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return std::string(v ? v : "?") + ", " + (r ? r : "?");
+}
+
+bool CGlRenderer::Initialize(std::string& error)
+{
+    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
+    if (!vs) return false;
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+    if (!fs) {
+        glDeleteShader(vs);
+        return false;
+    }
+    m_nProgram = glCreateProgram();
+    glAttachShader(m_nProgram, vs);
+    glAttachShader(m_nProgram, fs);
+    glLinkProgram(m_nProgram);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(m_nProgram, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetProgramInfoLog(m_nProgram, sizeof log - 1, nullptr, log);
+        error = std::string("shader link failed: ") + log;
+        return false;
+    }
+    glUseProgram(m_nProgram);
+    glUniform1i(glGetUniformLocation(m_nProgram, "uTexture"), 0);
+    GLuint block = glGetUniformBlockIndex(m_nProgram, "Fixed");
+    if (block == GL_INVALID_INDEX) {
+        error = "uniform block missing";
+        return false;
+    }
+    glUniformBlockBinding(m_nProgram, block, 0);
+    glGenBuffers(1, &m_nUbo);
+    glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
+    glBufferData(GL_UNIFORM_BUFFER, sizeof(SFixedBlock), nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_nUbo);
+
+    glGenVertexArrays(1, &m_nVao);
+    glBindVertexArray(m_nVao);
+    glGenBuffers(1, &m_nStreamVbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
+    m_nStreamCapacity = 1 << 20;
+    glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
+    SetupVertexAttributes();
+
+    glGenSamplers(1, &m_nSampler);
+    glBindSampler(0, m_nSampler);
+
+    auto makeFbo = [&](GLuint& fbo, GLuint& color, GLuint* depth) -> bool {
+        glGenFramebuffers(1, &fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glGenRenderbuffers(1, &color);
+        glBindRenderbuffer(GL_RENDERBUFFER, color);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+        if (depth) {
+            glGenRenderbuffers(1, depth);
+            glBindRenderbuffer(GL_RENDERBUFFER, *depth);
+            glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
+        }
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+        glClearColor(0, 0, 0, 1);
+        glClearDepth(1.0);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | (depth ? GL_DEPTH_BUFFER_BIT : 0));
+        return true;
+    };
+    if (!makeFbo(m_nBackFbo, m_nBackColor, &m_nBackDepth) || !makeFbo(m_nWindowFbo, m_nWindowColor, nullptr)) {
+        error = "framebuffer incomplete";
+        return false;
+    }
+    ColourWrites();
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_DITHER);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_nBackFbo);
+    m_Batch.reserve(16384);
+    if (glGetError() != GL_NO_ERROR) {
+        error = "OpenGL error during set-up";
+        return false;
+    }
+    m_bReady = true;
+    return true;
+}
+
+CRenderTexture* CGlRenderer::CreateTexture(int width, int height, const uint32_t* pixels, bool mipmaps)
+{
+    if (width <= 0 || height <= 0 || width > 8192 || height > 8192) return nullptr;
+    Flush();
+    auto* t = new CGlTexture(width, height, false, mipmaps);
+    glGenTextures(1, &t->m_nTex);
+    glBindTexture(GL_TEXTURE_2D, t->m_nTex);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    std::vector<uint32_t> black;
+    if (!pixels) {
+        black.assign(static_cast<size_t>(width) * height, 0xFF000000u);
+        pixels = black.data();
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+    else glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    return t;
+}
+
+void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
+{
+    auto* t = static_cast<CGlTexture*>(tex);
+    if (!t || !pixels || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > t->Width() ||
+        y + height > t->Height())
+        return;
+    Flush();
+    glBindTexture(GL_TEXTURE_2D, t->m_nTex);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    if (t->m_bMips) glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+CRenderTexture* CGlRenderer::CreateRenderTarget(int width, int height)
+{
+    if (width <= 0 || height <= 0 || width > 8192 || height > 8192) return nullptr;
+    Flush();
+    auto* t = new CGlTexture(width, height, true, false);
+    glGenTextures(1, &t->m_nTex);
+    glBindTexture(GL_TEXTURE_2D, t->m_nTex);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenRenderbuffers(1, &t->m_nDepth);
+    glBindRenderbuffer(GL_RENDERBUFFER, t->m_nDepth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glGenFramebuffers(1, &t->m_nFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, t->m_nFbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->m_nTex, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->m_nDepth);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        ColourWrites();
+    }
+    BindTarget();
+    if (!complete) {
+        glDeleteFramebuffers(1, &t->m_nFbo);
+        glDeleteRenderbuffers(1, &t->m_nDepth);
+        glDeleteTextures(1, &t->m_nTex);
+        delete t;
+        return nullptr;
+    }
+    return t;
+}
+
+void CGlRenderer::ReleaseTexture(CRenderTexture* tex)
+{
+    if (!tex) return;
+    Flush();
+    if (m_pTexture == tex) SetTexture(nullptr);
+    if (m_pRenderTarget == tex) SetRenderTarget(nullptr);
+    auto* t = static_cast<CGlTexture*>(tex);
+    if (t->m_nFbo) glDeleteFramebuffers(1, &t->m_nFbo);
+    if (t->m_nDepth) glDeleteRenderbuffers(1, &t->m_nDepth);
+    glDeleteTextures(1, &t->m_nTex);
+    delete t;
+}
+
+CRenderMesh* CGlRenderer::CreateMesh(const RVertex* vertices, int vertexCount, const uint16_t* indices,
+                                     int indexCount, uint32_t format)
+{
+    if (!vertices || !indices || vertexCount <= 0 || indexCount <= 0) return nullptr;
+    for (int i = 0; i < indexCount; ++i)
+        if (indices[i] >= vertexCount) return nullptr;
+    Flush();
+    auto* m = new CGlMesh(vertexCount, indexCount, format);
+    glGenVertexArrays(1, &m->m_nVao);
+    glBindVertexArray(m->m_nVao);
+    glGenBuffers(1, &m->m_nVbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m->m_nVbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(RVertex) * vertexCount, vertices, GL_STATIC_DRAW);
+    SetupVertexAttributes();
+    glGenBuffers(1, &m->m_nIbo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m->m_nIbo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint16_t) * indexCount, indices, GL_STATIC_DRAW);
+    glBindVertexArray(m_nVao);
+    glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
+    return m;
+}
+
+void CGlRenderer::ReleaseMesh(CRenderMesh* mesh)
+{
+    if (!mesh) return;
+    Flush();
+    auto* m = static_cast<CGlMesh*>(mesh);
+    glDeleteVertexArrays(1, &m->m_nVao);
+    glDeleteBuffers(1, &m->m_nVbo);
+    glDeleteBuffers(1, &m->m_nIbo);
+    glBindVertexArray(m_nVao);
+    delete m;
+}
+
+void CGlRenderer::BindTarget()
+{
+    auto* t = static_cast<CGlTexture*>(m_pRenderTarget);
+    glBindFramebuffer(GL_FRAMEBUFFER, t ? t->m_nFbo : m_nBackFbo);
+}
+
+void CGlRenderer::OnRenderTargetChanged() { BindTarget(); }
+
+void CGlRenderer::Clear(bool color, bool depth, uint32_t argb, float z)
+{
+    if (!color && !depth) return;
+    Flush();
+    const int targetH = m_pRenderTarget ? m_pRenderTarget->Height() : kHeight;
+    const SViewport& vp = m_Viewport;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp.x, targetH - vp.y - vp.height, vp.width, vp.height);
+    float c[4];
+    Unpack(argb, c);
+    glClearColor(c[0], c[1], c[2], 1.0f);
+    glClearDepth(z);
+    glDepthMask(GL_TRUE);
+    glClear((color ? GL_COLOR_BUFFER_BIT : 0) | (depth ? GL_DEPTH_BUFFER_BIT : 0));
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void CGlRenderer::AppendVertex(const RVertex& src, uint32_t format)
+{
+    RVertex v = src;
+    if (!(format & FVF_XYZRHW) && !m_bWorldIdentity) {
+        float p[4];
+        TransformPoint4(m_CachedWorld, v.x, v.y, v.z, p);
+        v.x = p[0];
+        v.y = p[1];
+        v.z = p[2];
+        if (format & FVF_NORMAL) {
+            const Vec3 n = TransformNormal(m_CachedWorldNormal, v.nx, v.ny, v.nz);
+            v.nx = n.x;
+            v.ny = n.y;
+            v.nz = n.z;
+        }
+    }
+    m_Batch.push_back(v);
+}
+
+void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
+                           int vertexCount, uint32_t format)
+{
+    if (!m_bReady) return;
+    const int used = VertexCountFor(type, primCount);
+    if (indices) {
+        for (int i = 0; i < used; ++i)
+            if (indices[i] >= vertexCount) return;  // damaged index data: draw nothing
+    }
+    EClass cls = EClass::Triangles;
+    if (type == EPrimitive::PointList) cls = EClass::Points;
+    else if (type == EPrimitive::LineList || type == EPrimitive::LineStrip) cls = EClass::Lines;
+
+    if (!m_Batch.empty() && (cls != m_BatchClass || format != m_nBatchFormat)) Flush();
+    if (m_Batch.empty()) {
+        m_BatchClass = cls;
+        m_nBatchFormat = format;
+    } else {
+        ++m_Stats.batchedDraws;
+    }
+
+    const Matrix& world = m_Transform[static_cast<int>(ETransform::World)];
+    if (!(format & FVF_XYZRHW) && std::memcmp(&world, &m_CachedWorld, sizeof world) != 0) {
+        m_CachedWorld = world;
+        m_bWorldIdentity = IsIdentityMatrix(world);
+        m_CachedWorldNormal = NormalTransformMatrix(world);
+    }
+
+    auto at = [&](int i) -> const RVertex& { return vertices[indices ? indices[i] : i]; };
+    switch (type) {
+    case EPrimitive::PointList:
+    case EPrimitive::LineList:
+    case EPrimitive::TriangleList:
+        for (int i = 0; i < used; ++i) AppendVertex(at(i), format);
+        break;
+    case EPrimitive::LineStrip:
+        for (int i = 0; i < primCount; ++i) {
+            AppendVertex(at(i), format);
+            AppendVertex(at(i + 1), format);
+        }
+        break;
+    case EPrimitive::TriangleStrip:
+        // Every other triangle of a strip is wound the other way round.
+        for (int i = 0; i < primCount; ++i) {
+            if (i % 2 == 0) {
+                AppendVertex(at(i), format);
+                AppendVertex(at(i + 1), format);
+            } else {
+                AppendVertex(at(i + 1), format);
+                AppendVertex(at(i), format);
+            }
+            AppendVertex(at(i + 2), format);
+        }
+        break;
+    case EPrimitive::TriangleFan:
+        for (int i = 0; i < primCount; ++i) {
+            AppendVertex(at(0), format);
+            AppendVertex(at(i + 1), format);
+            AppendVertex(at(i + 2), format);
+        }
+        break;
+    }
+    ++m_nBatchDraws;
+}
+
+void CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
+{
+    const SDeviceState& s = m_State;
+    auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
+    const bool pre = (format & FVF_XYZRHW) != 0;
+    const int targetW = m_pRenderTarget ? m_pRenderTarget->Width() : kWidth;
+    const int targetH = m_pRenderTarget ? m_pRenderTarget->Height() : kHeight;
+
+    if (R(ERenderState::ZEnable)) glEnable(GL_DEPTH_TEST);
+    else glDisable(GL_DEPTH_TEST);
+    glDepthMask(R(ERenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+    if (R(ERenderState::AlphaBlendEnable)) {
+        glEnable(GL_BLEND);
+        glBlendFunc(BlendFactor(R(ERenderState::SrcBlend)), BlendFactor(R(ERenderState::DestBlend)));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    // Front faces are the clockwise ones on screen; the cull mode names the winding
+    // that is removed.
+    switch (R(ERenderState::CullMode)) {
+    case CULL_CCW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
+        glCullFace(GL_BACK);
+        break;
+    case CULL_CW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        break;
+    default: glDisable(GL_CULL_FACE); break;
+    }
+    const uint32_t fill = R(ERenderState::FillMode);
+    glPolygonMode(GL_FRONT_AND_BACK, fill == FILL_WIREFRAME ? GL_LINE : fill == FILL_POINT ? GL_POINT : GL_FILL);
+
+    SFixedBlock u{};
+    const SViewport& vp = m_Viewport;
+    if (pre) {
+        glViewport(0, 0, targetW, targetH);
+        glDepthRange(0.0, 1.0);
+        // Pixels to clip space (top-left origin, depth = z).
+        Matrix p = IdentityMatrix();
+        p.m[0][0] = 2.0f / targetW;
+        p.m[1][1] = -2.0f / targetH;
+        p.m[2][2] = 2.0f;
+        p.m[3][0] = -1.0f;
+        p.m[3][1] = 1.0f;
+        p.m[3][2] = -1.0f;
+        CopyMatrix(IdentityMatrix(), u.mv);
+        CopyMatrix(p, u.proj);
+        // Pixel centres of pre-transformed geometry sit on whole coordinates; the shift
+        // of 63/128 pixel keeps every centre strictly inside or outside an edge, so
+        // coverage follows the top-left rule without depending on tie breaking.
+        u.pixelFix[0] = (63.0f / 64.0f) / targetW;
+        u.pixelFix[1] = -(63.0f / 64.0f) / targetH;
+    } else {
+        glViewport(vp.x, targetH - vp.y - vp.height, vp.width, vp.height);
+        glDepthRange(vp.minZ, vp.maxZ);
+        const Matrix& view = m_Transform[static_cast<int>(ETransform::View)];
+        const Matrix mv = meshDraw ? MultiplyMatrices(m_Transform[static_cast<int>(ETransform::World)], view) : view;
+        // Depth 0..1 of the original clip space to OpenGL's -1..1: z' = 2z - w.
+        Matrix zfix = IdentityMatrix();
+        zfix.m[2][2] = 2.0f;
+        zfix.m[3][2] = -1.0f;
+        const Matrix proj = MultiplyMatrices(m_Transform[static_cast<int>(ETransform::Projection)], zfix);
+        CopyMatrix(mv, u.mv);
+        CopyMatrix(proj, u.proj);
+        const Matrix n = NormalTransformMatrix(mv);
+        for (int col = 0; col < 3; ++col)
+            for (int row = 0; row < 3; ++row) u.normal[col * 4 + row] = n.m[col][row];
+        // Pixel centres of transformed geometry sit on whole coordinates too: half a
+        // pixel to the right and down.
+        u.pixelFix[0] = 1.0f / vp.width;
+        u.pixelFix[1] = -1.0f / vp.height;
+        // The light's direction is given in world space.
+        const Vec3& d = s.light.direction;
+        Vec3 l = TransformNormal(view, -d.x, -d.y, -d.z);
+        const float len = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+        if (len > 0.0f) l = {l.x / len, l.y / len, l.z / len};
+        u.lightDir[0] = l.x;
+        u.lightDir[1] = l.y;
+        u.lightDir[2] = l.z;
+    }
+    Copy4(s.light.diffuse, u.lightDiffuse);
+    Copy4(s.light.ambient, u.lightAmbient);
+    Unpack(R(ERenderState::Ambient), u.globalAmbient);
+    Copy4(s.material.diffuse, u.matDiffuse);
+    Copy4(s.material.ambient, u.matAmbient);
+    Copy4(s.material.emissive, u.matEmissive);
+    Unpack(R(ERenderState::FogColor), u.fogColor);
+    u.params[0] = GetRenderStateF(ERenderState::FogStart);
+    u.params[1] = GetRenderStateF(ERenderState::FogEnd);
+    u.params[2] = static_cast<float>(R(ERenderState::AlphaRef) & 0xFF);
+    u.flags0[0] = pre ? 1 : 0;
+    u.flags0[1] = (format & FVF_NORMAL) ? 1 : 0;
+    u.flags0[2] = (format & FVF_DIFFUSE) ? 1 : 0;
+    u.flags0[3] = R(ERenderState::ColorVertex) ? 1 : 0;
+    u.flags1[0] = R(ERenderState::Lighting) ? 1 : 0;
+    u.flags1[1] = s.light.enabled ? 1 : 0;
+    u.flags1[2] = (!pre && R(ERenderState::FogEnable)) ? 1 : 0;
+    auto* tex = static_cast<CGlTexture*>(m_pTexture);
+    u.flags1[3] = tex ? 1 : 0;
+    auto T = [&](EStageState e) { return static_cast<int32_t>(s.stage[static_cast<int>(e)]); };
+    u.ops0[0] = T(EStageState::ColorOp);
+    u.ops0[1] = T(EStageState::ColorArg1);
+    u.ops0[2] = T(EStageState::ColorArg2);
+    u.ops0[3] = T(EStageState::AlphaOp);
+    u.ops1[0] = T(EStageState::AlphaArg1);
+    u.ops1[1] = T(EStageState::AlphaArg2);
+    u.ops1[2] = R(ERenderState::AlphaTestEnable) ? static_cast<int32_t>(R(ERenderState::AlphaFunc))
+                                                 : static_cast<int32_t>(CMP_ALWAYS);
+    glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
+    glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof u, &u);
+
+    if (tex) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, tex->m_nTex);
+        auto S = [&](ESamplerState e) { return s.sampler[static_cast<int>(e)]; };
+        auto wrap = [](uint32_t a) {
+            return a == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : a == TADDRESS_MIRROR ? GL_MIRRORED_REPEAT : GL_REPEAT;
+        };
+        glSamplerParameteri(m_nSampler, GL_TEXTURE_WRAP_S, wrap(S(ESamplerState::AddressU)));
+        glSamplerParameteri(m_nSampler, GL_TEXTURE_WRAP_T, wrap(S(ESamplerState::AddressV)));
+        const bool magLinear = S(ESamplerState::MagFilter) == TEXF_LINEAR;
+        const bool minLinear = S(ESamplerState::MinFilter) == TEXF_LINEAR;
+        glSamplerParameteri(m_nSampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
+        GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+        const uint32_t mip = S(ESamplerState::MipFilter);
+        if (tex->m_bMips && mip != TEXF_NONE) {
+            if (mip == TEXF_LINEAR) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+            else minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        }
+        glSamplerParameteri(m_nSampler, GL_TEXTURE_MIN_FILTER, minFilter);
+    }
+}
+
+void CGlRenderer::Flush()
+{
+    if (m_Batch.empty()) return;
+    ApplyState(m_nBatchFormat, false);
+    const size_t bytes = m_Batch.size() * sizeof(RVertex);
+    glBindVertexArray(m_nVao);
+    glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
+    if (bytes > m_nStreamCapacity) {
+        while (m_nStreamCapacity < bytes) m_nStreamCapacity *= 2;
+    }
+    // Orphan the buffer so the driver need not wait for the previous draw.
+    glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, m_Batch.data());
+    const GLenum mode = m_BatchClass == EClass::Points ? GL_POINTS
+                        : m_BatchClass == EClass::Lines ? GL_LINES
+                                                        : GL_TRIANGLES;
+    glDrawArrays(mode, 0, static_cast<GLsizei>(m_Batch.size()));
+    ++m_Stats.drawCalls;
+    m_Batch.clear();
+    m_nBatchDraws = 0;
+    m_BatchClass = EClass::None;
+}
+
+void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
+{
+    if (!m_bReady) return;
+    Flush();
+    auto* m = static_cast<CGlMesh*>(mesh);
+    ApplyState(m->Format() & ~FVF_XYZRHW, true);
+    glBindVertexArray(m->m_nVao);
+    glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_SHORT,
+                   reinterpret_cast<void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)));
+    glBindVertexArray(m_nVao);
+    ++m_Stats.drawCalls;
+}
+
+void CGlRenderer::Present(int dx, int dy)
+{
+    if (!m_bReady) return;
+    Flush();
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nBackFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_nWindowFbo);
+    // The destination rectangle is (dx, dy) - (640 + dx, 480 + dy) from the top left;
+    // what falls outside is lost and the strips left uncovered keep the last picture.
+    glBlitFramebuffer(0, 0, kWidth, kHeight, dx, -dy, kWidth + dx, kHeight - dy, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    Composite();
+    if (m_pSurface) m_pSurface->SwapBuffers();
+    BindTarget();
+}
+
+void CGlRenderer::Composite()
+{
+    if (!m_pSurface) return;
+    int w = kWidth, h = kHeight;
+    m_pSurface->GetDrawableSize(w, h);
+    const SLetterbox box = ComputeLetterbox(w, h);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nWindowFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ColourWrites();
+    const int x0 = box.x;
+    const int y0 = h - box.y - kHeight * box.scale;
+    glBlitFramebuffer(0, 0, kWidth, kHeight, x0, y0, x0 + kWidth * box.scale, y0 + kHeight * box.scale,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+}
+
+bool CGlRenderer::ReadFramebuffer(unsigned fbo, int width, int height, std::vector<uint32_t>& out, bool opaque)
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    std::vector<uint32_t> raw(static_cast<size_t>(width) * height);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, raw.data());
+    out.resize(raw.size());
+    // OpenGL rows run bottom up.
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&out[static_cast<size_t>(y) * width], &raw[static_cast<size_t>(height - 1 - y) * width],
+                    sizeof(uint32_t) * width);
+    if (opaque)
+        for (uint32_t& p : out) p |= 0xFF000000u;
+    BindTarget();
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool CGlRenderer::ReadBackBuffer(std::vector<uint32_t>& out)
+{
+    if (!m_bReady) return false;
+    Flush();
+    return ReadFramebuffer(m_nBackFbo, kWidth, kHeight, out, true);
+}
+
+bool CGlRenderer::ReadPresented(std::vector<uint32_t>& out)
+{
+    if (!m_bReady) return false;
+    Flush();
+    return ReadFramebuffer(m_nWindowFbo, kWidth, kHeight, out, true);
+}
+
+bool CGlRenderer::CompositeAndReadSurface(std::vector<uint32_t>& out, int& width, int& height)
+{
+    if (!m_bReady || !m_pSurface) return false;
+    Flush();
+    m_pSurface->GetDrawableSize(width, height);
+    Composite();
+    return ReadFramebuffer(0, width, height, out, true);
+}

@@ -1,0 +1,98 @@
+// The OpenGL back end: an OpenGL 3.3 core context and one shader pair that computes
+// exactly what the original fixed-function pipeline did (per-vertex directional
+// lighting with material sources, per-vertex linear fog, texture stage 0 combiners,
+// alpha test), so the game's pictures do not depend on a driver's fixed-function
+// emulation. The picture is drawn into a 640 x 480 framebuffer (the back buffer),
+// presented through a second persistent one (so a shaken picture leaves the
+// previous frame in the uncovered strips) and scaled to the window by whole factors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Renderer.h"
+
+// What the renderer needs of the window or offscreen surface that owns the context.
+class CGlSurface {
+public:
+    virtual ~CGlSurface() = default;
+    virtual void SwapBuffers() = 0;
+    virtual void GetDrawableSize(int& width, int& height) = 0;
+};
+
+// Where the 640 x 480 picture lands in a drawable of the given size: the largest whole
+// scale that fits (at least 1), centred; the rest stays black.
+struct SLetterbox {
+    int scale = 1;
+    int x = 0;  // left edge of the picture, pixels from the drawable's left
+    int y = 0;  // top edge of the picture, pixels from the drawable's top
+};
+SLetterbox ComputeLetterbox(int drawableWidth, int drawableHeight);
+
+class CGlRenderer : public CRenderer {
+public:
+    // The context must be current on this thread.
+    explicit CGlRenderer(CGlSurface* surface);
+    ~CGlRenderer() override;
+
+    // Compiles the shaders, creates the framebuffers and buffers. On failure returns
+    // false with a reason in error.
+    bool Initialize(std::string& error);
+    const char* Name() const override { return "OpenGL"; }
+    // Version and renderer strings of the context, for the log.
+    std::string Description() const;
+
+    CRenderTexture* CreateTexture(int width, int height, const uint32_t* pixels, bool mipmaps) override;
+    void UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels) override;
+    CRenderTexture* CreateRenderTarget(int width, int height) override;
+    void ReleaseTexture(CRenderTexture* tex) override;
+    CRenderMesh* CreateMesh(const RVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount,
+                            uint32_t format) override;
+    void ReleaseMesh(CRenderMesh* mesh) override;
+
+    void Clear(bool color, bool depth, uint32_t argb, float z) override;
+    void Flush() override;
+    void Present(int dx, int dy) override;
+    bool ReadBackBuffer(std::vector<uint32_t>& out) override;
+    bool ReadPresented(std::vector<uint32_t>& out) override;
+
+    // Copies the presented picture to the surface (letterboxed) without swapping,
+    // and reads the surface back: for tests of the window scaling.
+    bool CompositeAndReadSurface(std::vector<uint32_t>& out, int& width, int& height);
+
+protected:
+    void OnRenderTargetChanged() override;
+    void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
+                  int vertexCount, uint32_t format) override;
+    void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) override;
+
+private:
+    enum class EClass { None, Points, Lines, Triangles };
+    void AppendVertex(const RVertex& v, uint32_t format);
+    void ApplyState(uint32_t format, bool meshDraw);
+    void BindTarget();
+    void Composite();
+    bool ReadFramebuffer(unsigned fbo, int width, int height, std::vector<uint32_t>& out, bool forceOpaque);
+
+    CGlSurface* m_pSurface;
+    bool m_bReady = false;
+    unsigned m_nProgram = 0;
+    unsigned m_nVao = 0;
+    unsigned m_nStreamVbo = 0;
+    size_t m_nStreamCapacity = 0;
+    unsigned m_nSampler = 0;
+    unsigned m_nBackFbo = 0, m_nBackColor = 0, m_nBackDepth = 0;
+    unsigned m_nWindowFbo = 0, m_nWindowColor = 0;
+    unsigned m_nUbo = 0;
+
+    // The open batch.
+    std::vector<RVertex> m_Batch;
+    EClass m_BatchClass = EClass::None;
+    uint32_t m_nBatchFormat = 0;
+    int m_nBatchDraws = 0;
+
+    // World matrix the batched vertices are moved with, and its normal matrix.
+    Matrix m_CachedWorld;
+    Matrix m_CachedWorldNormal;
+    bool m_bWorldIdentity = true;
+};

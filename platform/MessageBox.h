@@ -1,0 +1,6 @@
+// Message boxes: a simple box with an information icon when a display exists, the
+// text on standard error otherwise (headless mode, no display). Texts are UTF-8.
+#pragma once
+
+// With allowWindow false (headless) the text only goes to standard error.
+void ShowMessageBox(const char* text, const char* caption, bool allowWindow);

@@ -1,0 +1,264 @@
+// The renderer: the layer under CGraphicsDevice that stands in for the fixed-function
+// 3D device the game was designed against. It keeps the device's render, texture-stage
+// and sampler states with the same meanings and defaults, takes draws in the same
+// forms (untransformed or pre-transformed vertices, strips, lists, static meshes),
+// and its back ends reproduce that device's pictures (OpenGL) or draw nothing (null).
+//
+// Conventions, as the game's math uses them:
+//  - matrices are row-vector (v' = v * M), left-handed, translation in row 4;
+//  - a pixel of the 640 x 480 back buffer is addressed top-left first;
+//  - colours packed in 32 bits are 0xAARRGGBB;
+//  - clip-space depth runs 0 (near) .. 1 (far); viewports are top-left based.
+//
+// Batching: draws that follow one another with unchanged states, texture, vertex
+// format and primitive class are merged by the back end into one buffer and one
+// draw call. The world matrix is not part of that state: batched vertices are moved
+// into world space on the CPU, so 2,000 bullets each with their own world matrix
+// still cost a handful of draw calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/Math.h"
+
+// Vertex format bits (which fields of RVertex a draw supplies).
+enum : uint32_t {
+    FVF_XYZ = 0x0,      // x, y, z in object space (transformed by world, view, projection)
+    FVF_XYZRHW = 0x1,   // x, y in back-buffer pixels, z depth 0..1, rhw (pre-transformed)
+    FVF_NORMAL = 0x2,   // nx, ny, nz
+    FVF_DIFFUSE = 0x4,  // diffuse colour 0xAARRGGBB
+    FVF_TEX1 = 0x8,     // u, v
+};
+
+struct RVertex {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float rhw = 1.0f;
+    float nx = 0.0f, ny = 0.0f, nz = 0.0f;
+    uint32_t diffuse = 0xFFFFFFFFu;
+    float u = 0.0f, v = 0.0f;
+};
+
+enum class EPrimitive { PointList, LineList, LineStrip, TriangleList, TriangleStrip, TriangleFan };
+
+// Number of vertices that primCount primitives of this type use.
+int VertexCountFor(EPrimitive type, int primCount);
+
+struct SColorValue {
+    float r = 0.0f, g = 0.0f, b = 0.0f, a = 0.0f;
+};
+
+struct SMaterial {
+    SColorValue diffuse, ambient, specular, emissive;
+    float power = 0.0f;
+};
+
+// One directional light.
+struct SLight {
+    SColorValue diffuse, specular, ambient;
+    Vec3 direction{0.0f, 0.0f, 1.0f};
+    bool enabled = false;
+};
+
+struct SViewport {
+    int x = 0, y = 0, width = 640, height = 480;
+    float minZ = 0.0f, maxZ = 1.0f;
+};
+
+enum class ETransform { World, View, Projection };
+
+// Render states, with the numeric values of the original device's constants so that
+// values read from the design carry over unchanged.
+enum class ERenderState {
+    ZEnable,           // 0/1, default 1 (the back buffer has a depth buffer)
+    ZWriteEnable,      // default 1
+    FillMode,          // EFill, default Solid
+    CullMode,          // ECull, default CCW
+    AlphaBlendEnable,  // default 0
+    SrcBlend,          // EBlend, default One
+    DestBlend,         // EBlend, default Zero
+    AlphaTestEnable,   // default 0
+    AlphaFunc,         // ECmp, default Always
+    AlphaRef,          // 0..255, default 0
+    FogEnable,         // default 0
+    FogColor,          // 0xAARRGGBB (alpha ignored), default 0
+    FogStart,          // float bits, default 0.0
+    FogEnd,            // float bits, default 1.0
+    Lighting,          // default 1
+    Ambient,           // 0xAARRGGBB global ambient, default 0
+    ColorVertex,       // default 1: a vertex diffuse colour replaces the material diffuse
+    Count
+};
+
+enum EFill : uint32_t { FILL_POINT = 1, FILL_WIREFRAME = 2, FILL_SOLID = 3 };
+enum ECull : uint32_t { CULL_NONE = 1, CULL_CW = 2, CULL_CCW = 3 };
+enum EBlend : uint32_t {
+    BLEND_ZERO = 1, BLEND_ONE = 2, BLEND_SRCCOLOR = 3, BLEND_INVSRCCOLOR = 4,
+    BLEND_SRCALPHA = 5, BLEND_INVSRCALPHA = 6, BLEND_DESTALPHA = 7, BLEND_INVDESTALPHA = 8,
+    BLEND_DESTCOLOR = 9, BLEND_INVDESTCOLOR = 10,
+};
+enum ECmp : uint32_t {
+    CMP_NEVER = 1, CMP_LESS = 2, CMP_EQUAL = 3, CMP_LESSEQUAL = 4,
+    CMP_GREATER = 5, CMP_NOTEQUAL = 6, CMP_GREATEREQUAL = 7, CMP_ALWAYS = 8,
+};
+
+// Texture stage 0 (the only stage the game uses).
+enum class EStageState { ColorOp, ColorArg1, ColorArg2, AlphaOp, AlphaArg1, AlphaArg2, Count };
+enum ETexOp : uint32_t { TOP_DISABLE = 1, TOP_SELECTARG1 = 2, TOP_SELECTARG2 = 3, TOP_MODULATE = 4 };
+// At stage 0, DIFFUSE and CURRENT are the same thing: the lit or vertex colour.
+enum ETexArg : uint32_t { TA_DIFFUSE = 0, TA_CURRENT = 1, TA_TEXTURE = 2 };
+
+enum class ESamplerState { AddressU, AddressV, MagFilter, MinFilter, MipFilter, Count };
+enum ETexAddress : uint32_t { TADDRESS_WRAP = 1, TADDRESS_MIRROR = 2, TADDRESS_CLAMP = 3 };
+enum ETexFilter : uint32_t { TEXF_NONE = 0, TEXF_POINT = 1, TEXF_LINEAR = 2 };
+
+// Every state the back ends draw with. Defaults are the original device's.
+struct SDeviceState {
+    uint32_t render[static_cast<int>(ERenderState::Count)];
+    uint32_t stage[static_cast<int>(EStageState::Count)];
+    uint32_t sampler[static_cast<int>(ESamplerState::Count)];
+    SMaterial material;
+    SLight light;
+    SDeviceState();
+};
+
+// A texture owned by a renderer. Pixels are 0xAARRGGBB, rows top first.
+class CRenderTexture {
+public:
+    virtual ~CRenderTexture() = default;
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    bool IsRenderTarget() const { return m_bRenderTarget; }
+
+protected:
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    bool m_bRenderTarget = false;
+};
+
+// A mesh kept by the renderer (vertex and 16-bit index data uploaded once), drawn
+// by index ranges with the current world matrix.
+class CRenderMesh {
+public:
+    virtual ~CRenderMesh() = default;
+    uint32_t Format() const { return m_nFormat; }
+    int VertexCount() const { return m_nVertices; }
+    int IndexCount() const { return m_nIndices; }
+
+protected:
+    uint32_t m_nFormat = 0;
+    int m_nVertices = 0;
+    int m_nIndices = 0;
+};
+
+struct SRenderStats {
+    int drawCalls = 0;      // back-end draw calls issued since the last BeginScene
+    int primitives = 0;     // primitives submitted by the caller since the last BeginScene
+    int batchedDraws = 0;   // caller draws merged into an earlier draw call
+};
+
+class CRenderer {
+public:
+    // Size of the back buffer: the game's picture is always 640 x 480.
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    CRenderer();
+    virtual ~CRenderer() = default;
+    CRenderer(const CRenderer&) = delete;
+    CRenderer& operator=(const CRenderer&) = delete;
+
+    virtual const char* Name() const = 0;
+
+    // ---- states (stored here; the back end reads them when it draws) ----
+    void SetRenderState(ERenderState s, uint32_t value);
+    uint32_t GetRenderState(ERenderState s) const { return m_State.render[static_cast<int>(s)]; }
+    void SetRenderStateF(ERenderState s, float value);
+    float GetRenderStateF(ERenderState s) const;
+    void SetStageState(EStageState s, uint32_t value);
+    uint32_t GetStageState(EStageState s) const { return m_State.stage[static_cast<int>(s)]; }
+    void SetSamplerState(ESamplerState s, uint32_t value);
+    uint32_t GetSamplerState(ESamplerState s) const { return m_State.sampler[static_cast<int>(s)]; }
+    void SetMaterial(const SMaterial& m);
+    const SMaterial& GetMaterial() const { return m_State.material; }
+    void SetLight(const SLight& l);
+    const SLight& GetLight() const { return m_State.light; }
+    void SetTexture(CRenderTexture* tex);
+    CRenderTexture* GetTexture() const { return m_pTexture; }
+    void SetTransform(ETransform t, const Matrix& m);
+    const Matrix& GetTransform(ETransform t) const { return m_Transform[static_cast<int>(t)]; }
+    void SetViewport(const SViewport& vp);
+    const SViewport& GetViewport() const { return m_Viewport; }
+    const SDeviceState& State() const { return m_State; }
+
+    // The whole state, for code that saves and restores it around its own drawing.
+    struct SSavedState {
+        SDeviceState state;
+        CRenderTexture* texture = nullptr;
+        Matrix transform[3];
+        SViewport viewport;
+    };
+    void SaveState(SSavedState& out) const;
+    void RestoreState(const SSavedState& in);
+
+    // ---- resources ----
+    // pixels: width * height words 0xAARRGGBB, rows top first; null leaves it black.
+    // mipmaps: build the full chain (box filtered); sampled only with a mip filter.
+    virtual CRenderTexture* CreateTexture(int width, int height, const uint32_t* pixels, bool mipmaps) = 0;
+    virtual void UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height,
+                               const uint32_t* pixels) = 0;
+    virtual CRenderTexture* CreateRenderTarget(int width, int height) = 0;
+    virtual void ReleaseTexture(CRenderTexture* tex) = 0;
+    virtual CRenderMesh* CreateMesh(const RVertex* vertices, int vertexCount, const uint16_t* indices,
+                                    int indexCount, uint32_t format) = 0;
+    virtual void ReleaseMesh(CRenderMesh* mesh) = 0;
+
+    // ---- frame ----
+    // Binds a render target texture, or the back buffer when null; like the original
+    // device this resets the viewport to the whole target.
+    void SetRenderTarget(CRenderTexture* target);
+    CRenderTexture* GetRenderTarget() const { return m_pRenderTarget; }
+    virtual void BeginScene();
+    virtual void EndScene() {}
+    // Clears the current viewport rectangle only.
+    virtual void Clear(bool color, bool depth, uint32_t argb, float z) = 0;
+
+    // ---- drawing ----
+    void DrawPrimitiveUP(EPrimitive type, int primCount, const RVertex* vertices, uint32_t format);
+    void DrawIndexedPrimitiveUP(EPrimitive type, int vertexCount, int primCount, const uint16_t* indices,
+                                const RVertex* vertices, uint32_t format);
+    // Triangles firstIndex / 3 ... of the mesh's index list, triangleCount of them.
+    void DrawMesh(CRenderMesh* mesh, int firstIndex, int triangleCount);
+
+    // Sends everything batched so far to the back end.
+    virtual void Flush() = 0;
+
+    // Shows the back buffer moved by (dx, dy) pixels; uncovered strips keep what the
+    // previous picture left there.
+    virtual void Present(int dx, int dy) = 0;
+
+    // The back buffer as 640 x 480 words 0xAARRGGBB, rows top first. False when the
+    // back end keeps no pixels.
+    virtual bool ReadBackBuffer(std::vector<uint32_t>& out) = 0;
+    // The last presented picture (after the shake offset), same layout.
+    virtual bool ReadPresented(std::vector<uint32_t>& out) = 0;
+
+    const SRenderStats& Stats() const { return m_Stats; }
+
+protected:
+    // Back-end hooks. Every setter that changes a value a batch depends on calls
+    // Flush() first, so an open batch always draws with the current states; only the
+    // world matrix may change inside a batch (it is applied on the CPU at submission).
+    virtual void OnRenderTargetChanged() {}
+    virtual void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
+                          int vertexCount, uint32_t format) = 0;
+    virtual void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) = 0;
+
+    SDeviceState m_State;
+    CRenderTexture* m_pTexture = nullptr;
+    CRenderTexture* m_pRenderTarget = nullptr;
+    Matrix m_Transform[3];
+    SViewport m_Viewport;
+    SRenderStats m_Stats;
+};

@@ -1,0 +1,255 @@
+#include "platform/Window.h"
+
+#include <SDL2/SDL.h>
+
+#include <vector>
+
+namespace {
+
+struct SHook {
+    WindowEventHook hook;
+    void* user;
+};
+std::vector<SHook>& Hooks()
+{
+    static std::vector<SHook> hooks;
+    return hooks;
+}
+
+}  // namespace
+
+void AddWindowEventHook(WindowEventHook hook, void* user)
+{
+    if (hook) Hooks().push_back({hook, user});
+}
+
+void RemoveWindowEventHook(WindowEventHook hook, void* user)
+{
+    auto& h = Hooks();
+    for (size_t i = 0; i < h.size(); ++i)
+        if (h[i].hook == hook && h[i].user == user) {
+            h.erase(h.begin() + static_cast<long>(i));
+            return;
+        }
+}
+
+CWindow::~CWindow() { Destroy(); }
+
+bool CWindow::Create(const SWindowConfig& config, std::string& error)
+{
+    Destroy();
+    m_Config = config;
+    if (m_Config.scale < 1) m_Config.scale = 1;
+    if (!InitVideo(config.headless, error)) return false;
+    m_bVideoInit = true;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    if (config.openGl) flags |= SDL_WINDOW_OPENGL;
+    if (config.fullScreen && !config.headless) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (config.openGl) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    }
+    const int w = config.width * m_Config.scale;
+    const int h = config.height * m_Config.scale;
+    m_pWindow = SDL_CreateWindow(config.title ? config.title : "", config.x, config.y, w, h, flags);
+    if (!m_pWindow) {
+        error = std::string("window: ") + SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+bool CWindow::CreateGlContext(std::string& error)
+{
+    if (!m_pWindow) {
+        error = "no window";
+        return false;
+    }
+    if (m_pContext) return true;
+    m_pContext = SDL_GL_CreateContext(m_pWindow);
+    if (!m_pContext) {
+        error = std::string("OpenGL context: ") + SDL_GetError();
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(m_pWindow, m_pContext) != 0) {
+        error = std::string("OpenGL context: ") + SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+void CWindow::Destroy()
+{
+    if (m_pContext) {
+        SDL_GL_DeleteContext(m_pContext);
+        m_pContext = nullptr;
+    }
+    if (m_pWindow) {
+        SDL_DestroyWindow(m_pWindow);
+        m_pWindow = nullptr;
+    }
+    if (m_bVideoInit) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        m_bVideoInit = false;
+    }
+}
+
+void CWindow::Show()
+{
+    if (m_pWindow && !IsShown()) SDL_ShowWindow(m_pWindow);
+}
+
+bool CWindow::IsShown() const
+{
+    return m_pWindow && (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_SHOWN) != 0;
+}
+
+void CWindow::SetTitle(const char* title)
+{
+    if (m_pWindow) SDL_SetWindowTitle(m_pWindow, title ? title : "");
+}
+
+void CWindow::GetPosition(int& x, int& y) const
+{
+    x = m_Config.x;
+    y = m_Config.y;
+    if (m_pWindow) SDL_GetWindowPosition(m_pWindow, &x, &y);
+}
+
+void CWindow::SetPosition(int x, int y)
+{
+    m_Config.x = x;
+    m_Config.y = y;
+    if (m_pWindow && !m_Config.fullScreen) SDL_SetWindowPosition(m_pWindow, x, y);
+}
+
+void CWindow::SetCursorVisible(bool visible)
+{
+    if (m_bVideoInit) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void CWindow::GetGlobalMouse(int& x, int& y) const
+{
+    x = y = 0;
+    if (m_bVideoInit) SDL_GetGlobalMouseState(&x, &y);
+}
+
+void CWindow::CaptureMouse(bool capture)
+{
+    if (m_bVideoInit) SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+}
+
+int CWindow::GetRefreshRate() const
+{
+    if (!m_pWindow) return 0;
+    const int display = SDL_GetWindowDisplayIndex(m_pWindow);
+    SDL_DisplayMode mode;
+    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
+}
+
+bool CWindow::SetSwapInterval(int interval)
+{
+    return m_pContext && SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+static EWindowKey MapKey(SDL_Scancode sc)
+{
+    switch (sc) {
+    case SDL_SCANCODE_ESCAPE: return EWindowKey::Escape;
+    case SDL_SCANCODE_F11: return EWindowKey::F11;
+    case SDL_SCANCODE_RETURN: return EWindowKey::Enter;
+    default: return EWindowKey::Other;
+    }
+}
+
+bool CWindow::PollEvent(SWindowEvent& out)
+{
+    if (!m_bVideoInit) return false;
+    SDL_Event e;
+    if (!SDL_PollEvent(&e)) return false;
+    for (const SHook& h : Hooks()) h.hook(e, h.user);
+    out = SWindowEvent{};
+    out.type = EWindowEvent::Other;
+    const Uint32 id = m_pWindow ? SDL_GetWindowID(m_pWindow) : 0;
+    switch (e.type) {
+    case SDL_QUIT: out.type = EWindowEvent::CloseRequest; break;
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID == id && e.window.event == SDL_WINDOWEVENT_CLOSE) out.type = EWindowEvent::CloseRequest;
+        break;
+    case SDL_KEYDOWN:
+        out.type = EWindowEvent::KeyDown;
+        out.key = MapKey(e.key.keysym.scancode);
+        out.repeat = e.key.repeat != 0;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT) {
+            out.type = e.type == SDL_MOUSEBUTTONDOWN ? EWindowEvent::MouseDown : EWindowEvent::MouseUp;
+            out.x = e.button.x;
+            out.y = e.button.y;
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        out.type = EWindowEvent::MouseMove;
+        out.x = e.motion.x;
+        out.y = e.motion.y;
+        break;
+    default: break;
+    }
+    return true;
+}
+
+void CWindow::SwapBuffers()
+{
+    if (m_pWindow && m_pContext) SDL_GL_SwapWindow(m_pWindow);
+}
+
+void CWindow::GetDrawableSize(int& width, int& height)
+{
+    width = m_Config.width * m_Config.scale;
+    height = m_Config.height * m_Config.scale;
+    if (m_pWindow && m_pContext) SDL_GL_GetDrawableSize(m_pWindow, &width, &height);
+}
+
+bool CWindow::InitVideo(bool headless, std::string& error)
+{
+    if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("video: ") + SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+void CWindow::QuitVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
+std::vector<SDisplayModeInfo> CWindow::GetDisplayModes()
+{
+    std::vector<SDisplayModeInfo> modes;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return modes;
+    const int n = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < n; ++i) {
+        SDL_DisplayMode m;
+        if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
+        modes.push_back({m.w, m.h, m.refresh_rate, static_cast<int>(SDL_BITSPERPIXEL(m.format))});
+    }
+    return modes;
+}
+
+void CWindow::GetScreenSize(int& width, int& height)
+{
+    width = 640;
+    height = 480;
+    SDL_Rect r;
+    if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayBounds(0, &r) == 0) {
+        width = r.w;
+        height = r.h;
+    }
+}

@@ -1,0 +1,112 @@
+// The game window on SDL2: one borderless 640 x 480 window (scaled by a whole
+// factor), or borderless desktop full screen with the picture letterboxed, or, in
+// headless mode, an offscreen surface with no window at all (SDL's offscreen video
+// driver over EGL). It owns the OpenGL context and turns SDL's events into the few
+// the game window handles; other subsystems can watch the raw events through hooks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/GlRenderer.h"
+
+union SDL_Event;
+
+struct SDisplayModeInfo {
+    int width = 0, height = 0;
+    int refreshRate = 0;   // Hz; 0 when unknown
+    int bitsPerPixel = 0;
+};
+
+struct SWindowConfig {
+    int width = 640;           // logical size; the window is width * scale pixels wide
+    int height = 480;
+    int scale = 1;
+    int x = 0, y = 0;          // top-left corner on the desktop
+    bool fullScreen = false;   // borderless desktop full screen
+    bool headless = false;     // offscreen: no window, no display
+    bool openGl = true;        // false for the null renderer: no context
+    const char* title = "";
+};
+
+enum class EWindowEvent {
+    None,
+    CloseRequest,   // the window manager asks the window to close
+    KeyDown,
+    MouseDown,      // left button
+    MouseUp,        // left button
+    MouseMove,
+    Other,
+};
+
+enum class EWindowKey { Other, Escape, F11, Enter };
+
+struct SWindowEvent {
+    EWindowEvent type = EWindowEvent::None;
+    EWindowKey key = EWindowKey::Other;
+    bool repeat = false;   // key repeat
+    int x = 0, y = 0;      // mouse position in window pixels
+};
+
+// Raw SDL events for other subsystems (controller hot-plugging, keyboard state):
+// every hook sees every event the loop pumps, before the window handles it.
+using WindowEventHook = void (*)(const SDL_Event& event, void* user);
+void AddWindowEventHook(WindowEventHook hook, void* user);
+void RemoveWindowEventHook(WindowEventHook hook, void* user);
+
+class CWindow : public CGlSurface {
+public:
+    CWindow() = default;
+    ~CWindow() override;
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+
+    // Initialises SDL video (the offscreen driver when headless) and creates the
+    // window hidden. False with a reason on failure.
+    bool Create(const SWindowConfig& config, std::string& error);
+    // Creates the OpenGL 3.3 core context and makes it current.
+    bool CreateGlContext(std::string& error);
+    void Destroy();
+    bool IsCreated() const { return m_pWindow != nullptr; }
+    bool IsHeadless() const { return m_Config.headless; }
+    bool IsFullScreen() const { return m_Config.fullScreen; }
+
+    void Show();
+    bool IsShown() const;
+    void SetTitle(const char* title);
+    void GetPosition(int& x, int& y) const;
+    void SetPosition(int x, int y);
+    void SetCursorVisible(bool visible);
+    // The mouse position on the desktop.
+    void GetGlobalMouse(int& x, int& y) const;
+    void CaptureMouse(bool capture);
+
+    // Refresh rate of the window's display in Hz; 0 when unknown.
+    int GetRefreshRate() const;
+    // 1: wait for the display; 0: do not. False when the driver refuses.
+    bool SetSwapInterval(int interval);
+
+    // Pumps SDL and returns the next event (hooks see it first). False when none.
+    bool PollEvent(SWindowEvent& out);
+
+    // CGlSurface
+    void SwapBuffers() override;
+    void GetDrawableSize(int& width, int& height) override;
+
+    // SDL video for the process (the offscreen driver when headless); counted, so
+    // each successful InitVideo needs one QuitVideo.
+    static bool InitVideo(bool headless, std::string& error);
+    static void QuitVideo();
+    // The display modes of the primary display, in the order the system lists them.
+    static std::vector<SDisplayModeInfo> GetDisplayModes();
+    // Size of the primary display's desktop (for centring the window); 640 x 480
+    // when unknown or before InitVideo.
+    static void GetScreenSize(int& width, int& height);
+
+private:
+    SWindowConfig m_Config;
+    struct SDL_Window* m_pWindow = nullptr;
+    void* m_pContext = nullptr;
+    bool m_bVideoInit = false;
+};
