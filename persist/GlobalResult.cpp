@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,8 +47,14 @@ CGlobalResult::~CGlobalResult()
 
 void CGlobalResult::Load()
 {
-    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile))
-        std::rename(ResolvePath(kOldRecordsFile).c_str(), ResolvePath(kRecordsFile).c_str());
+    // Records used to live in the settings file. Carry them over the first
+    // time, but copy rather than move: the same file still holds the player's
+    // graphics keys and bindings, which a rename would throw away.
+    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
+        std::vector<std::uint8_t> old;
+        if (ReadWholeFile(kOldRecordsFile, old))
+            WriteFileAtomic(kRecordsFile, old.data(), old.size());
+    }
 
     CSettingsFile file(kRecordsFile);
     m_strScoreName = file.GetString("scorename", "");
