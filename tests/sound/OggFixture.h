@@ -88,3 +88,15 @@ inline std::vector<int16_t> MakeTone(size_t nFrames, int nChannels, int nRate, d
     }
     return pcm;
 }
+
+// Deterministic white noise (it compresses poorly, so the file spans many pages).
+inline std::vector<int16_t> MakeNoise(size_t nFrames, int nChannels, double fAmp = 0.3)
+{
+    std::vector<int16_t> pcm(nFrames * static_cast<size_t>(nChannels));
+    uint32_t x = 12345;
+    for (int16_t& s : pcm) {
+        x = x * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(fAmp * (static_cast<int32_t>(x >> 16) - 32768));
+    }
+    return pcm;
+}

@@ -1,0 +1,122 @@
+// The sound system: one output device with its mixer, and the sounds played on
+// it. Every sound is decoded completely from Ogg Vorbis when it is loaded and
+// kept as 16-bit PCM in a static buffer of the mixer.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/Math.h"
+#include "core/Object.h"
+
+class CAudioBuffer;
+class CAudioDevice;
+class CAudioMixer;
+class CWaveFileWriter;
+
+// Output format of the mixer (the speakers may run at another rate; SDL
+// resamples behind the mixer then).
+constexpr int SOUND_OUTPUT_RATE = 22050;
+
+class CSoundSystem {
+public:
+    // Opens the default sound device at 22050 Hz, 16-bit stereo and logs every
+    // step to "log/dsound.txt" (emptied first). Without a usable device the
+    // mixer runs on a silent output, so sounds still play and end on time. When
+    // captureFile is not empty ("--audio-out"), the mixed output is also
+    // written there as a WAVE file. pWindow is not needed by this layer.
+    explicit CSoundSystem(void* pWindow = nullptr, const std::string& captureFile = std::string());
+    // A system whose mixer nothing drives: Render() pulls its output. Logs
+    // nothing. For tests and tools.
+    struct Offline {};
+    CSoundSystem(Offline, int nRate = SOUND_OUTPUT_RATE);
+    ~CSoundSystem();  // every CSound of this system must be deleted before
+    CSoundSystem(const CSoundSystem&) = delete;
+    CSoundSystem& operator=(const CSoundSystem&) = delete;
+
+    // The mixer sounds are created in; null when no output exists at all, in
+    // which case every sound stays silent and unloaded.
+    CAudioMixer* GetMixer() const { return m_pMixer; }
+    bool HasOutput() const { return m_pMixer != nullptr; }
+    // True when a real (audible) device is open.
+    bool IsAudible() const;
+    // True when the mixed output goes to a WAVE file too.
+    bool IsCapturing() const;
+    const std::string& GetProgramFolder() const { return m_strProgramDir; }
+
+    // Offline systems only: mixes nFrames stereo frames into pOut (and into the
+    // capture file opened by OpenCapture). Does nothing on a device-driven system.
+    void Render(int16_t* pOut, int nFrames);
+    bool OpenCapture(const std::string& path);  // offline systems only
+
+private:
+    CAudioMixer* m_pMixer = nullptr;
+    CAudioDevice* m_pDevice = nullptr;
+    CWaveFileWriter* m_pOfflineCapture = nullptr;
+    bool m_bOffline = false;
+    std::string m_strProgramDir;
+};
+
+// One sound (music or effect). A CObject so that the sound and music lists can
+// run its fade-out and its chained follow-up sound once per frame.
+class CSound : public CPausableObject {
+public:
+    // Loads the sound "name" of type "SE" or "BGM": the override file
+    // type/<number>.ogg beside the program when it exists, else the library
+    // resource. A missing resource shows "Undefined Resource %s %s"; a damaged
+    // one is reported likewise; either way the sound stays silent.
+    CSound(CSoundSystem* pSystem, const char* name, const char* type);
+    // Loads from Ogg Vorbis bytes in memory (label names it in messages).
+    CSound(CSoundSystem* pSystem, const uint8_t* pOgg, size_t nSize, const char* label);
+    ~CSound() override;
+
+    // Volume 0, fade cancelled, from the beginning, once.
+    void Play();
+    // Volume 0, fade cancelled, from the beginning, looping (music).
+    void PlayLoop();
+    // Pan := (integer part of pos.x) x 500, then Play().
+    void PlayAt(const Vec3& pos);
+    // Pan as PlayAt, the given volume (hundredths of a decibel), fade cancelled,
+    // from the beginning, once.
+    void PlayAtVolume(const Vec3& pos, int nVolume);
+    // Volume 0, fade cancelled, on from the current position.
+    void Resume(bool bLoop);
+    // Play() now, and start next from its beginning at full volume (looping
+    // when bLoop) nFrames updates later.
+    void PlayThen(CSound* pNext, bool bLoop, int nFrames);
+    // Lowers the volume by 10 each update; stops below -4999 (500 updates from
+    // full volume).
+    void FadeOut();
+    // Stops a playing sound (keeping its position), cancels fade and chain.
+    bool StopIfPlaying();
+
+    // Slot 1: stops the sound (keeping its position), full volume, fade and
+    // chain cancelled.
+    void Reset() override;
+    // Slot 12: the base update, then the fade and the chain.
+    void Update() override;
+    // The music list's group pause: stop if playing and remember it; Resume()
+    // then plays on (looping) only what the pause stopped.
+    void Pause() override;
+    void Resume() override;
+
+    bool IsLoaded() const { return m_pBuffer != nullptr; }
+    bool IsPlaying() const;
+    int GetVolume() const;
+    int GetPan() const;
+    uint32_t GetPosition() const;  // byte offset of the play cursor
+
+    // Fields in their fixed order.
+    CSoundSystem* m_pSystem = nullptr;
+    uint32_t m_nBytes = 0;
+    bool m_bFading = false;
+    int32_t m_nChainDelay = 0;
+    CSound* m_pChainNext = nullptr;
+    bool m_bChainLoop = false;
+    CAudioBuffer* m_pBuffer = nullptr;
+
+private:
+    bool LoadOgg(const uint8_t* pOgg, size_t nSize, const char* what, std::string* pError);
+    void StartFromBeginning(bool bLoop);
+    bool m_bPausedByGroup = false;
+};
