@@ -55,8 +55,8 @@ bool CWindow::Create(const SWindowConfig& config, std::string& error)
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     }
-    const int w = config.width * m_Config.scale;
-    const int h = config.height * m_Config.scale;
+    const int w = config.surfaceWidth > 0 ? config.surfaceWidth : config.width * m_Config.scale;
+    const int h = config.surfaceHeight > 0 ? config.surfaceHeight : config.height * m_Config.scale;
     m_pWindow = SDL_CreateWindow(config.title ? config.title : "", config.x, config.y, w, h, flags);
     if (!m_pWindow) {
         error = std::string("window: ") + SDL_GetError();
@@ -213,8 +213,8 @@ void CWindow::SwapBuffers()
 
 void CWindow::GetDrawableSize(int& width, int& height)
 {
-    width = m_Config.width * m_Config.scale;
-    height = m_Config.height * m_Config.scale;
+    width = m_Config.surfaceWidth > 0 ? m_Config.surfaceWidth : m_Config.width * m_Config.scale;
+    height = m_Config.surfaceHeight > 0 ? m_Config.surfaceHeight : m_Config.height * m_Config.scale;
     if (m_pWindow && m_pContext) SDL_GL_GetDrawableSize(m_pWindow, &width, &height);
 }
 

@@ -27,6 +27,9 @@ struct SWindowConfig {
     bool fullScreen = false;   // borderless desktop full screen
     bool headless = false;     // offscreen: no window, no display
     bool openGl = true;        // false for the null renderer: no context
+    // Size of the surface in pixels when not 0: a headless surface of a display's
+    // size stands in for full screen (tests of the letterboxing).
+    int surfaceWidth = 0, surfaceHeight = 0;
     const char* title = "";
 };
 

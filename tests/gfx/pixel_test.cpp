@@ -1,0 +1,451 @@
+// Pictures drawn by the OpenGL back end, read back from the 640 x 480 back buffer
+// and compared with what the original fixed-function device computes.
+#include <gtest/gtest.h>
+
+#include "gfx_fixture.h"
+#include "platform/GlRenderer.h"
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+// The exact colour a channel of 8 bits takes after blending, within rounding.
+void ExpectRgbNear(uint32_t px, int r, int g, int b, int tol = 1)
+{
+    EXPECT_NEAR(R8(px), r, tol);
+    EXPECT_NEAR(G8(px), g, tol);
+    EXPECT_NEAR(B8(px), b, tol);
+}
+
+RVertex PreVertex(float x, float y, uint32_t color, float u = 0, float v = 0)
+{
+    RVertex r;
+    r.x = x;
+    r.y = y;
+    r.diffuse = color;
+    r.u = u;
+    r.v = v;
+    return r;
+}
+
+// A pre-transformed rectangle, clockwise on screen.
+void DrawScreenRect(CRenderer& r, float x, float y, float w, float h, uint32_t color, uint32_t extra = 0)
+{
+    RVertex v[4] = {PreVertex(x, y, color, 0, 0), PreVertex(x + w, y, color, 1, 0), PreVertex(x, y + h, color, 0, 1),
+                    PreVertex(x + w, y + h, color, 1, 1)};
+    r.DrawPrimitiveUP(EPrimitive::TriangleStrip, 2, v, FVF_XYZRHW | FVF_DIFFUSE | extra);
+}
+
+}  // namespace
+
+TEST_F(CDeviceTest, FillRectCoversExactlyItsPixels)
+{
+    ASSERT_TRUE(Open());
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->FillRect(5, 91, 39, 10, 1.0f, 0.0f, 1.0f, 0.0f);
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    int covered = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const bool inside = x >= 5 && x < 44 && y >= 91 && y < 101;
+            const uint32_t c = At(px, x, y);
+            if (inside) {
+                EXPECT_EQ(c, 0xFF00FF00u) << x << "," << y;
+                ++covered;
+            } else if (c != kBlack) {
+                ADD_FAILURE() << "pixel outside the rectangle at " << x << "," << y;
+                return;
+            }
+        }
+    EXPECT_EQ(covered, 390);
+}
+
+TEST_F(CDeviceTest, BlendModesGiveTheFixedFunctionResults)
+{
+    ASSERT_TRUE(Open());
+    // Destination (0.2, 0.4, 0.6); source (0.8, 0.5, 0.25) with vertex alpha 0.5.
+    const int dst[3] = {51, 102, 153};
+    const double s[3] = {204 / 255.0, 128 / 255.0, 64 / 255.0};
+    const double d[3] = {dst[0] / 255.0, dst[1] / 255.0, dst[2] / 255.0};
+    const uint32_t src = 0x80CC8040u;
+    struct Case {
+        int mode;
+        double expect[3];
+    };
+    const Case cases[] = {
+        {0, {s[0] * (128 / 255.0) + d[0] * (1 - 128 / 255.0), s[1] * (128 / 255.0) + d[1] * (1 - 128 / 255.0),
+             s[2] * (128 / 255.0) + d[2] * (1 - 128 / 255.0)}},
+        {1, {std::min(1.0, s[0] + d[0]), std::min(1.0, s[1] + d[1]), std::min(1.0, s[2] + d[2])}},
+        {2, {s[0] * (1 - d[0]), s[1] * (1 - d[1]), s[2] * (1 - d[2])}},
+        {3, {s[0] * d[0], s[1] * d[1], s[2] * d[2]}},
+        {4, {s[0], s[1], s[2]}},  // any other mode: blending off
+    };
+    m_Device->SetFogColor(dst[0], dst[1], dst[2]);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    int x = 10;
+    for (const Case& c : cases) {
+        m_Device->SetBlendMode(c.mode);
+        DrawScreenRect(R(), static_cast<float>(x), 10, 20, 20, src);
+        x += 30;
+    }
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    x = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ExpectRgbNear(At(px, x + 10, 20), static_cast<int>(std::lround(c.expect[0] * 255)),
+                      static_cast<int>(std::lround(c.expect[1] * 255)),
+                      static_cast<int>(std::lround(c.expect[2] * 255)));
+        x += 30;
+    }
+}
+
+TEST_F(CDeviceTest, TextureAlphaIsModulatedByVertexAlphaOnlyInAlphaBlending)
+{
+    ASSERT_TRUE(Open());
+    // A white texture at half alpha over black: mode 0 fades by texture x vertex
+    // alpha (0.5 x 0.5), mode 1 adds the colour modulated by the vertex colour but
+    // takes no alpha into account (one, one).
+    std::vector<uint32_t> texels(4 * 4, 0x80FFFFFFu);
+    CRenderTexture* tex = R().CreateTexture(4, 4, texels.data(), false);
+    ASSERT_NE(tex, nullptr);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->SetTexture(tex);
+    m_Device->SetBlendMode(0);
+    DrawScreenRect(R(), 10, 10, 20, 20, 0x80FFFFFFu, FVF_TEX1);
+    m_Device->SetBlendMode(1);
+    DrawScreenRect(R(), 40, 10, 20, 20, 0x80808080u, FVF_TEX1);
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    ExpectRgbNear(At(px, 20, 20), 64, 64, 64);
+    ExpectRgbNear(At(px, 50, 20), 128, 128, 128);
+    R().ReleaseTexture(tex);
+}
+
+// The default camera: eye (0, 0, -10) looking at the origin, up +y, projection code
+// 45 with aspect 0.75, the play-field viewport. The expectation is computed here
+// from the formulas of the original math library.
+TEST_F(CDeviceTest, WorldPointLandsOnThePredictedPixel)
+{
+    ASSERT_TRUE(Open());
+    // Look-at from (0,0,-10) to the origin with up (0,1,0): axes x (1,0,0), y (0,1,0),
+    // z (0,0,1), translation (0, 0, 10).
+    auto project = [](float px, float py, float pz, double& sx, double& sy) {
+        const double vz = pz + 10.0;
+        const double ys = 1.0 / std::tan(0.9299114f / 2.0);
+        const double xs = ys / 0.75;
+        const double ndcX = px * xs / vz, ndcY = py * ys / vz;
+        sx = 140 + (1 + ndcX) * 360 / 2;
+        sy = 0 + (1 - ndcY) * 480 / 2;
+    };
+    const float points[][3] = {{1.3f, -2.1f, 3.0f}, {-3.7f, 4.2f, 0.0f}, {0.0f, 0.0f, 20.0f}, {1.6f, 1.1f, -4.0f}};
+    Matrix view{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 10, 1}}};
+    m_Device->SetTransform(ETransform::View, view);
+    R().SetRenderState(ERenderState::Lighting, 0);
+    for (const auto& p : points) {
+        double sx = 0, sy = 0;
+        project(p[0], p[1], p[2], sx, sy);
+        SCOPED_TRACE(::testing::Message() << p[0] << "," << p[1] << "," << p[2] << " -> " << sx << "," << sy);
+        // Pixel centres sit on whole coordinates: the nearest one is hit.
+        const int ex = static_cast<int>(std::floor(sx + 0.5)), ey = static_cast<int>(std::floor(sy + 0.5));
+        ASSERT_GT(std::fabs(sx - std::floor(sx) - 0.5), 0.05) << "ambiguous test point";
+        ASSERT_GT(std::fabs(sy - std::floor(sy) - 0.5), 0.05) << "ambiguous test point";
+        m_Device->BeginFrame();
+        m_Device->SetPlayFieldViewport();
+        RVertex v;
+        v.x = p[0];
+        v.y = p[1];
+        v.z = p[2];
+        v.diffuse = 0xFFFFFFFFu;
+        m_Device->DrawPrimitiveUP(EPrimitive::PointList, 1, &v, FVF_XYZ | FVF_DIFFUSE);
+        m_Device->EndFrame();
+        const auto px = Pixels();
+        int lit = 0, lx = -1, ly = -1;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                if (At(px, x, y) != kBlack) {
+                    ++lit;
+                    lx = x;
+                    ly = y;
+                }
+        EXPECT_EQ(lit, 1);
+        EXPECT_EQ(lx, ex);
+        EXPECT_EQ(ly, ey);
+    }
+}
+
+TEST_F(CDeviceTest, LinearFogByViewDepth)
+{
+    ASSERT_TRUE(Open());
+    Matrix view{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 10, 1}}};
+    m_Device->SetTransform(ETransform::View, view);
+    R().SetRenderState(ERenderState::Lighting, 0);
+    m_Device->SetCullMode(0);
+    m_Device->SetBlendMode(-1);
+    m_Device->SetFogColor(255, 0, 0);
+    m_Device->SetFogRange(10.0f, 30.0f);
+    m_Device->SetFog(1);
+    struct Case {
+        float viewDepth;
+        double f;  // share of the vertex colour
+    };
+    const Case cases[] = {{5, 1.0}, {10, 1.0}, {20, 0.5}, {25, 0.25}, {30, 0.0}, {35, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.viewDepth);
+        m_Device->BeginFrame();
+        m_Device->SetPlayFieldViewport();
+        const float z = c.viewDepth - 10.0f;
+        const float h = c.viewDepth * 0.2f;  // a square well inside the view
+        RVertex v[4];
+        const float xs[4] = {-h, h, -h, h}, ys[4] = {h, h, -h, -h};
+        for (int i = 0; i < 4; ++i) {
+            v[i].x = xs[i];
+            v[i].y = ys[i];
+            v[i].z = z;
+            v[i].diffuse = 0xFFFFFFFFu;
+        }
+        m_Device->DrawPrimitiveUP(EPrimitive::TriangleStrip, 2, v, FVF_XYZ | FVF_DIFFUSE);
+        m_Device->EndFrame();
+        const auto px = Pixels();
+        const int gb = static_cast<int>(std::lround(c.f * 255));
+        ExpectRgbNear(At(px, 320, 240), 255, gb, gb);
+    }
+}
+
+TEST_F(CDeviceTest, WireframeDrawsEdgesOnlyAndSolidFills)
+{
+    ASSERT_TRUE(Open());
+    auto countLit = [&](int wire) {
+        m_Device->SetWireframe(wire);
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        m_Device->SetBlendMode(-1);
+        // Clockwise on screen; untouched by the default culling.
+        RVertex v[3] = {PreVertex(100, 100, 0xFFFFFFFFu), PreVertex(300, 100, 0xFFFFFFFFu),
+                        PreVertex(100, 300, 0xFFFFFFFFu)};
+        R().DrawPrimitiveUP(EPrimitive::TriangleList, 1, v, FVF_XYZRHW | FVF_DIFFUSE);
+        m_Device->EndFrame();
+        const auto px = Pixels();
+        int lit = 0;
+        for (uint32_t c : px) lit += c != kBlack;
+        EXPECT_EQ(At(px, 150, 150) != kBlack, wire == 0);
+        EXPECT_NE(At(px, 100, 200), kBlack);  // on the left edge
+        return lit;
+    };
+    const int solid = countLit(0);
+    const int wire = countLit(1);
+    EXPECT_NEAR(solid, 200 * 200 / 2, 300);
+    EXPECT_GT(wire, 500);
+    EXPECT_LT(wire, 1000);
+}
+
+TEST_F(CDeviceTest, CounterClockwiseFacesAreCulled)
+{
+    ASSERT_TRUE(Open());
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->SetBlendMode(-1);
+    RVertex cw[3] = {PreVertex(10, 10, 0xFFFFFFFFu), PreVertex(50, 10, 0xFFFFFFFFu), PreVertex(10, 50, 0xFFFFFFFFu)};
+    RVertex ccw[3] = {PreVertex(110, 10, 0xFFFFFFFFu), PreVertex(110, 50, 0xFFFFFFFFu),
+                      PreVertex(150, 10, 0xFFFFFFFFu)};
+    R().DrawPrimitiveUP(EPrimitive::TriangleList, 1, cw, FVF_XYZRHW | FVF_DIFFUSE);
+    R().DrawPrimitiveUP(EPrimitive::TriangleList, 1, ccw, FVF_XYZRHW | FVF_DIFFUSE);
+    m_Device->SetCullMode(0);
+    RVertex ccw2[3] = {PreVertex(210, 10, 0xFFFFFFFFu), PreVertex(210, 50, 0xFFFFFFFFu),
+                       PreVertex(250, 10, 0xFFFFFFFFu)};
+    R().DrawPrimitiveUP(EPrimitive::TriangleList, 1, ccw2, FVF_XYZRHW | FVF_DIFFUSE);
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    EXPECT_NE(At(px, 20, 20), kBlack);
+    EXPECT_EQ(At(px, 120, 20), kBlack);
+    EXPECT_NE(At(px, 220, 20), kBlack);
+}
+
+TEST_F(CDeviceTest, ShakeMovesThePresentedPicture)
+{
+    ASSERT_TRUE(Open());
+    // A first, unshaken picture: the whole screen grey.
+    m_Device->SetFogColor(64, 64, 64);
+    m_Device->BeginFrame();
+    m_Device->EndFrame();
+    m_Device->Present();
+    // Shake until the offsets are not zero in either direction.
+    m_Device->SetQuake(32.0f);
+    int dx = 0, dy = 0;
+    for (int i = 0; i < 100 && (dx == 0 || dy == 0); ++i) {
+        m_Device->Update();
+        m_Device->GetShakeOffset(dx, dy);
+    }
+    ASSERT_NE(dx, 0);
+    ASSERT_NE(dy, 0);
+    m_Device->SetFogColor(0, 0, 0);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->FillRect(300, 200, 10, 10, 1.0f, 1.0f, 1.0f, 1.0f);
+    m_Device->EndFrame();
+    m_Device->Present();
+    std::vector<uint32_t> shown;
+    ASSERT_TRUE(R().ReadPresented(shown));
+    EXPECT_EQ(At(shown, 300 + dx, 200 + dy), 0xFFFFFFFFu);
+    EXPECT_EQ(At(shown, 309 + dx, 209 + dy), 0xFFFFFFFFu);
+    EXPECT_NE(At(shown, 310 + dx, 209 + dy), 0xFFFFFFFFu);
+    // The strips the moved picture leaves uncovered keep the previous picture.
+    const int stripX = dx > 0 ? 0 : 639;
+    const int stripY = dy > 0 ? 0 : 479;
+    ExpectRgbNear(At(shown, stripX, 240), 64, 64, 64, 0);
+    ExpectRgbNear(At(shown, 320, stripY), 64, 64, 64, 0);
+    // Inside the moved picture the new black background shows.
+    ExpectRgbNear(At(shown, 320 + dx, 100 + dy), 0, 0, 0, 0);
+}
+
+TEST_F(CDeviceTest, TextStaysInsideItsBoxJapaneseIncluded)
+{
+    ASSERT_TRUE(Open());
+    auto boundsOf = [&](int x, int y, const char* text, int& minX, int& minY, int& maxX, int& maxY) {
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        m_Device->DrawText(x, y, text, 0xFFFFFFFFu);
+        m_Device->EndFrame();
+        const auto px = Pixels();
+        minX = minY = 100000;
+        maxX = maxY = -1;
+        int lit = 0;
+        for (int py = 0; py < 480; ++py)
+            for (int pxx = 0; pxx < 640; ++pxx)
+                if (At(px, pxx, py) != kBlack) {
+                    ++lit;
+                    minX = std::min(minX, pxx);
+                    maxX = std::max(maxX, pxx);
+                    minY = std::min(minY, py);
+                    maxY = std::max(maxY, py);
+                }
+        return lit;
+    };
+    int x0, y0, x1, y1;
+    // Japanese renders, inside the box, on one line: ascent 11 pixels, a descender
+    // reaching 2 pixels below the baseline.
+    ASSERT_GT(boundsOf(100, 100, "先に config.exe を起動", x0, y0, x1, y1), 50);
+    EXPECT_GE(x0, 100);
+    EXPECT_GE(y0, 100);
+    EXPECT_LE(y1, 112);
+    // Far more text than fits: cut at the right edge (x + 512) and bottom (y + 32).
+    std::string longLine(200, 'W');
+    std::string text = longLine + "\n" + longLine + "\n" + longLine + "\n" + longLine + "\n" + longLine;
+    ASSERT_GT(boundsOf(40, 200, text.c_str(), x0, y0, x1, y1), 100);
+    EXPECT_GE(x0, 40);
+    EXPECT_LT(x1, 40 + 512);
+    EXPECT_GE(x1, 40 + 500);
+    EXPECT_GE(y0, 200);
+    EXPECT_LT(y1, 200 + 32);
+    EXPECT_GE(y1, 200 + 24);  // the third line is drawn, cut at the box's bottom
+}
+
+TEST_F(CDeviceTest, JapaneseGlyphsDiffer)
+{
+    ASSERT_TRUE(Open());
+    auto picture = [&](const char* text) {
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        m_Device->DrawText(0, 0, text, 0xFFFFFFFFu);
+        m_Device->EndFrame();
+        return Pixels();
+    };
+    const auto a = picture("未登録");
+    const auto b = picture("起動");
+    const auto c = picture("未登録");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a, c);
+}
+
+TEST_F(CDeviceTest, FullScreenLetterboxPlacesLogicalOrigin)
+{
+    // A 1400 x 1000 display: scale 2 (1280 x 960), centred at (60, 20).
+    ASSERT_TRUE(Open(false, 1400, 1000));
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->FillRect(0, 0, 1, 1, 1.0f, 1.0f, 0.0f, 0.0f);
+    m_Device->FillRect(639, 479, 1, 1, 1.0f, 0.0f, 0.0f, 1.0f);
+    m_Device->EndFrame();
+    m_Device->Present();
+    auto* gl = static_cast<CGlRenderer*>(m_Device->GetRenderer());
+    std::vector<uint32_t> surf;
+    int w = 0, h = 0;
+    ASSERT_TRUE(gl->CompositeAndReadSurface(surf, w, h));
+    ASSERT_EQ(w, 1400);
+    ASSERT_EQ(h, 1000);
+    auto at = [&](int x, int y) { return surf[static_cast<size_t>(y) * w + x]; };
+    for (int y = 20; y < 22; ++y)
+        for (int x = 60; x < 62; ++x) EXPECT_EQ(at(x, y), 0xFFFF0000u) << x << "," << y;
+    EXPECT_EQ(at(59, 20), kBlack);
+    EXPECT_EQ(at(60, 19), kBlack);
+    EXPECT_EQ(at(62, 20), kBlack);
+    EXPECT_EQ(at(60 + 1278, 20 + 958), 0xFF0000FFu);
+    EXPECT_EQ(at(60 + 1279, 20 + 959), 0xFF0000FFu);
+    EXPECT_EQ(at(60 + 1280, 20 + 959), kBlack);
+}
+
+TEST(Letterbox, WholeScaleCentred)
+{
+    struct Case {
+        int w, h, scale, x, y;
+    };
+    const Case cases[] = {
+        {640, 480, 1, 0, 0},      {1280, 960, 2, 0, 0},   {1920, 1080, 2, 320, 60},
+        {1366, 768, 1, 363, 144}, {3840, 2160, 4, 640, 120}, {600, 400, 1, -20, -40},
+    };
+    for (const Case& c : cases) {
+        const SLetterbox b = ComputeLetterbox(c.w, c.h);
+        EXPECT_EQ(b.scale, c.scale) << c.w << "x" << c.h;
+        EXPECT_EQ(b.x, c.x) << c.w << "x" << c.h;
+        EXPECT_EQ(b.y, c.y) << c.w << "x" << c.h;
+    }
+}
+
+TEST_F(CDeviceTest, BulletsWithTheirOwnWorldMatricesShareDrawCalls)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint32_t> texels(16 * 16, 0xFFFFFFFFu);
+    CRenderTexture* tex = R().CreateTexture(16, 16, texels.data(), false);
+    Matrix view{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 10, 1}}};
+    m_Device->SetTransform(ETransform::View, view);
+    m_Device->BeginFrame();
+    m_Device->SetPlayFieldViewport();
+    R().SetRenderState(ERenderState::Lighting, 0);
+    const float half = 0.125f;
+    RVertex quad[4];
+    const float qx[4] = {-half, half, -half, half}, qy[4] = {half, half, -half, -half};
+    for (int i = 0; i < 4; ++i) {
+        quad[i].x = qx[i];
+        quad[i].y = qy[i];
+        quad[i].diffuse = 0xFFFFFFFFu;
+        quad[i].u = i % 2 ? 1.0f : 0.0f;
+        quad[i].v = i / 2 ? 1.0f : 0.0f;
+    }
+    for (int i = 0; i < 2000; ++i) {
+        // Bullets in a grid; the first one is at (-3, 4), the last at (3, -4).
+        const float x = -3.0f + 6.0f * static_cast<float>(i % 50) / 49.0f;
+        const float y = 4.0f - 8.0f * static_cast<float>(i / 50) / 39.0f;
+        Matrix w{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {x, y, 0, 1}}};
+        m_Device->SetWorldTransform(w);
+        m_Device->SetDepthTest(0);
+        m_Device->SetFog(0);
+        m_Device->SetBlendMode(0);
+        m_Device->SetTexture(tex);
+        m_Device->DrawPrimitiveUP(EPrimitive::TriangleStrip, 2, quad, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
+    }
+    m_Device->EndFrame();
+    EXPECT_LE(R().Stats().drawCalls, 2);
+    EXPECT_EQ(R().Stats().primitives, 4000);
+    const auto px = Pixels();
+    // Points (-3, 4) and (3, -4) at view depth 10.
+    const double ys = 1.0 / std::tan(0.9299114f / 2.0), xs = ys / 0.75;
+    const int ax = static_cast<int>(std::lround(140 + (1 + -3 * xs / 10) * 180));
+    const int ay = static_cast<int>(std::lround((1 - 4 * ys / 10) * 240));
+    EXPECT_EQ(At(px, ax, ay), 0xFFFFFFFFu);
+    EXPECT_EQ(At(px, 2 * 320 - ax, 480 - ay), 0xFFFFFFFFu);
+    R().ReleaseTexture(tex);
+}
