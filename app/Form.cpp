@@ -1,0 +1,91 @@
+#include "app/Form.h"
+
+#include "core/Util.h"
+#include "persist/SettingsFile.h"
+
+CForm* g_pForm = nullptr;
+
+CForm::CForm(const char* className, const SWindowConfig& config, int defaultX, int defaultY)
+{
+    m_pProfile = std::make_unique<CSettingsFile>(std::string("profile/") + className + ".txt");
+    const std::string left = m_pProfile->GetString("left", "");
+    const std::string top = m_pProfile->GetString("top", "");
+    SWindowConfig c = config;
+    c.x = left.empty() ? defaultX : ParseDecimal(left);
+    c.y = top.empty() ? defaultY : ParseDecimal(top);
+    if (!m_Window.Create(c, m_strError)) m_Window.Destroy();
+}
+
+CForm::~CForm()
+{
+    // The profile is saved when the window is destroyed, not here.
+    m_Window.Destroy();
+}
+
+void CForm::SavePosition()
+{
+    if (!m_pProfile) return;
+    int x = 0, y = 0;
+    m_Window.GetPosition(x, y);
+    m_pProfile->SetString("left", std::to_string(x));
+    m_pProfile->SetString("top", std::to_string(y));
+    m_pProfile->Save();
+}
+
+void CForm::Show() { m_Window.Show(); }
+
+void CForm::Destroy()
+{
+    if (m_bQuit) return;
+    SavePosition();
+    m_bQuit = true;
+}
+
+void CForm::BeginDrag(int x, int y)
+{
+    m_Window.CaptureMouse(true);
+    m_bDragging = true;
+    m_nDragX = static_cast<int16_t>(x);
+    m_nDragY = static_cast<int16_t>(y);
+}
+
+void CForm::Drag()
+{
+    if (!m_bDragging) return;
+    int px = 0, py = 0;
+    m_Window.GetGlobalMouse(px, py);
+    // The grabbed point stays under the cursor.
+    m_Window.SetPosition(px - m_nDragX, py - m_nDragY);
+}
+
+void CForm::EndDrag()
+{
+    m_Window.CaptureMouse(false);
+    m_bDragging = false;
+}
+
+void GameWindowProc(CForm& form, const SWindowEvent& event, const SWindowProcHooks& hooks)
+{
+    switch (event.type) {
+    case EWindowEvent::CloseRequest: form.Destroy(); break;
+    case EWindowEvent::KeyDown:
+        if (event.key == EWindowKey::Escape) {
+            // In play Escape abandons the game for the main menu; anywhere else
+            // it ends the program.
+            const int stage = hooks.getStage ? hooks.getStage() : -1;
+            if (stage >= 0) {
+                if (hooks.setStage) hooks.setStage(-2);
+            } else {
+                form.Destroy();
+            }
+        } else if (event.key == EWindowKey::F11) {
+            // One snapshot per key-down, key repeats included.
+            if (hooks.snapshot) hooks.snapshot();
+        }
+        break;
+    case EWindowEvent::MouseDown: form.BeginDrag(event.x, event.y); break;
+    case EWindowEvent::MouseMove: form.Drag(); break;
+    case EWindowEvent::MouseUp: form.EndDrag(); break;
+    default: break;
+    }
+}

@@ -1,0 +1,240 @@
+#include "app/Game.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+#include <memory>
+#include <string>
+
+#include "app/Form.h"
+#include "app/FrameTimer.h"
+#include "app/Options.h"
+#include "app/Scene.h"
+#include "core/Object.h"
+#include "core/Util.h"
+#include "gfx/GraphicsDevice.h"
+#include "input/InputControler.h"
+#include "persist/GlobalResult.h"
+#include "persist/Replay.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Resources.h"
+#include "platform/SingleInstance.h"
+#include "platform/Window.h"
+#include "sound/SoundSystem.h"
+
+CSoundSystem* g_pSoundDevice = nullptr;
+CInputControler* g_pInput = nullptr;
+CObject* g_pWorldAnchor = nullptr;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitRunning = 1;
+constexpr int kExitFailed = 255;  // -1 of the design, as a Linux exit status
+
+bool g_bHeadless = false;
+
+void ShowResourceMessageBox(const char* text) { ShowMessageBox(text, "", !g_bHeadless); }
+
+// The desktop layout is kept across a display-mode switch in the design; this
+// platform never switches modes (full screen is a borderless desktop window), so
+// there is nothing to record or restore.
+void SaveWindowLayout() {}
+void RestoreWindowLayout() {}
+
+// The mixer of a headless run has no device behind it: each step pulls exactly
+// the samples of its 16 or 17 ms, so a written sound file follows the game's time
+// whatever the pacing.
+class COfflineAudioPump {
+public:
+    void Step(bool seventeen)
+    {
+        if (!g_pSoundDevice) return;
+        m_nMilli += static_cast<long long>(seventeen ? 17 : 16) * SOUND_OUTPUT_RATE;
+        const int frames = static_cast<int>(m_nMilli / 1000);
+        m_nMilli %= 1000;
+        if (frames <= 0) return;
+        if (static_cast<int>(m_Buffer.size()) < frames * 2) m_Buffer.resize(static_cast<size_t>(frames) * 2);
+        g_pSoundDevice->Render(m_Buffer.data(), frames);
+    }
+
+private:
+    long long m_nMilli = 0;
+    std::vector<int16_t> m_Buffer;
+};
+
+std::string SnapshotName(int step)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "snapshot/frame%06d.png", step);
+    return name;
+}
+
+}  // namespace
+
+int KorvoMain(int argc, const char* const* argv)
+{
+    SOptions opt;
+    if (argc > 1) {
+        std::string error;
+        if (!ParseOptions(argc, argv, opt, error)) {
+            std::fprintf(stderr, "korvo: %s\n%s", error.c_str(), OptionsHelp().c_str());
+            return kUsageExitCode;
+        }
+        if (opt.help) {
+            std::fputs(OptionsHelp().c_str(), stdout);
+            return kExitOk;
+        }
+    }
+    g_bHeadless = opt.headless;
+    if (!opt.home.empty()) SetProgramDir(opt.home);
+
+    // 1. One copy per user (and per program folder when --home names one).
+    CSingleInstance instance;
+    if (!instance.Acquire(kInstanceLockName, opt.home.empty() ? std::string() : GetProgramDir()))
+        return kExitRunning;
+
+    // 2-3. Replay format; barrage names and records; the score name.
+    g_nFormatVersion = 6;
+    g_BarrageTable.LoadNames();
+    g_BarrageTable.Load();
+    g_GlobalResult.Load();
+
+    // 6. Global set-up (the fader, sky box and slow-motion controller arrive with
+    // their objects).
+    CreateDirectories(GetProgramDir() + "replay");
+    SaveWindowLayout();
+
+    // 8. No score name: the message, and nothing else is created (not even the
+    // window).
+    if (!g_GlobalResult.HasScoreName()) {
+        ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
+        RestoreWindowLayout();
+        return kExitFailed;
+    }
+
+    // 7. The window, hidden, centred on the primary screen.
+    const SDisplaySettings display = ReadDisplaySettings();
+    std::string error;
+    const bool videoUp = CWindow::InitVideo(opt.headless, error);
+    SWindowConfig cfg;
+    cfg.headless = opt.headless;
+    cfg.openGl = !opt.nullRenderer;
+    cfg.fullScreen = display.fullScreen && !opt.headless;
+    cfg.scale = display.windowScale;
+    cfg.title = "";
+    int screenW = 0, screenH = 0;
+    CWindow::GetScreenSize(screenW, screenH);
+    const int centreX = (screenW - 640 * cfg.scale) / 2;
+    const int centreY = (screenH - 480 * cfg.scale) / 2;
+    g_pForm = new CForm(kWindowClassName, cfg, centreX, centreY);
+    g_pForm->Window().SetTitle(kWindowTitle);
+    g_pForm->Window().SetPosition(centreX, centreY);
+    SetResourceMessageSink(ShowResourceMessageBox);
+
+    // 9. The resource library. Until the asset set loads from it a missing
+    // library is not fatal: the title background is then plain.
+    std::string libraryMessage;
+    if (!OpenResourceLibrary(&libraryMessage) && !opt.headless)
+        std::fprintf(stderr, "korvo: %s\n", libraryMessage.c_str());
+
+    // 10. No mouse cursor over the game.
+    g_pForm->Window().SetCursorVisible(false);
+
+    // 11. Sound, input, graphics.
+    if (opt.headless) {
+        g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
+        if (!opt.audioOut.empty()) g_pSoundDevice->OpenCapture(ResolvePath(opt.audioOut));
+    } else {
+        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut));
+    }
+    g_pInput = new CInputControler(&g_pForm->Window(), true, true);
+    g_pDevice = new CGraphicsDevice();
+    g_pDevice->UseNullRenderer(opt.nullRenderer);
+    bool deviceReady = g_pForm->IsCreated() && g_pDevice->Initialize(&g_pForm->Window(), 640, 480, 0.75f);
+
+    CSystemClock clock;
+    if (deviceReady) {
+        g_pDeviceLink = g_pDevice;
+        // 12-14.
+        g_pDevice->SetPlayFieldViewport();
+        g_pWorldAnchor = new CObject(g_pDevice);
+        g_pWorldAnchor->m_bLocked = true;
+        g_pForm->Show();
+
+        // 15-18. The loading picture while the asset set loads, then the title.
+        SetSceneStage(-1);
+        SceneFrame();
+        SetSceneStage(-6);
+
+        // 19. The frame clock, then the main loop.
+        CFramePacer pacer(g_FrameTimer, clock);
+        pacer.Start();
+        COfflineAudioPump audio;
+        SWindowProcHooks hooks;
+        hooks.getStage = &GetSceneStage;
+        hooks.setStage = &SetSceneStage;
+        hooks.snapshot = [] {
+            if (g_pDevice) g_pDevice->SaveSnapshot();
+        };
+        long long steps = 0;
+        size_t nextSnapshot = 0;
+        std::vector<int> snapshots = opt.snapshotAt;
+        std::sort(snapshots.begin(), snapshots.end());
+        while (!g_pForm->IsQuitPosted()) {
+            SWindowEvent ev;
+            if (g_pForm->Window().PollEvent(ev)) {
+                GameWindowProc(*g_pForm, ev, hooks);
+                continue;
+            }
+            const bool display = g_pDevice->IsVsync();
+            if (pacer.BeginPass(display, opt.unpaced)) {
+                SceneFrame();
+                SceneInput();
+                g_FrameTimer.CountFrame();
+                if (opt.headless) audio.Step(!pacer.Alternator());
+                while (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] < steps) ++nextSnapshot;
+                if (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] == steps) {
+                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps))))
+                        std::fprintf(stderr, "korvo: no picture to write for step %lld\n", steps);
+                    ++nextSnapshot;
+                }
+                ++steps;
+                if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
+            }
+            if (pacer.CheckSecond()) g_GlobalResult.AddPlayTimeSecond();
+            if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
+        }
+        if (opt.frames == 0) {
+            // Nothing ran; the window still closes as at any end.
+        }
+
+        // Shut-down, in order.
+        delete g_pWorldAnchor;
+        g_pWorldAnchor = nullptr;
+        g_BarrageTable.Save();
+        g_GlobalResult.Save();
+    } else {
+        ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
+    }
+    g_pDeviceLink = nullptr;
+    if (g_pDevice) {
+        g_pDevice->Release();
+        delete g_pDevice;
+        g_pDevice = nullptr;
+    }
+    delete g_pInput;
+    g_pInput = nullptr;
+    delete g_pSoundDevice;
+    g_pSoundDevice = nullptr;
+    g_pForm->Destroy();
+    g_pForm->Window().SetCursorVisible(true);
+    delete g_pForm;
+    g_pForm = nullptr;
+    CloseResourceLibrary();
+    if (videoUp) CWindow::QuitVideo();
+    RestoreWindowLayout();
+    instance.Release();
+    return kExitOk;
+}

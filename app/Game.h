@@ -1,0 +1,23 @@
+// The program entry: start-up in the designed order, the main loop, shut-down.
+#pragma once
+
+class CSoundSystem;
+class CInputControler;
+class CObject;
+
+// The whole program; returns the process exit code: 0 normal end (also after a
+// failed graphics set-up), 1 another copy runs, 255 (-1) no score name or no
+// resource library, 2 a command line that cannot be read.
+int KorvoMain(int argc, const char* const* argv);
+
+// The single-instance lock's name.
+inline constexpr const char* kInstanceLockName = "KorvoZeta";
+// The window class: names the profile file "profile/korvoh.txt".
+inline constexpr const char* kWindowClassName = "korvoh";
+inline constexpr const char* kWindowTitle = "Meridane Zeta";
+// Shown when no score name is set.
+inline constexpr const char* kNoScoreNameMessage = "先に config.exe を起動しスコアネームを設定して下さい。";
+
+extern CSoundSystem* g_pSoundDevice;
+extern CInputControler* g_pInput;
+extern CObject* g_pWorldAnchor;

@@ -1,0 +1,126 @@
+#include "app/Options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A whole number 0 .. INT_MAX written in decimal digits only.
+bool ParseCount(const std::string& text, int& out)
+{
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno != 0 || v > INT_MAX) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error)
+{
+    out = SOptions{};
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i] ? argv[i] : "";
+        std::string value;
+        bool hasValue = false;
+        const size_t eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        auto takeValue = [&](const char* name) -> bool {
+            if (hasValue) return true;
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+            return true;
+        };
+        auto noValue = [&](const char* name) -> bool {
+            if (!hasValue) return true;
+            error = std::string(name) + " takes no value";
+            return false;
+        };
+        if (arg == "--headless") {
+            if (!noValue("--headless")) return false;
+            out.headless = true;
+        } else if (arg == "--null-renderer") {
+            if (!noValue("--null-renderer")) return false;
+            out.nullRenderer = true;
+            out.headless = true;
+        } else if (arg == "--unpaced") {
+            if (!noValue("--unpaced")) return false;
+            out.unpaced = true;
+        } else if (arg == "--help" || arg == "-h") {
+            out.help = true;
+        } else if (arg == "--frames") {
+            if (!takeValue("--frames")) return false;
+            if (!ParseCount(value, out.frames)) {
+                error = "--frames needs a whole number of steps, not \"" + value + "\"";
+                return false;
+            }
+        } else if (arg == "--snapshot-at") {
+            if (!takeValue("--snapshot-at")) return false;
+            size_t start = 0;
+            while (true) {
+                const size_t comma = value.find(',', start);
+                const std::string part = value.substr(start, comma == std::string::npos ? comma : comma - start);
+                int f = 0;
+                if (!ParseCount(part, f)) {
+                    error = "--snapshot-at needs step numbers separated by commas, not \"" + value + "\"";
+                    return false;
+                }
+                out.snapshotAt.push_back(f);
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
+        } else if (arg == "--home") {
+            if (!takeValue("--home")) return false;
+            if (value.empty()) {
+                error = "--home needs a folder";
+                return false;
+            }
+            out.home = value;
+        } else if (arg == "--audio-out") {
+            if (!takeValue("--audio-out")) return false;
+            if (value.empty()) {
+                error = "--audio-out needs a file name";
+                return false;
+            }
+            out.audioOut = value;
+        } else {
+            error = "unknown option \"" + arg + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string OptionsHelp()
+{
+    return "Usage: korvo [OPTION]...\n"
+           "Meridane Zeta. Without options the game starts as usual.\n"
+           "\n"
+           "  --headless          draw offscreen with OpenGL: no window, no audio device\n"
+           "  --null-renderer     draw nothing at all (implies --headless)\n"
+           "  --frames N          quit cleanly after N steps, saving the records\n"
+           "  --unpaced           run the steps back to back instead of 60 a second\n"
+           "  --snapshot-at F,... write the picture after step F (counted from 0) as\n"
+           "                      snapshot/frameFFFFFF.png\n"
+           "  --home DIR          use DIR as the program folder for every file the game\n"
+           "                      reads and writes (korvo.ini, critical.ini, profile,\n"
+           "                      log, replay, snapshot, data.dll, override folders)\n"
+           "  --audio-out FILE    write the mixed sound to FILE as WAVE\n"
+           "  --help              show this text\n"
+           "\n"
+           "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
+           "(run the settings program first), 2 a command line that cannot be read.\n";
+}

@@ -1,0 +1,26 @@
+// The command line. With no argument at all the game reads none and behaves as
+// designed; the options serve tests, tools and players and change no rule of the
+// game.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SOptions {
+    bool headless = false;      // --headless: OpenGL offscreen, no window, no audio device
+    bool nullRenderer = false;  // --null-renderer: draw nothing (implies --headless)
+    bool unpaced = false;       // --unpaced: steps back to back
+    bool help = false;          // --help
+    int frames = -1;            // --frames N: quit cleanly after N steps (-1: never)
+    std::vector<int> snapshotAt;  // --snapshot-at F[,F...]: PNG of the frame after step F
+    std::string home;           // --home DIR: the program folder
+    std::string audioOut;       // --audio-out FILE.wav: the mixed sound goes to a file
+};
+
+// Exit code of a command line that cannot be understood.
+inline constexpr int kUsageExitCode = 2;
+
+// False with a message when an option is unknown, lacks its value or has a bad one.
+bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error);
+// The text of --help.
+std::string OptionsHelp();
