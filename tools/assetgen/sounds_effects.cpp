@@ -1,7 +1,9 @@
 // The 41 sound effects. Each is drawn from a few shared voices (explosion,
 // zap, whoosh, bell) shaped for its moment in the game. Levels: effects peak
 // at -1 dBFS, except the rapid-fire ones that repeat several times a second,
-// which sit lower so a held trigger does not drown the music.
+// which sit lower so a held trigger does not drown the music, and sustained
+// tones (alarm, refusal buzz), which at the same peak sound far louder than a
+// decaying hit.
 #include <cmath>
 #include <functional>
 
@@ -17,6 +19,8 @@ namespace {
 
 constexpr float kFull = -1.0f;   // peak of ordinary effects, dBFS
 constexpr float kRapid = -6.0f;  // peak of effects that repeat several times a second
+// (Sustained tones such as the alarm and the refusal buzz also sit a little
+// lower: at the same peak they sound far louder than a decaying hit.)
 
 float Sec(int i) { return static_cast<float>(i) / kRate; }
 
@@ -731,10 +735,10 @@ const EffectDef kDefs[] = {
     {134, BeamFire, kFull},        {161, BossSwing, kFull},         {171, BladeClash, kFull},
     {200, BossBladeHit, kFull},    {113, CutIn, kFull},             {107, BarrageBroken, kFull},
     {168, Capture, kFull},         {102, BossDestroyed, kFull},     {105, ZabExplosion, -3.0f},
-    {148, RaptorExplosion, kFull}, {112, FlyBy, kFull},             {158, ApproachWarning, kFull},
+    {148, RaptorExplosion, kFull}, {112, FlyBy, kFull},             {158, ApproachWarning, -3.0f},
     {180, WarpFlash, kFull},       {169, ResultFanfare, kFull},     {149, PanelOpen, kFull},
-    {152, Tally, -3.0f},           {160, Shutter, kFull},           {126, Refusal, kFull},
-    {162, TalkBlip, -3.0f},        {163, IncomingCall, kFull},      {400, SlowStart, kFull},
+    {152, Tally, -3.0f},           {160, Shutter, kFull},           {126, Refusal, -4.0f},
+    {162, TalkBlip, -3.0f},        {163, IncomingCall, -3.0f},      {400, SlowStart, kFull},
     {401, SlowAmbience, 0.0f},     {402, SlowEnd, kFull},
 };
 
@@ -746,7 +750,14 @@ bool RenderEffect(int id, Mono& out) {
     for (const EffectDef& d : kDefs) {
         if (d.id != id) continue;
         out = d.make();
-        if (!IsLoopingEffect(id)) FinishEffect(out, d.peakDb);
+        if (!IsLoopingEffect(id)) {
+            FinishEffect(out, d.peakDb);
+            // Vorbis smears a sharp attack backwards by up to one short block
+            // (256 samples at this rate). A block of silence in front keeps the
+            // first sample at zero, so starting or restarting never clicks;
+            // 12 ms is well inside a frame of latency.
+            out.insert(out.begin(), 256, 0.0f);
+        }
         return true;
     }
     return false;

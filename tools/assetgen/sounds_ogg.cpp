@@ -155,11 +155,7 @@ bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>&
             int frames;
             while ((frames = vorbis_synthesis_pcmout(&vd, &pcm)) > 0) {
                 for (int i = 0; i < frames; ++i)
-                    for (int c = 0; c < vi.channels; ++c) {
-                        int v = static_cast<int>(pcm[c][i] * 32767.0f);
-                        v = std::clamp(v, -32768, 32767);
-                        samples.push_back(static_cast<float>(v) / 32767.0f);
-                    }
+                    for (int c = 0; c < vi.channels; ++c) samples.push_back(pcm[c][i]);
                 vorbis_synthesis_read(&vd, frames);
             }
         }
@@ -189,10 +185,10 @@ bool WriteOggVorbis(const std::string& path, std::vector<float> samples, int cha
         }
         float peak = 0.0f;
         for (float v : decoded) peak = std::max(peak, std::fabs(v));
-        if (peak <= peakLimit || attempt == 4) break;
+        if (peak <= peakLimit || attempt == 8) break;
         // Lower by the overshoot plus a little margin; the coder is not linear
         // in gain, so check again.
-        float gain = peakLimit / peak * 0.99f;
+        float gain = peakLimit / peak * 0.98f;
         for (float& v : samples) v *= gain;
     }
     std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -11,8 +11,8 @@ namespace snd {
 bool EncodeOggVorbis(const std::vector<float>& samples, int channels, float quality, int serial,
                      std::vector<unsigned char>& out);
 
-// Decodes a whole stream to interleaved floats in [-1, 1], the way the game
-// does (16-bit truncation included). False on damaged data.
+// Decodes a whole stream to interleaved floats as the codec gives them
+// (unclipped, so overshoot can be measured). False on damaged data.
 bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>& samples, int& channels);
 
 // Encodes, then decodes to check the peak: lossy coding overshoots sharp
