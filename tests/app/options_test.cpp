@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/Options.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, SOptions& out, std::string& error)
+{
+    args.insert(args.begin(), "korvo");
+    return ParseOptions(static_cast<int>(args.size()), args.data(), out, error);
+}
+
+}  // namespace
+
+TEST(Options, Accepted)
+{
+    SOptions o;
+    std::string e;
+    ASSERT_TRUE(Parse({}, o, e));
+    EXPECT_FALSE(o.headless);
+    EXPECT_EQ(o.frames, -1);
+    ASSERT_TRUE(Parse({"--headless", "--frames", "120", "--snapshot-at", "0,119,7", "--home", "/h", "--unpaced",
+                       "--audio-out=out.wav"},
+                      o, e))
+        << e;
+    EXPECT_TRUE(o.headless);
+    EXPECT_FALSE(o.nullRenderer);
+    EXPECT_TRUE(o.unpaced);
+    EXPECT_EQ(o.frames, 120);
+    EXPECT_EQ(o.snapshotAt, (std::vector<int>{0, 119, 7}));
+    EXPECT_EQ(o.home, "/h");
+    EXPECT_EQ(o.audioOut, "out.wav");
+    ASSERT_TRUE(Parse({"--null-renderer", "--frames=0"}, o, e));
+    EXPECT_TRUE(o.nullRenderer);
+    EXPECT_TRUE(o.headless);  // no window without a renderer to draw in it
+    EXPECT_EQ(o.frames, 0);
+    ASSERT_TRUE(Parse({"--help"}, o, e));
+    EXPECT_TRUE(o.help);
+}
+
+TEST(Options, Rejected)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--frames"},          {"--frames", "-1"},    {"--frames", "12x"},   {"--frames", "99999999999"},
+        {"--snapshot-at", ""}, {"--snapshot-at", "1,,2"}, {"--snapshot-at", "1,"}, {"--home"},
+        {"--home="},           {"--headless=1"},      {"--fullscreen"},      {"game.dat"},
+        {"--audio-out"},
+    };
+    for (const auto& args : bad) {
+        SOptions o;
+        std::string e;
+        EXPECT_FALSE(Parse(args, o, e)) << args[0];
+        EXPECT_FALSE(e.empty());
+    }
+}
+
+TEST(Options, HelpListsEveryOption)
+{
+    const std::string help = OptionsHelp();
+    for (const char* name : {"--headless", "--null-renderer", "--frames", "--unpaced", "--snapshot-at", "--home",
+                             "--audio-out", "--help", "255"})
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+}

@@ -1,0 +1,216 @@
+// The game as a process: exit codes, the single-instance lock, the files it
+// leaves behind. Every run is headless (or has no display) and has its own
+// program folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kNoScoreName = "先に config.exe を起動しスコアネームを設定して下さい。";
+
+std::string ReadFile(const fs::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+class CHome {
+public:
+    CHome()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "mz-app-XXXXXX").string();
+        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
+        path = tmpl;
+    }
+    ~CHome()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    void SetScoreName(const std::string& name)
+    {
+        std::ofstream f(path / "critical.ini", std::ios::binary);
+        f << "scorename," << name << "\n";
+    }
+    fs::path path;
+};
+
+struct SRun {
+    pid_t pid = -1;
+    fs::path out, err;
+};
+
+// Starts korvo with args; the environment is ours without any display.
+SRun Start(const std::vector<std::string>& args, const fs::path& logDir, const std::string& tag)
+{
+    SRun run;
+    run.out = logDir / (tag + ".out");
+    run.err = logDir / (tag + ".err");
+    std::vector<std::string> argv = {std::string(MZ_BIN_DIR) + "/korvo"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    run.pid = fork();
+    if (run.pid == 0) {
+        const int o = open(run.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        std::vector<char*> cargv;
+        for (auto& a : argv) cargv.push_back(a.data());
+        cargv.push_back(nullptr);
+        execv(cargv[0], cargv.data());
+        _exit(127);
+    }
+    return run;
+}
+
+// The exit code, or -1 when the process did not end within the time.
+int Wait(const SRun& run, int seconds = 60)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+        int status = 0;
+        const pid_t r = waitpid(run.pid, &status, WNOHANG);
+        if (r == run.pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(run.pid, SIGKILL);
+    waitpid(run.pid, nullptr, 0);
+    return -1;
+}
+
+int RunKorvo(const std::vector<std::string>& args, const fs::path& logDir, const std::string& tag)
+{
+    return Wait(Start(args, logDir, tag));
+}
+
+}  // namespace
+
+TEST(GameProcess, EmptyScoreNameStopsBeforeAnyWindow)
+{
+    CHome home;
+    // No records at all, an empty name; headless or with no display.
+    for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(variant);
+        if (variant == 1) home.SetScoreName("");
+        std::vector<std::string> args = {"--home", home.path.string()};
+        if (variant < 2) args.push_back("--headless");
+        EXPECT_EQ(RunKorvo(args, home.path, "run"), 255);
+        EXPECT_NE(ReadFile(home.path / "run.err").find(kNoScoreName), std::string::npos)
+            << ReadFile(home.path / "run.err");
+        // Neither the window (its profile) nor the graphics device (its log) came to be.
+        EXPECT_FALSE(fs::exists(home.path / "profile"));
+        EXPECT_FALSE(fs::exists(home.path / "log" / "d3d9.txt"));
+    }
+}
+
+TEST(GameProcess, SecondCopyExitsAtOnceAndFirstSavesItsWindowPosition)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    const std::vector<std::string> args = {"--headless", "--home", home.path.string()};
+    SRun first = Start(args, home.path, "first");
+    // Wait until the first copy is in its main loop (its device is set up).
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (ReadFile(home.path / "log" / "d3d9.txt").find("Initialize Render States.\n -> Finished.") ==
+               std::string::npos &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunKorvo(args, home.path, "second"), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(ReadFile(home.path / "second.err"), "");
+    EXPECT_EQ(ReadFile(home.path / "second.out"), "");
+
+    // Another program folder is another game: it runs beside the first.
+    CHome other;
+    other.SetScoreName("tester");
+    EXPECT_EQ(RunKorvo({"--headless", "--frames", "2", "--home", other.path.string()}, other.path, "other"), 0);
+
+    // The window closes as if the desktop asked it to: a normal end.
+    kill(first.pid, SIGTERM);
+    EXPECT_EQ(Wait(first), 0) << ReadFile(home.path / "first.err");
+    const std::string profile = ReadFile(home.path / "profile" / "korvoh.txt");
+    EXPECT_NE(profile.find("left,"), std::string::npos) << profile;
+    EXPECT_NE(profile.find("top,"), std::string::npos) << profile;
+
+    // The lock went with the process.
+    EXPECT_EQ(RunKorvo({"--headless", "--frames", "1", "--home", home.path.string()}, home.path, "third"), 0);
+}
+
+TEST(GameProcess, CrashedCopyLeavesNoLock)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    SRun first = Start({"--null-renderer", "--home", home.path.string()}, home.path, "first");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(first.pid, SIGKILL);
+    Wait(first);
+    EXPECT_EQ(RunKorvo({"--null-renderer", "--frames", "1", "--home", home.path.string()}, home.path, "next"), 0);
+}
+
+TEST(GameProcess, HeadlessFramesWriteSnapshotsAndRecords)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    EXPECT_EQ(RunKorvo({"--headless", "--frames", "120", "--snapshot-at", "0,119", "--home", home.path.string()},
+                  home.path, "run"),
+              0)
+        << ReadFile(home.path / "run.err");
+    for (const char* name : {"frame000000.png", "frame000119.png"}) {
+        const std::string png = ReadFile(home.path / "snapshot" / name);
+        ASSERT_GT(png.size(), 8u) << name;
+        EXPECT_EQ(png.substr(1, 3), "PNG");
+    }
+    EXPECT_FALSE(fs::exists(home.path / "snapshot" / "frame000120.png"));
+    const std::string records = ReadFile(home.path / "critical.ini");
+    EXPECT_NE(records.find("scorename,tester\n"), std::string::npos);
+    EXPECT_NE(records.find("playtime,"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(home.path / "replay"));
+    const std::string profile = ReadFile(home.path / "profile" / "korvoh.txt");
+    EXPECT_NE(profile.find("left,"), std::string::npos);
+}
+
+TEST(GameProcess, NullRendererRunsUnpacedAndWritesNoPicture)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunKorvo({"--null-renderer", "--unpaced", "--frames", "600", "--snapshot-at", "5", "--home",
+                   home.path.string()},
+                  home.path, "run"),
+              0);
+    // 600 paced steps would take ten seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(8));
+    EXPECT_FALSE(fs::exists(home.path / "snapshot" / "frame000005.png"));
+    EXPECT_NE(ReadFile(home.path / "log" / "d3d9.txt").find("Create Null Renderer."), std::string::npos);
+}
+
+TEST(GameProcess, CommandLine)
+{
+    CHome home;
+    EXPECT_EQ(RunKorvo({"--help"}, home.path, "help"), 0);
+    EXPECT_NE(ReadFile(home.path / "help.out").find("--snapshot-at"), std::string::npos);
+    EXPECT_EQ(RunKorvo({"--frames", "x"}, home.path, "bad"), 2);
+    EXPECT_NE(ReadFile(home.path / "bad.err").find("--frames"), std::string::npos);
+}
