@@ -747,6 +747,12 @@ void CGlRenderer::Flush()
     m_BatchClass = EClass::None;
 }
 
+void CGlRenderer::Finish()
+{
+    Flush();
+    if (m_bReady) glFinish();
+}
+
 void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
 {
     if (!m_bReady) return;

@@ -52,6 +52,7 @@ public:
 
     void Clear(bool color, bool depth, uint32_t argb, float z) override;
     void Flush() override;
+    void Finish() override;
     void Present(int dx, int dy) override;
     bool ReadBackBuffer(std::vector<uint32_t>& out) override;
     bool ReadPresented(std::vector<uint32_t>& out) override;

@@ -233,6 +233,8 @@ public:
 
     // Sends everything batched so far to the back end.
     virtual void Flush() = 0;
+    // Flushes and waits until the back end has finished drawing (benchmarks).
+    virtual void Finish() { Flush(); }
 
     // Shows the back buffer moved by (dx, dy) pixels; uncovered strips keep what the
     // previous picture left there.

@@ -17,7 +17,7 @@ PACKAGES=(
   # independent checks of the built files
   icoutils binutils pngcheck vorbis-tools assimp-utils
   # a real X server for window tests on machines without a display
-  xvfb xauth
+  xvfb xauth xdotool
 )
 
 missing=()
