@@ -47,7 +47,7 @@ bool CAudioDevice::OpenOn(const LogFn& log)
     const char* pDriver = SDL_GetCurrentAudioDriver();
     m_Driver = pDriver ? pDriver : "";
     m_bSilent = m_Driver == "dummy" || m_Driver == "disk";
-    LogLine(log, " -> Finished.\n");
+    LogLine(log, m_bSilent ? " -> Finished. (every sound is silent)\n" : " -> Finished.\n");
     return true;
 }
 
@@ -86,8 +86,7 @@ bool CAudioDevice::Open(CAudioMixer* pMixer, const std::string& capturePath, con
         }
         if (SDL_AudioInit("dummy") == 0) {
             m_bOwnDriver = true;
-            if (OpenOn(log))
-                LogLine(log, " -> every sound is silent.\n");
+            OpenOn(log);
         } else {
             LogLine(log, std::string(" -> Failed. (") + SDL_GetError() + ")\n");
         }

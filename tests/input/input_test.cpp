@@ -458,3 +458,24 @@ TEST_F(Input, InjectRecordIsVirtual)
     base.InjectRecord(0, &r);
     EXPECT_EQ(c.n, 1);
 }
+
+// SDL's own input layer, as the game creates it: without a window or a
+// controller it must still set up, log and poll without harm.
+TEST_F(Input, SdlInputLayerRunsWithoutWindowOrController)
+{
+    {
+        CInputControler in(static_cast<void*>(nullptr), true, true);
+        EXPECT_TRUE(in.HasKeyboard());
+        for (int i = 0; i < 3; ++i)
+            in.Update(0);
+        const CInputRecord& r = in.GetCurrent(0);
+        EXPECT_EQ(r.m_bAttack0 | r.m_bDash | r.m_bBlade, 0);
+    }
+    const std::string log = ReadLog();
+    EXPECT_EQ(log.rfind("Loading Bind Datas.\n -> Finished.\n"
+                        "Create DirectInput8 Object.\n -> Finished.\n"
+                        "Create Keyboard Device.\n -> Finished.\n"
+                        "Enumerate/Create Control Device.\n", 0), 0u)
+        << log;
+    SDL_Quit();
+}

@@ -295,8 +295,8 @@ TEST_F(SoundFiles, DeviceOutputIsCapturedAndLogged)
         const char* driver;
         const char* expectInLog;
     } cases[] = {
-        {"dummy", "Create Sound Device.\n -> Finished.\n"},
-        {"no-such-driver", "Create Silent Sound Device.\n -> Finished.\n"},
+        {"dummy", "Create Sound Device.\n -> Finished. (every sound is silent)\n"},
+        {"no-such-driver", "Create Silent Sound Device.\n -> Finished. (every sound is silent)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.driver);
