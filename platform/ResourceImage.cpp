@@ -74,8 +74,12 @@ void SetError(std::string* pError, const char* why)
 
 } // namespace
 
-bool DecodePngOverBlack(const uint8_t* data, size_t size, int32_t* pWidth, int32_t* pHeight,
-                        std::vector<uint8_t>* pRgb, std::string* pError)
+namespace {
+
+// Decodes to 8-bit RGB or RGBA rows (3 or 4 channels): palettes, grey, 16-bit
+// samples and transparency tables are expanded by libpng.
+bool DecodeRows(const uint8_t* data, size_t size, uint32_t* pWidth, uint32_t* pHeight, int* pChannels,
+                std::vector<uint8_t>* pPixels, std::string* pError)
 {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
         SetError(pError, "not a PNG picture");
@@ -104,59 +108,50 @@ bool DecodePngOverBlack(const uint8_t* data, size_t size, int32_t* pWidth, int32
         why = "unsupported PNG layout";
         ok = false;
     }
-    std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
     if (ok) {
         size_t rowBytes = static_cast<size_t>(w) * static_cast<size_t>(channels);
-        pixels.resize(rowBytes * h);
+        pPixels->resize(rowBytes * h);
         rows.resize(h);
-        for (uint32_t y = 0; y < h; ++y) rows[y] = pixels.data() + rowBytes * y;
+        for (uint32_t y = 0; y < h; ++y) rows[y] = pPixels->data() + rowBytes * y;
         ok = ReadPngRows(png, info, rows.data(), &why);
     }
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {
+        pPixels->clear();
         SetError(pError, why ? why : "the PNG data is damaged");
         return false;
     }
-
-    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-    if (channels == 3) {
-        rgb = std::move(pixels);
-    } else {
-        const size_t n = static_cast<size_t>(w) * h;
-        for (size_t i = 0; i < n; ++i) {
-            uint32_t a = pixels[4 * i + 3];
-            for (int c = 0; c < 3; ++c) rgb[3 * i + c] = BlendOverBlack(pixels[4 * i + c], a);
-        }
-    }
-    *pWidth = static_cast<int32_t>(w);
-    *pHeight = static_cast<int32_t>(h);
-    *pRgb = std::move(rgb);
+    *pWidth = w;
+    *pHeight = h;
+    *pChannels = channels;
     return true;
 }
 
-void ApplyColourKey(const std::vector<uint8_t>& rgb, std::vector<uint8_t>* pRgba)
-{
-    const size_t n = rgb.size() / 3;
-    pRgba->assign(n * 4, 0);
-    uint8_t* out = pRgba->data();
-    for (size_t i = 0; i < n; ++i) {
-        uint8_t r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
-        if (r == 255 && g == 0 && b == 255) continue;  // keyed: transparent black, so filtering cannot bleed magenta
-        out[4 * i] = r;
-        out[4 * i + 1] = g;
-        out[4 * i + 2] = b;
-        out[4 * i + 3] = 255;
-    }
-}
+} // namespace
 
 bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
 {
-    std::vector<uint8_t> rgb;
-    int32_t w = 0, h = 0;
-    if (!DecodePngOverBlack(data, size, &w, &h, &rgb, pError)) return false;
-    pImage->m_nWidth = w;
-    pImage->m_nHeight = h;
-    ApplyColourKey(rgb, &pImage->m_Pixels);
+    uint32_t w, h;
+    int channels;
+    std::vector<uint8_t> pixels;
+    if (!DecodeRows(data, size, &w, &h, &channels, &pixels, pError)) return false;
+    const size_t n = static_cast<size_t>(w) * h;
+    if (channels == 3) {
+        pImage->m_Pixels.resize(n * 4);
+        uint8_t* out = pImage->m_Pixels.data();
+        const uint8_t* p = pixels.data();
+        for (size_t i = 0; i < n; ++i, p += 3, out += 4) KeyedPixel(p[0], p[1], p[2], out);
+    } else {
+        // In place: each pixel is read before it is overwritten.
+        uint8_t* p = pixels.data();
+        for (size_t i = 0; i < n; ++i, p += 4) {
+            const uint32_t a = p[3];
+            KeyedPixel(BlendOverBlack(p[0], a), BlendOverBlack(p[1], a), BlendOverBlack(p[2], a), p);
+        }
+        pImage->m_Pixels = std::move(pixels);
+    }
+    pImage->m_nWidth = static_cast<int32_t>(w);
+    pImage->m_nHeight = static_cast<int32_t>(h);
     return true;
 }

@@ -11,27 +11,31 @@
 struct CResourceImage {
     int32_t m_nWidth = 0;
     int32_t m_nHeight = 0;
-    std::vector<uint8_t> m_Pixels;  // RGBA, rows top first, 4 bytes a pixel
+    std::vector<uint8_t> m_Pixels;  // R, G, B, A bytes, rows top first
 };
 
 // Pictures larger than this in either direction are refused as damaged.
 constexpr int32_t kMaxImageSide = 16384;
 
-// Decodes a PNG into 8-bit RGB with its alpha blended over black: each channel
-// c becomes round(c * a / 255), computed as t = c * a + 128, (t + (t >> 8)) >> 8.
-// False (with a reason) when the bytes are not a PNG or cannot be decoded.
-bool DecodePngOverBlack(const uint8_t* data, size_t size, int32_t* pWidth, int32_t* pHeight,
-                        std::vector<uint8_t>* pRgb, std::string* pError = nullptr);
-
-// The blend rule alone, for one channel.
+// A PNG's alpha blended over black, one channel: round(c * a / 255), computed as
+// t = c * a + 128, (t + (t >> 8)) >> 8.
 inline uint8_t BlendOverBlack(uint32_t c, uint32_t a)
 {
     uint32_t t = c * a + 128;
     return static_cast<uint8_t>((t + (t >> 8)) >> 8);
 }
 
-// RGB -> RGBA with the magenta colour key applied.
-void ApplyColourKey(const std::vector<uint8_t>& rgb, std::vector<uint8_t>* pRgba);
+// One blended pixel with the magenta colour key applied: opaque, or all zero
+// (transparent black, so that filtering never bleeds magenta into edges).
+inline void KeyedPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t* out)
+{
+    const bool keyed = r == 255 && g == 0 && b == 255;
+    out[0] = keyed ? 0 : r;
+    out[1] = keyed ? 0 : g;
+    out[2] = keyed ? 0 : b;
+    out[3] = keyed ? 0 : 255;
+}
 
-// Both steps: the texture image of a PNG file.
+// The texture image of a PNG file: alpha blended over black, then keyed. False
+// (with a reason) when the bytes are not a PNG or cannot be decoded.
 bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError = nullptr);

@@ -199,3 +199,32 @@ TEST_F(BuiltLibrary, BackgroundChunksTileAlongYWithoutASeam)
 }
 
 }  // namespace
+
+namespace {
+
+// The meshes come out byte for byte the same on every run, so data.dll only
+// changes when the models do.
+TEST(GeneratedMeshes, AreTheSameBytesOnEveryRun)
+{
+    const std::string assetgen =
+        (std::filesystem::path(MZ_BIN_DIR).parent_path() / "tools" / "bin" / "assetgen").string();
+    ASSERT_TRUE(std::filesystem::exists(assetgen)) << assetgen;
+    std::string tmpl = (std::filesystem::temp_directory_path() / "mz-meshes-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    std::string out;
+    ASSERT_EQ(RunCommand(Quote(assetgen) + " " + Quote(tmpl) + " meshes", &out), 0) << out;
+    for (const char* type : {"MODEL", "TEXTUREM"}) {
+        auto built = FilesOf(type);
+        ASSERT_FALSE(built.empty()) << type;
+        for (const auto& f : built) {
+            std::vector<uint8_t> a, b;
+            ASSERT_TRUE(ReadWholeFile(f.string(), a)) << f;
+            ASSERT_TRUE(ReadWholeFile((std::filesystem::path(tmpl) / type / f.filename()).string(), b)) << f;
+            EXPECT_TRUE(a == b) << f << " differs between runs";
+        }
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(tmpl, ec);
+}
+
+}  // namespace
