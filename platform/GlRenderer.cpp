@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "platform/RenderMath.h"
 
@@ -35,7 +36,10 @@ struct alignas(16) SFixedBlock {
 };
 static_assert(sizeof(SFixedBlock) == 400, "std140 layout");
 
-const char* kVertexShader = R"(#version 330 core
+// The shaders are specialised by #defines for each combination of states in use
+// (see ShaderKey): straight-line code runs far faster on a software rasteriser than
+// branches on uniforms, and the results are the same.
+const char* kShaderBlock = R"(
 layout(std140) uniform Fixed {
     mat4 uMV; mat4 uProj; mat3 uNormal;
     vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
@@ -43,99 +47,175 @@ layout(std140) uniform Fixed {
     vec4 uParams, uPixelFix;
     ivec4 uFlags0, uFlags1, uOps0, uOps1;
 };
+)";
+
+const char* kVertexShader = R"(
 layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
 out vec4 vColor;
 out vec2 vUV;
+#if FOG
 out float vFog;
+#endif
 void main() {
     vUV = aUV;
-    vec4 white = vec4(1.0);
-    if (uFlags0.x != 0) {
-        // Pre-transformed: pixels in, no transform, lighting or fog.
-        vec4 p = uProj * vec4(aPos.xyz, 1.0);
-        p.xy += uPixelFix.xy * p.w;
-        gl_Position = p / aPos.w;
-        vColor = uFlags0.z != 0 ? aColor : white;
-        vFog = 1.0;
-        return;
-    }
+#if PRE
+    // Pre-transformed: pixels in, no transform, lighting or fog.
+    vec4 p = uProj * vec4(aPos.xyz, 1.0);
+    p.xy += uPixelFix.xy * p.w;
+    gl_Position = p / aPos.w;
+#else
     vec4 pv = uMV * vec4(aPos.xyz, 1.0);
     vec4 p = uProj * pv;
     p.xy += uPixelFix.xy * p.w;
     gl_Position = p;
-    bool vertexDiffuse = uFlags0.z != 0 && uFlags0.w != 0;
-    if (uFlags1.x != 0) {
-        vec4 cd = vertexDiffuse ? aColor : uMatDiffuse;
-        vec3 n = uFlags0.y != 0 ? uNormal * aNormal : vec3(0.0);
-        vec3 ambientLight = uGlobalAmbient.rgb;
-        vec3 diffuse = vec3(0.0);
-        if (uFlags1.y != 0) {
-            ambientLight += uLightAmbient.rgb;
-            diffuse = cd.rgb * uLightDiffuse.rgb * clamp(dot(n, uLightDir.xyz), 0.0, 1.0);
-        }
-        vColor = vec4(clamp(uMatAmbient.rgb * ambientLight + diffuse + uMatEmissive.rgb, 0.0, 1.0), cd.a);
-    } else {
-        vColor = uFlags0.z != 0 ? aColor : white;
-    }
-    vFog = 1.0;
-    if (uFlags1.z != 0) {
-        float d = abs(pv.z);
-        float range = uParams.y - uParams.x;
-        vFog = range != 0.0 ? clamp((uParams.y - d) / range, 0.0, 1.0) : (d < uParams.y ? 1.0 : 0.0);
-    }
+#endif
+#if LIGHTING
+#if VERTEX_DIFFUSE
+    vec4 cd = aColor;
+#else
+    vec4 cd = uMatDiffuse;
+#endif
+    vec3 ambientLight = uGlobalAmbient.rgb;
+    vec3 diffuse = vec3(0.0);
+#if LIGHT_ON
+    ambientLight += uLightAmbient.rgb;
+#if HAS_NORMAL
+    vec3 n = uNormal * aNormal;
+    diffuse = cd.rgb * uLightDiffuse.rgb * clamp(dot(n, uLightDir.xyz), 0.0, 1.0);
+#endif
+#endif
+    vColor = vec4(clamp(uMatAmbient.rgb * ambientLight + diffuse + uMatEmissive.rgb, 0.0, 1.0), cd.a);
+#elif HAS_DIFFUSE
+    vColor = aColor;
+#else
+    vColor = vec4(1.0);
+#endif
+#if FOG
+    float d = abs(pv.z);
+    float range = uParams.y - uParams.x;
+    vFog = range != 0.0 ? clamp((uParams.y - d) / range, 0.0, 1.0) : (d < uParams.y ? 1.0 : 0.0);
+#endif
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
-layout(std140) uniform Fixed {
-    mat4 uMV; mat4 uProj; mat3 uNormal;
-    vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
-    vec4 uMatDiffuse, uMatAmbient, uMatEmissive, uFogColor;
-    vec4 uParams, uPixelFix;
-    ivec4 uFlags0, uFlags1, uOps0, uOps1;
-};
+const char* kFragmentShader = R"(
 uniform sampler2D uTexture;
 in vec4 vColor;
 in vec2 vUV;
+#if FOG
 in float vFog;
+#endif
 out vec4 oColor;
-vec4 Arg(int a, vec4 t, vec4 d) { return a == 2 ? t : d; }
-vec4 Op(int op, vec4 a1, vec4 a2, vec4 d) {
-    if (op == 2) return a1;
-    if (op == 3) return a2;
-    if (op == 4) return a1 * a2;
-    return d;
-}
-bool AlphaPasses(float a) {
-    int func = uOps1.z;
-    if (func == 8) return true;
-    float v = floor(a * 255.0 + 0.5);
-    float r = uParams.z;
-    if (func == 1) return false;
-    if (func == 2) return v < r;
-    if (func == 3) return v == r;
-    if (func == 4) return v <= r;
-    if (func == 5) return v > r;
-    if (func == 6) return v != r;
-    if (func == 7) return v >= r;
-    return true;
-}
 void main() {
     vec4 d = vColor;
     vec4 c = d;
-    if (uFlags1.w != 0 && uOps0.x != 1) {
-        vec4 t = texture(uTexture, vUV);
-        c.rgb = Op(uOps0.x, Arg(uOps0.y, t, d), Arg(uOps0.z, t, d), d).rgb;
-        c.a = uOps0.w == 1 ? d.a : Op(uOps0.w, Arg(uOps1.x, t, d), Arg(uOps1.y, t, d), d).a;
-    }
-    if (!AlphaPasses(c.a)) discard;
-    if (uFlags1.z != 0) c.rgb = mix(uFogColor.rgb, c.rgb, vFog);
+#if TEX
+    vec4 t = texture(uTexture, vUV);
+    vec4 c1 = COLOR_ARG1;
+    vec4 c2 = COLOR_ARG2;
+#if COLOR_OP == 2
+    c.rgb = c1.rgb;
+#elif COLOR_OP == 3
+    c.rgb = c2.rgb;
+#elif COLOR_OP == 4
+    c.rgb = c1.rgb * c2.rgb;
+#endif
+    vec4 a1 = ALPHA_ARG1;
+    vec4 a2 = ALPHA_ARG2;
+#if ALPHA_OP == 2
+    c.a = a1.a;
+#elif ALPHA_OP == 3
+    c.a = a2.a;
+#elif ALPHA_OP == 4
+    c.a = a1.a * a2.a;
+#endif
+#endif
+#if ALPHA_FUNC != 8
+    float v = floor(c.a * 255.0 + 0.5);
+    float r = uParams.z;
+#if ALPHA_FUNC == 1
+    discard;
+#elif ALPHA_FUNC == 2
+    if (!(v < r)) discard;
+#elif ALPHA_FUNC == 3
+    if (!(v == r)) discard;
+#elif ALPHA_FUNC == 4
+    if (!(v <= r)) discard;
+#elif ALPHA_FUNC == 5
+    if (!(v > r)) discard;
+#elif ALPHA_FUNC == 6
+    if (!(v != r)) discard;
+#elif ALPHA_FUNC == 7
+    if (!(v >= r)) discard;
+#endif
+#endif
+#if FOG
+    c.rgb = mix(uFogColor.rgb, c.rgb, vFog);
+#endif
     oColor = c;
 }
 )";
+
+// The states a shader variant is specialised for, packed into one number.
+struct SShaderKey {
+    bool pre = false, lighting = false, lightOn = false, hasNormal = false, vertexDiffuse = false;
+    bool hasDiffuse = false, fog = false, tex = false;
+    uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    uint32_t alphaFunc = 8;
+
+    uint32_t Pack() const
+    {
+        uint32_t k = 0;
+        k |= pre ? 1u : 0u;
+        k |= lighting ? 2u : 0u;
+        k |= lightOn ? 4u : 0u;
+        k |= hasNormal ? 8u : 0u;
+        k |= vertexDiffuse ? 16u : 0u;
+        k |= hasDiffuse ? 32u : 0u;
+        k |= fog ? 64u : 0u;
+        k |= tex ? 128u : 0u;
+        k |= (colorOp & 7u) << 8;
+        k |= (colorArg1 & 3u) << 11;
+        k |= (colorArg2 & 3u) << 13;
+        k |= (alphaOp & 7u) << 15;
+        k |= (alphaArg1 & 3u) << 18;
+        k |= (alphaArg2 & 3u) << 20;
+        k |= (alphaFunc & 15u) << 22;
+        return k;
+    }
+
+    std::string Defines() const
+    {
+        auto arg = [](uint32_t a) { return a == TA_TEXTURE ? "t" : "d"; };
+        std::string s = "#version 330 core\n";
+        auto def = [&s](const char* name, const std::string& value) {
+            s += "#define ";
+            s += name;
+            s += " ";
+            s += value;
+            s += "\n";
+        };
+        def("PRE", pre ? "1" : "0");
+        def("LIGHTING", lighting ? "1" : "0");
+        def("LIGHT_ON", lightOn ? "1" : "0");
+        def("HAS_NORMAL", hasNormal ? "1" : "0");
+        def("VERTEX_DIFFUSE", vertexDiffuse ? "1" : "0");
+        def("HAS_DIFFUSE", hasDiffuse ? "1" : "0");
+        def("FOG", fog ? "1" : "0");
+        def("TEX", tex ? "1" : "0");
+        def("COLOR_OP", std::to_string(colorOp));
+        def("COLOR_ARG1", arg(colorArg1));
+        def("COLOR_ARG2", arg(colorArg2));
+        def("ALPHA_OP", std::to_string(alphaOp));
+        def("ALPHA_ARG1", arg(alphaArg1));
+        def("ALPHA_ARG2", arg(alphaArg2));
+        def("ALPHA_FUNC", std::to_string(alphaFunc));
+        return s;
+    }
+};
 
 class CGlTexture : public CRenderTexture {
 public:
@@ -187,8 +267,9 @@ GLenum BlendFactor(uint32_t b)
     case BLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
     case BLEND_SRCALPHA: return GL_SRC_ALPHA;
     case BLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case BLEND_DESTALPHA: return GL_DST_ALPHA;
-    case BLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    // The back buffer has no alpha channel of its own: destination alpha reads 1.
+    case BLEND_DESTALPHA: return GL_ONE;
+    case BLEND_INVDESTALPHA: return GL_ZERO;
     case BLEND_DESTCOLOR: return GL_DST_COLOR;
     case BLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
     default: return GL_ONE;
@@ -216,10 +297,11 @@ void CopyMatrix(const Matrix& m, float out[16])
     std::memcpy(out, m.m, sizeof(float) * 16);
 }
 
-GLuint Compile(GLenum type, const char* src, std::string& error)
+GLuint Compile(GLenum type, const std::string& defines, const char* body, std::string& error)
 {
     GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &src, nullptr);
+    const char* parts[3] = {defines.c_str(), kShaderBlock, body};
+    glShaderSource(s, 3, parts, nullptr);
     glCompileShader(s);
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -233,9 +315,10 @@ GLuint Compile(GLenum type, const char* src, std::string& error)
     return s;
 }
 
-// The 640 x 480 picture keeps an opaque alpha channel, like a back buffer without
-// one: destination alpha always reads 1.
-void ColourWrites() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE); }
+// Every channel is written (a partial mask costs a software rasteriser dearly).
+// Nothing reads the alpha left in the picture: blending maps destination alpha to
+// 1 and read-backs make it opaque, as with a back buffer that has no alpha.
+void ColourWrites() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); }
 
 }  // namespace
 
@@ -258,8 +341,8 @@ CGlRenderer::CGlRenderer(CGlSurface* surface) : m_pSurface(surface)
 
 CGlRenderer::~CGlRenderer()
 {
+    for (const auto& p : m_Programs) glDeleteProgram(p.second);
     if (!m_bReady) return;
-    glDeleteProgram(m_nProgram);
     glDeleteVertexArrays(1, &m_nVao);
     glDeleteBuffers(1, &m_nStreamVbo);
     glDeleteBuffers(1, &m_nUbo);
@@ -278,37 +361,49 @@ std::string CGlRenderer::Description() const
     return std::string(v ? v : "?") + ", " + (r ? r : "?");
 }
 
-bool CGlRenderer::Initialize(std::string& error)
+unsigned CGlRenderer::ProgramFor(uint32_t key, const std::string& defines, std::string& error)
 {
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
-    if (!vs) return false;
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+    auto it = m_Programs.find(key);
+    if (it != m_Programs.end()) return it->second;
+    GLuint vs = Compile(GL_VERTEX_SHADER, defines, kVertexShader, error);
+    if (!vs) return 0;
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader, error);
     if (!fs) {
         glDeleteShader(vs);
-        return false;
+        return 0;
     }
-    m_nProgram = glCreateProgram();
-    glAttachShader(m_nProgram, vs);
-    glAttachShader(m_nProgram, fs);
-    glLinkProgram(m_nProgram);
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
     glDeleteShader(vs);
     glDeleteShader(fs);
     GLint ok = 0;
-    glGetProgramiv(m_nProgram, GL_LINK_STATUS, &ok);
-    if (!ok) {
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    GLuint block = ok ? glGetUniformBlockIndex(program, "Fixed") : GL_INVALID_INDEX;
+    if (!ok || block == GL_INVALID_INDEX) {
         char log[1024] = {};
-        glGetProgramInfoLog(m_nProgram, sizeof log - 1, nullptr, log);
+        glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
         error = std::string("shader link failed: ") + log;
-        return false;
+        glDeleteProgram(program);
+        return 0;
     }
-    glUseProgram(m_nProgram);
-    glUniform1i(glGetUniformLocation(m_nProgram, "uTexture"), 0);
-    GLuint block = glGetUniformBlockIndex(m_nProgram, "Fixed");
-    if (block == GL_INVALID_INDEX) {
-        error = "uniform block missing";
-        return false;
-    }
-    glUniformBlockBinding(m_nProgram, block, 0);
+    glUseProgram(program);
+    const GLint sampler = glGetUniformLocation(program, "uTexture");
+    if (sampler >= 0) glUniform1i(sampler, 0);
+    glUniformBlockBinding(program, block, 0);
+    m_nCurrentProgram = program;
+    m_Programs.emplace(key, program);
+    return program;
+}
+
+bool CGlRenderer::Initialize(std::string& error)
+{
+    // The variant of untextured screen rectangles proves that the shaders build.
+    SShaderKey key;
+    key.pre = true;
+    key.hasDiffuse = true;
+    if (!ProgramFor(key.Pack(), key.Defines(), error)) return false;
     glGenBuffers(1, &m_nUbo);
     glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
     glBufferData(GL_UNIFORM_BUFFER, sizeof(SFixedBlock), nullptr, GL_DYNAMIC_DRAW);
@@ -588,7 +683,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-void CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -699,6 +794,42 @@ void CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
     u.ops1[1] = T(EStageState::AlphaArg2);
     u.ops1[2] = R(ERenderState::AlphaTestEnable) ? static_cast<int32_t>(R(ERenderState::AlphaFunc))
                                                  : static_cast<int32_t>(CMP_ALWAYS);
+
+    SShaderKey key;
+    key.pre = pre;
+    key.lighting = !pre && u.flags1[0] != 0;
+    if (key.lighting) {
+        key.lightOn = s.light.enabled;
+        key.hasNormal = (format & FVF_NORMAL) != 0;
+        key.vertexDiffuse = (format & FVF_DIFFUSE) != 0 && R(ERenderState::ColorVertex) != 0;
+    } else {
+        key.hasDiffuse = (format & FVF_DIFFUSE) != 0;
+    }
+    key.fog = u.flags1[2] != 0;
+    key.tex = tex && u.ops0[0] != TOP_DISABLE;
+    if (key.tex) {
+        key.colorOp = static_cast<uint32_t>(u.ops0[0]);
+        key.colorArg1 = static_cast<uint32_t>(u.ops0[1]);
+        key.colorArg2 = static_cast<uint32_t>(u.ops0[2]);
+        key.alphaOp = static_cast<uint32_t>(u.ops0[3]);
+        key.alphaArg1 = static_cast<uint32_t>(u.ops1[0]);
+        key.alphaArg2 = static_cast<uint32_t>(u.ops1[1]);
+    }
+    key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
+    const uint32_t packed = key.Pack();
+    auto it = m_Programs.find(packed);
+    GLuint program = 0;
+    if (it != m_Programs.end()) {
+        program = it->second;
+    } else {
+        std::string error;
+        program = ProgramFor(packed, key.Defines(), error);
+    }
+    if (!program) return false;
+    if (program != m_nCurrentProgram) {
+        glUseProgram(program);
+        m_nCurrentProgram = program;
+    }
     glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
     glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof u, &u);
 
@@ -722,12 +853,17 @@ void CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
         }
         glSamplerParameteri(m_nSampler, GL_TEXTURE_MIN_FILTER, minFilter);
     }
+    return true;
 }
 
 void CGlRenderer::Flush()
 {
     if (m_Batch.empty()) return;
-    ApplyState(m_nBatchFormat, false);
+    if (!ApplyState(m_nBatchFormat, false)) {
+        m_Batch.clear();
+        m_BatchClass = EClass::None;
+        return;
+    }
     const size_t bytes = m_Batch.size() * sizeof(RVertex);
     glBindVertexArray(m_nVao);
     glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
@@ -758,7 +894,7 @@ void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCoun
     if (!m_bReady) return;
     Flush();
     auto* m = static_cast<CGlMesh*>(mesh);
-    ApplyState(m->Format() & ~FVF_XYZRHW, true);
+    if (!ApplyState(m->Format() & ~FVF_XYZRHW, true)) return;
     glBindVertexArray(m->m_nVao);
     glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_SHORT,
                    reinterpret_cast<void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)));

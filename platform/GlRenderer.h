@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Renderer.h"
@@ -70,14 +71,17 @@ protected:
 private:
     enum class EClass { None, Points, Lines, Triangles };
     void AppendVertex(const RVertex& v, uint32_t format);
-    void ApplyState(uint32_t format, bool meshDraw);
+    // Sets everything a draw needs; false when its shader variant cannot be built.
+    bool ApplyState(uint32_t format, bool meshDraw);
+    unsigned ProgramFor(uint32_t key, const std::string& defines, std::string& error);
     void BindTarget();
     void Composite();
     bool ReadFramebuffer(unsigned fbo, int width, int height, std::vector<uint32_t>& out, bool forceOpaque);
 
     CGlSurface* m_pSurface;
     bool m_bReady = false;
-    unsigned m_nProgram = 0;
+    std::unordered_map<uint32_t, unsigned> m_Programs;  // shader variants by state key
+    unsigned m_nCurrentProgram = 0;
     unsigned m_nVao = 0;
     unsigned m_nStreamVbo = 0;
     size_t m_nStreamCapacity = 0;
