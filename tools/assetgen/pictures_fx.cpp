@@ -127,7 +127,7 @@ bool Lights(Out& out) {
       const double core = Gauss(dx, 1.3) * Gauss(std::max(0.0, std::abs(dy) - 9), 2.0);
       const double halo = Gauss(dx, 4.0) * Gauss(std::max(0.0, std::abs(dy) - 8), 4.0);
       const double k = 0.55 + 0.45 * along;
-      const double e = EdgeFade(std::max(std::abs(dx), std::abs(dy)), 16, 2.5);
+      const double e = EdgeFade(std::max(std::abs(dx), std::abs(y - 16)), 16, 2.5);
       return Scale(Add(Scale(col::kWhite, core * k), Scale({0.2, 0.75, 1.0}, halo * 0.9 * k)), e);
     });
     out.Save(c, 103, Mode::kAdditive);

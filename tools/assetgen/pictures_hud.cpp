@@ -385,7 +385,7 @@ bool HudFrame(Out& out) {
   };
   cairo_set_line_width(cr, 2.0);
   corner(3, 3, 1, 1);
-  corner(137 - 10, 3, 1, 1);
+  corner(137, 3, -1, 1);
   corner(3, 477, 1, -1);
   corner(637, 3, -1, 1);
   corner(637, 477, -1, -1);

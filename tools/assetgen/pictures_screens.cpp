@@ -297,7 +297,7 @@ bool Records(Out& out) {
   // Column heads over the rows the game writes at y 64 + 16 n.
   DrawPixelText(c, 128, 49, "BARRAGE", {0.95, 0.75, 0.4}, 6, false);
   DrawPixelText(c, 320, 49, "CAPTURE", {0.95, 0.75, 0.4}, 6, false);
-  DrawPixelText(c, 428, 49, "BONUS", {0.95, 0.75, 0.4}, 6, false);
+  DrawPixelText(c, 400, 49, "BONUS", {0.95, 0.75, 0.4}, 6, false);
   cairo_t* cr = c.cr();
   const Font s{kFontPGothic, 12.0, 0.3, true};
   const char* notes[3] = {"挑んだ弾幕と、その攻略の記録。被弾もボムもなしで破ると CAPTURE。",
@@ -400,7 +400,7 @@ bool Title(Out& out) {
                              {"SHIFT", "ダッシュ（方向キーの向きへ）"},
                              {"Q / W", "ロール（機首を回す）"},
                              {"X", "ボム（方向キーを離して・ゲージ 1/3）"},
-                             {"X + 方向", "スローモーション（もう一度 X で解除）"},
+                             {"X + 方向", "スローモーション（もう一度で解除）"},
                              {"ESC", "メニューへ戻る"}};
     double y = 100;
     for (const auto& r : rows) {

@@ -189,7 +189,8 @@ bool Strip(Out& out, int id, const std::string& name, const char* label, Rgb ton
   cairo_rectangle(cr, 0, 0, width, 1);
   SetRgb(cr, Lift(tone, 0.4));
   cairo_fill(cr);
-  DrawPixelText(c, 22, 32, label, Lift(tone, 0.35), 6, false);
+  // The bomb strip settles 4 pixels below the screen edge: its label sits higher.
+  DrawPixelText(c, 22, withCounters ? 32 : 31, label, Lift(tone, 0.35), 6, false);
   if (withCounters) {
     DrawPixelText(c, 136, 32, "CAPTURE", {0.6, 0.7, 0.8}, 6, false);
     for (int k = 0; k < 3; ++k) {  // chevrons to the right of the counters
