@@ -34,12 +34,19 @@ CAudioBuffer::CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::v
 
 CAudioBuffer::~CAudioBuffer()
 {
-    m_pMixer->Unregister(this);
+    if (m_pMixer)
+        m_pMixer->Unregister(this);
+}
+
+std::unique_lock<std::mutex> CAudioBuffer::Lock() const
+{
+    // A buffer that outlived its mixer has no audio thread left to guard against.
+    return m_pMixer ? std::unique_lock<std::mutex>(m_pMixer->m_Mutex) : std::unique_lock<std::mutex>();
 }
 
 bool CAudioBuffer::Play(uint32_t nFlags)
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     m_bLooping = (nFlags & SOUND_PLAY_LOOPING) != 0;
     m_bPlaying = m_nFrames > 0;
     return true;
@@ -47,13 +54,13 @@ bool CAudioBuffer::Play(uint32_t nFlags)
 
 void CAudioBuffer::Stop()
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     m_bPlaying = false;
 }
 
 void CAudioBuffer::SetCurrentPosition(uint32_t nBytes)
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     uint32_t nFrame = nBytes / static_cast<uint32_t>(m_nChannels * 2);
     if (nFrame >= m_nFrames)
         nFrame = 0;
@@ -62,7 +69,7 @@ void CAudioBuffer::SetCurrentPosition(uint32_t nBytes)
 
 uint32_t CAudioBuffer::GetCurrentPosition() const
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     return static_cast<uint32_t>(m_nPos >> 32) * static_cast<uint32_t>(m_nChannels * 2);
 }
 
@@ -70,7 +77,7 @@ bool CAudioBuffer::SetVolume(int nVolume)
 {
     const bool bInRange = nVolume >= SOUND_VOLUME_MIN && nVolume <= SOUND_VOLUME_MAX;
     nVolume = std::clamp(nVolume, SOUND_VOLUME_MIN, SOUND_VOLUME_MAX);
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     m_nVolume = nVolume;
     UpdateGains();
     return bInRange;
@@ -78,7 +85,7 @@ bool CAudioBuffer::SetVolume(int nVolume)
 
 int CAudioBuffer::GetVolume() const
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     return m_nVolume;
 }
 
@@ -86,7 +93,7 @@ bool CAudioBuffer::SetPan(int nPan)
 {
     const bool bInRange = nPan >= SOUND_PAN_LEFT && nPan <= SOUND_PAN_RIGHT;
     nPan = std::clamp(nPan, SOUND_PAN_LEFT, SOUND_PAN_RIGHT);
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     m_nPan = nPan;
     UpdateGains();
     return bInRange;
@@ -94,13 +101,13 @@ bool CAudioBuffer::SetPan(int nPan)
 
 int CAudioBuffer::GetPan() const
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     return m_nPan;
 }
 
 uint32_t CAudioBuffer::GetStatus() const
 {
-    std::lock_guard<std::mutex> lock(m_pMixer->m_Mutex);
+    const std::unique_lock<std::mutex> lock = Lock();
     if (!m_bPlaying)
         return 0;
     return SOUND_STATUS_PLAYING | (m_bLooping ? SOUND_STATUS_LOOPING : 0u);
@@ -193,7 +200,16 @@ CAudioMixer::CAudioMixer(int nOutputRate)
 {
 }
 
-CAudioMixer::~CAudioMixer() = default;
+CAudioMixer::~CAudioMixer()
+{
+    // Buffers still alive (deleted later in a shut-down) stop talking to us.
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    for (CAudioBuffer* p : m_Buffers) {
+        p->m_pMixer = nullptr;
+        p->m_bPlaying = false;
+    }
+    m_Buffers.clear();
+}
 
 CAudioBuffer* CAudioMixer::CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples)
 {

@@ -34,7 +34,9 @@ class CAudioMixer;
 
 class CAudioBuffer {
 public:
-    ~CAudioBuffer();  // unregisters from the mixer; safe while the audio thread runs
+    // Unregisters from the mixer; safe while the audio thread runs, and after
+    // the mixer is gone.
+    ~CAudioBuffer();
     CAudioBuffer(const CAudioBuffer&) = delete;
     CAudioBuffer& operator=(const CAudioBuffer&) = delete;
 
@@ -61,10 +63,11 @@ public:
 private:
     friend class CAudioMixer;
     CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::vector<int16_t>&& samples);
+    std::unique_lock<std::mutex> Lock() const;
     void UpdateGains();  // under the lock
     void MixInto(float* pAcc, int nFrames);  // audio thread, under the lock
 
-    CAudioMixer* m_pMixer;
+    CAudioMixer* m_pMixer;  // null once the mixer is destroyed
     const int m_nChannels;
     const int m_nRate;
     const uint32_t m_nFrames;
@@ -92,7 +95,9 @@ public:
     };
 
     explicit CAudioMixer(int nOutputRate = 22050);
-    ~CAudioMixer();  // buffers must be deleted before their mixer
+    // Buffers may outlive their mixer: they then keep their settings and play
+    // nothing.
+    ~CAudioMixer();
     CAudioMixer(const CAudioMixer&) = delete;
     CAudioMixer& operator=(const CAudioMixer&) = delete;
 

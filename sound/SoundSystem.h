@@ -30,7 +30,7 @@ public:
     // nothing. For tests and tools.
     struct Offline {};
     CSoundSystem(Offline, int nRate = SOUND_OUTPUT_RATE);
-    ~CSoundSystem();  // every CSound of this system must be deleted before
+    ~CSoundSystem();  // sounds deleted later stay silent
     CSoundSystem(const CSoundSystem&) = delete;
     CSoundSystem& operator=(const CSoundSystem&) = delete;
 

@@ -224,6 +224,21 @@ TEST(AudioMixer, RefusesBuffersItCannotPlay)
     delete empty;
 }
 
+TEST(AudioMixer, BuffersMayOutliveTheirMixer)
+{
+    // Shut-down order is not always buffers first.
+    CAudioMixer* mixer = new CAudioMixer();
+    CAudioBuffer* b = mixer->CreateBuffer(1, 22050, Ramp(100));
+    b->Play(SOUND_PLAY_LOOPING);
+    delete mixer;
+    EXPECT_EQ(b->GetStatus(), 0u);
+    b->SetVolume(-100);
+    b->Play(0);
+    b->Stop();
+    EXPECT_EQ(b->GetVolume(), -100);
+    delete b;
+}
+
 // The audio thread mixes while the game thread plays, stops, changes and
 // deletes buffers. Run under ThreadSanitizer this proves the shared state is
 // guarded.
