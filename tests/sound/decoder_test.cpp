@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+
 #include "sound/OggDecoder.h"
 #include "tests/sound/OggFixture.h"
 
@@ -114,24 +118,52 @@ TEST(OggDecoder, DecodesMoreThanFourMebibytesWhole)
     EXPECT_LT(err / ref, 0.01);
 }
 
-TEST(OggDecoder, TakesTheIntegerPartOfEachSample)
+TEST(OggDecoder, TakesTheIntegerPartOfEachSampleClipped)
 {
-    // A full-scale square wave overshoots after lossy coding: the decoder clips
-    // to the 16-bit range instead of wrapping around.
+    // A full-scale square wave overshoots after lossy coding, so both the
+    // truncation and the clipping show. Compared with libvorbis's own float
+    // output of the same file.
     std::vector<int16_t> pcm(20000);
     for (size_t i = 0; i < pcm.size(); ++i)
         pcm[i] = (i / 50) % 2 ? 32767 : -32768;
-    const std::vector<uint8_t> ogg = EncodeOgg(pcm, 1, 22050, 0.5f);
+    std::vector<uint8_t> ogg = EncodeOgg(pcm, 1, 22050, 0.5f);
     std::vector<uint8_t> img;
     ASSERT_TRUE(DecodeOggToWave(ogg.data(), ogg.size(), img));
-    int nHigh = 0, nLow = 0;
-    for (size_t i = 44; i + 1 < img.size(); i += 2) {
-        const int16_t v = static_cast<int16_t>(Le16(img, i));
-        nHigh += v == 32767;
-        nLow += v == -32768;
+
+    struct SMem {
+        std::vector<uint8_t>* p;
+        size_t pos;
+    } mem{&ogg, 0};
+    ov_callbacks cb{};
+    cb.read_func = [](void* dst, size_t size, size_t n, void* src) -> size_t {
+        SMem* m = static_cast<SMem*>(src);
+        const size_t k = std::min(size * n, m->p->size() - m->pos);
+        std::memcpy(dst, m->p->data() + m->pos, k);
+        m->pos += k;
+        return size ? k / size : 0;
+    };
+    OggVorbis_File vf;
+    ASSERT_EQ(ov_open_callbacks(&mem, &vf, nullptr, 0, cb), 0);
+    std::vector<int16_t> expect;
+    for (;;) {
+        float** pp = nullptr;
+        int bitstream = 0;
+        const long n = ov_read_float(&vf, &pp, 4096, &bitstream);
+        if (n <= 0)
+            break;
+        for (long i = 0; i < n; ++i) {
+            const int v = static_cast<int>(pp[0][i] * 32767.0f);  // toward zero
+            expect.push_back(static_cast<int16_t>(std::clamp(v, -32768, 32767)));
+        }
     }
-    EXPECT_GT(nHigh, 0);
-    EXPECT_GT(nLow, 0);
+    ov_clear(&vf);
+    ASSERT_EQ(expect.size(), (img.size() - 44) / 2);
+    int nClipped = 0;
+    for (size_t i = 0; i < expect.size(); ++i) {
+        ASSERT_EQ(static_cast<int16_t>(Le16(img, 44 + 2 * i)), expect[i]) << "sample " << i;
+        nClipped += expect[i] == 32767 || expect[i] == -32768;
+    }
+    EXPECT_GT(nClipped, 0);
 }
 
 TEST(OggDecoder, RefusesDamagedData)
