@@ -5,7 +5,10 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <map>
 #include <utility>
 
 #include "core/Util.h"
@@ -161,13 +164,23 @@ bool CModel::LoadFromMemory(const uint8_t* data, size_t size, const std::string&
     const unsigned nMaterials = scene->mNumMaterials;
     if (nMaterials == 0) return fail("the mesh has no material");
     m_Subsets.resize(nMaterials);
+    // The importer splits a mesh per material; corners that are the same in
+    // every field are shared again across the pieces, as in one indexed mesh.
+    using VertexKey = std::array<uint32_t, 9>;
+    std::map<VertexKey, uint16_t> shared;
+    auto keyOf = [](const RVertex& v) {
+        VertexKey k;
+        const float f[8] = {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.u, v.v};
+        std::memcpy(k.data(), f, sizeof f);
+        k[8] = v.diffuse;
+        return k;
+    };
     for (unsigned mat = 0; mat < nMaterials; ++mat) {
         m_Subsets[mat].nFirstIndex = static_cast<int>(m_Indices.size());
         for (const Instance& in : instances) {
             const aiMesh* mesh = in.mesh;
             if (mesh->mMaterialIndex != mat) continue;
-            const size_t base = m_Vertices.size();
-            if (base + mesh->mNumVertices > 65535) return fail("more than 65535 vertices");
+            std::vector<uint16_t> remap(mesh->mNumVertices);
             aiMatrix3x3 normalMatrix(in.world);
             normalMatrix.Inverse().Transpose();
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
@@ -195,6 +208,14 @@ bool CModel::LoadFromMemory(const uint8_t* data, size_t size, const std::string&
                 } else if (hasColours) {
                     rv.diffuse = 0x00FFFFFFu;  // corners without a listed colour
                 }
+                auto found = shared.find(keyOf(rv));
+                if (found != shared.end()) {
+                    remap[v] = found->second;
+                    continue;
+                }
+                if (m_Vertices.size() >= 65535) return fail("more than 65535 vertices");
+                remap[v] = static_cast<uint16_t>(m_Vertices.size());
+                shared.emplace(keyOf(rv), remap[v]);
                 m_Vertices.push_back(rv);
             }
             for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
@@ -204,9 +225,9 @@ bool CModel::LoadFromMemory(const uint8_t* data, size_t size, const std::string&
                     if (face.mIndices[k] >= mesh->mNumVertices) return fail("a face index is out of range");
                 // Polygons become fans (v0, v1, v2), (v0, v2, v3), ...
                 for (unsigned k = 1; k + 1 < face.mNumIndices; ++k) {
-                    m_Indices.push_back(static_cast<uint16_t>(base + face.mIndices[0]));
-                    m_Indices.push_back(static_cast<uint16_t>(base + face.mIndices[k]));
-                    m_Indices.push_back(static_cast<uint16_t>(base + face.mIndices[k + 1]));
+                    m_Indices.push_back(remap[face.mIndices[0]]);
+                    m_Indices.push_back(remap[face.mIndices[k]]);
+                    m_Indices.push_back(remap[face.mIndices[k + 1]]);
                 }
             }
         }
