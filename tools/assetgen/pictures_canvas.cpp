@@ -103,6 +103,7 @@ void ShutdownFonts() {
     cairo_debug_reset_static_data();
     FT_Done_FreeType(g_ftLibrary);
     g_ftLibrary = nullptr;
+    FcFini();
   }
 }
 
