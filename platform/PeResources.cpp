@@ -54,6 +54,12 @@ bool CPeResourceFile::Open(const std::string& path, std::string* pError)
         return false;
     }
     std::vector<uint8_t> bytes;
+    // One read of the whole file when its size is known; chunks otherwise.
+    if (std::fseek(fp, 0, SEEK_END) == 0) {
+        long end = std::ftell(fp);
+        if (end > 0 && static_cast<unsigned long>(end) <= 0xFFFFFFFFul) bytes.reserve(static_cast<size_t>(end));
+        std::rewind(fp);
+    }
     uint8_t buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
