@@ -182,6 +182,7 @@ int KorvoMain(int argc, const char* const* argv)
         size_t nextSnapshot = 0;
         std::vector<int> snapshots = opt.snapshotAt;
         std::sort(snapshots.begin(), snapshots.end());
+        if (opt.frames == 0) g_pForm->Destroy();
         while (!g_pForm->IsQuitPosted()) {
             SWindowEvent ev;
             if (g_pForm->Window().PollEvent(ev)) {
@@ -205,9 +206,6 @@ int KorvoMain(int argc, const char* const* argv)
             }
             if (pacer.CheckSecond()) g_GlobalResult.AddPlayTimeSecond();
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
-        }
-        if (opt.frames == 0) {
-            // Nothing ran; the window still closes as at any end.
         }
 
         // Shut-down, in order.

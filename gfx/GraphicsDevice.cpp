@@ -166,6 +166,7 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
         }
         std::snprintf(line, sizeof line, " -> %s\n", gl->Description().c_str());
         Log(line);
+        gl->SetSurfaceShown(!window->IsHeadless());
         m_pRenderer = std::move(gl);
     }
     const int refresh = window ? window->GetRefreshRate() : 0;

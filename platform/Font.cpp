@@ -13,13 +13,19 @@ namespace {
 std::string FindFontFile(const char* family)
 {
     std::string path;
-    if (!FcInit()) return path;
+    // A configuration of our own, destroyed after the look-up, so that nothing of
+    // fontconfig stays allocated for the rest of the run.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return path;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    if (!pattern) return path;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    if (!pattern) {
+        FcConfigDestroy(config);
+        return path;
+    }
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     if (match) {
         FcChar8* file = nullptr;
         if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
@@ -27,6 +33,7 @@ std::string FindFontFile(const char* family)
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
     return path;
 }
 

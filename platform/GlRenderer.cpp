@@ -912,8 +912,10 @@ void CGlRenderer::Present(int dx, int dy)
     // The destination rectangle is (dx, dy) - (640 + dx, 480 + dy) from the top left;
     // what falls outside is lost and the strips left uncovered keep the last picture.
     glBlitFramebuffer(0, 0, kWidth, kHeight, dx, -dy, kWidth + dx, kHeight - dy, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    Composite();
-    if (m_pSurface) m_pSurface->SwapBuffers();
+    if (m_bSurfaceShown) {
+        Composite();
+        if (m_pSurface) m_pSurface->SwapBuffers();
+    }
     BindTarget();
 }
 

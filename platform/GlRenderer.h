@@ -58,6 +58,11 @@ public:
     bool ReadBackBuffer(std::vector<uint32_t>& out) override;
     bool ReadPresented(std::vector<uint32_t>& out) override;
 
+    // An offscreen surface (headless) is seen by no one: Present then keeps the
+    // presented picture (ReadPresented) but neither scales it onto the surface nor
+    // swaps.
+    void SetSurfaceShown(bool shown) { m_bSurfaceShown = shown; }
+
     // Copies the presented picture to the surface (letterboxed) without swapping,
     // and reads the surface back: for tests of the window scaling.
     bool CompositeAndReadSurface(std::vector<uint32_t>& out, int& width, int& height);
@@ -79,6 +84,7 @@ private:
     bool ReadFramebuffer(unsigned fbo, int width, int height, std::vector<uint32_t>& out, bool forceOpaque);
 
     CGlSurface* m_pSurface;
+    bool m_bSurfaceShown = true;
     bool m_bReady = false;
     std::unordered_map<uint32_t, unsigned> m_Programs;  // shader variants by state key
     unsigned m_nCurrentProgram = 0;
