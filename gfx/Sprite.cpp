@@ -1,5 +1,7 @@
 #include "gfx/Sprite.h"
 
+#include <cmath>
+
 #include "platform/RenderMath.h"
 
 void CSprite::Begin()
@@ -57,9 +59,21 @@ void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
         q[i].u = pu[i];
         q[i].v = pv[i];
     }
-    const RVertex tri[6] = {q[0], q[1], q[2], q[0], q[2], q[3]};
+    // A quad that maps its texels one to one onto whole pixels samples every texel
+    // at its centre, where linear filtering gives the texel itself: sampling the
+    // nearest texel is then the same picture, and much cheaper to draw.
+    bool exact = false;
+    if (tex && IsIdentityMatrix(m_Transform)) {
+        const float w = static_cast<float>(tex->Width()), h = static_cast<float>(tex->Height());
+        exact = x0 == std::floor(x0) && y0 == std::floor(y0) && (x1 - x0) == (u1 - u0) * w &&
+                (y1 - y0) == (v1 - v0) * h && u0 * w == std::floor(u0 * w) && v0 * h == std::floor(v0 * h);
+    }
+    const uint32_t filter = exact ? TEXF_POINT : TEXF_LINEAR;
+    m_pRenderer->SetSamplerState(ESamplerState::MagFilter, filter);
+    m_pRenderer->SetSamplerState(ESamplerState::MinFilter, filter);
+    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
     m_pRenderer->SetTexture(tex);
-    m_pRenderer->DrawPrimitiveUP(EPrimitive::TriangleList, 2, tri, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
+    m_pRenderer->DrawIndexedPrimitiveUP(EPrimitive::TriangleList, 4, 2, idx, q, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
 }
 
 void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, const Vec3* position, uint32_t color)

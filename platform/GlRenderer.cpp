@@ -345,6 +345,7 @@ CGlRenderer::~CGlRenderer()
     if (!m_bReady) return;
     glDeleteVertexArrays(1, &m_nVao);
     glDeleteBuffers(1, &m_nStreamVbo);
+    glDeleteBuffers(1, &m_nStreamIbo);
     glDeleteBuffers(1, &m_nUbo);
     glDeleteSamplers(1, &m_nSampler);
     glDeleteFramebuffers(1, &m_nBackFbo);
@@ -416,6 +417,10 @@ bool CGlRenderer::Initialize(std::string& error)
     m_nStreamCapacity = 1 << 20;
     glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
     SetupVertexAttributes();
+    glGenBuffers(1, &m_nStreamIbo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_nStreamIbo);  // part of the stream VAO
+    m_nIndexCapacity = 1 << 18;
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
 
     glGenSamplers(1, &m_nSampler);
     glBindSampler(0, m_nSampler);
@@ -449,6 +454,7 @@ bool CGlRenderer::Initialize(std::string& error)
     glDisable(GL_DITHER);
     glBindFramebuffer(GL_FRAMEBUFFER, m_nBackFbo);
     m_Batch.reserve(16384);
+    m_BatchIndices.reserve(32768);
     if (glGetError() != GL_NO_ERROR) {
         error = "OpenGL error during set-up";
         return false;
@@ -646,37 +652,43 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
         m_CachedWorldNormal = NormalTransformMatrix(world);
     }
 
-    auto at = [&](int i) -> const RVertex& { return vertices[indices ? indices[i] : i]; };
+    // The caller's vertices go in once (moved into world space); the primitives
+    // become an index list, so shared strip vertices are shaded once.
+    const uint32_t base = static_cast<uint32_t>(m_Batch.size());
+    const int unique = indices ? vertexCount : used;
+    for (int i = 0; i < unique; ++i) AppendVertex(vertices[i], format);
+    auto at = [&](int i) { return base + static_cast<uint32_t>(indices ? indices[i] : i); };
+    auto& out = m_BatchIndices;
     switch (type) {
     case EPrimitive::PointList:
     case EPrimitive::LineList:
     case EPrimitive::TriangleList:
-        for (int i = 0; i < used; ++i) AppendVertex(at(i), format);
+        for (int i = 0; i < used; ++i) out.push_back(at(i));
         break;
     case EPrimitive::LineStrip:
         for (int i = 0; i < primCount; ++i) {
-            AppendVertex(at(i), format);
-            AppendVertex(at(i + 1), format);
+            out.push_back(at(i));
+            out.push_back(at(i + 1));
         }
         break;
     case EPrimitive::TriangleStrip:
         // Every other triangle of a strip is wound the other way round.
         for (int i = 0; i < primCount; ++i) {
             if (i % 2 == 0) {
-                AppendVertex(at(i), format);
-                AppendVertex(at(i + 1), format);
+                out.push_back(at(i));
+                out.push_back(at(i + 1));
             } else {
-                AppendVertex(at(i + 1), format);
-                AppendVertex(at(i), format);
+                out.push_back(at(i + 1));
+                out.push_back(at(i));
             }
-            AppendVertex(at(i + 2), format);
+            out.push_back(at(i + 2));
         }
         break;
     case EPrimitive::TriangleFan:
         for (int i = 0; i < primCount; ++i) {
-            AppendVertex(at(0), format);
-            AppendVertex(at(i + 1), format);
-            AppendVertex(at(i + 2), format);
+            out.push_back(at(0));
+            out.push_back(at(i + 1));
+            out.push_back(at(i + 2));
         }
         break;
     }
@@ -861,6 +873,7 @@ void CGlRenderer::Flush()
     if (m_Batch.empty()) return;
     if (!ApplyState(m_nBatchFormat, false)) {
         m_Batch.clear();
+        m_BatchIndices.clear();
         m_BatchClass = EClass::None;
         return;
     }
@@ -870,15 +883,22 @@ void CGlRenderer::Flush()
     if (bytes > m_nStreamCapacity) {
         while (m_nStreamCapacity < bytes) m_nStreamCapacity *= 2;
     }
-    // Orphan the buffer so the driver need not wait for the previous draw.
+    // Orphan the buffers so the driver need not wait for the previous draw.
     glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
     glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, m_Batch.data());
+    const size_t indexBytes = m_BatchIndices.size() * sizeof(uint32_t);
+    if (indexBytes > m_nIndexCapacity) {
+        while (m_nIndexCapacity < indexBytes) m_nIndexCapacity *= 2;
+    }
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, indexBytes, m_BatchIndices.data());
     const GLenum mode = m_BatchClass == EClass::Points ? GL_POINTS
                         : m_BatchClass == EClass::Lines ? GL_LINES
                                                         : GL_TRIANGLES;
-    glDrawArrays(mode, 0, static_cast<GLsizei>(m_Batch.size()));
+    glDrawElements(mode, static_cast<GLsizei>(m_BatchIndices.size()), GL_UNSIGNED_INT, nullptr);
     ++m_Stats.drawCalls;
     m_Batch.clear();
+    m_BatchIndices.clear();
     m_nBatchDraws = 0;
     m_BatchClass = EClass::None;
 }

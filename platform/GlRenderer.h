@@ -91,6 +91,8 @@ private:
     unsigned m_nVao = 0;
     unsigned m_nStreamVbo = 0;
     size_t m_nStreamCapacity = 0;
+    unsigned m_nStreamIbo = 0;
+    size_t m_nIndexCapacity = 0;
     unsigned m_nSampler = 0;
     unsigned m_nBackFbo = 0, m_nBackColor = 0, m_nBackDepth = 0;
     unsigned m_nWindowFbo = 0, m_nWindowColor = 0;
@@ -98,6 +100,7 @@ private:
 
     // The open batch.
     std::vector<RVertex> m_Batch;
+    std::vector<uint32_t> m_BatchIndices;
     EClass m_BatchClass = EClass::None;
     uint32_t m_nBatchFormat = 0;
     int m_nBatchDraws = 0;
