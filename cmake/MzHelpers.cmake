@@ -32,7 +32,11 @@ function(mz_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     MZ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" MZ_BIN_DIR="${MZ_BIN_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${A_LABELS}")
+  # gtest_discover_tests flattens a list of labels to its first element, so the
+  # labels travel as one word ("unit_tsan"); ctest -L takes a regex and still
+  # selects it by "unit" or by "tsan".
+  string(JOIN "_" label_word ${A_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${label_word}")
   add_dependencies(all_tests ${name})
   list(FIND A_LABELS unit is_unit)
   if(NOT is_unit EQUAL -1)
