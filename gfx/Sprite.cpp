@@ -1,5 +1,6 @@
 #include "gfx/Sprite.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/RenderMath.h"
@@ -96,7 +97,37 @@ void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, co
     }
     const float tw = static_cast<float>(tex->Width());
     const float th = static_cast<float>(tex->Height());
-    DrawQuad(tex, x, y, x + w, y + h, r.left / tw, r.top / th, r.right / tw, r.bottom / th, color, z);
+    // Sprites are alpha tested (alpha > 0): texels of alpha 0 leave no trace. A
+    // sprite placed texel for texel on whole pixels is drawn as the runs of its
+    // blocks that hold visible texels, which skips the see-through parts of large
+    // pictures (the HUD frame) at no change to the picture.
+    const CRenderer& rs = *m_pRenderer;
+    const bool tested = rs.GetRenderState(ERenderState::AlphaTestEnable) != 0 &&
+                        rs.GetRenderState(ERenderState::AlphaFunc) == CMP_GREATER &&
+                        rs.GetRenderState(ERenderState::AlphaRef) == 0;
+    if (!tested || !IsIdentityMatrix(m_Transform) || x != std::floor(x) || y != std::floor(y) || r.left < 0 ||
+        r.top < 0 || r.right > tex->Width() || r.bottom > tex->Height() || r.right <= r.left ||
+        r.bottom <= r.top) {
+        DrawQuad(tex, x, y, x + w, y + h, r.left / tw, r.top / th, r.right / tw, r.bottom / th, color, z);
+        return;
+    }
+    const int b = CRenderTexture::kCoverageBlock;
+    for (int by = r.top / b; by * b < r.bottom; ++by) {
+        const int ty0 = std::max(by * b, r.top), ty1 = std::min(by * b + b, r.bottom);
+        int bx = r.left / b;
+        while (bx * b < r.right) {
+            if (!tex->IsBlockVisible(bx, by)) {
+                ++bx;
+                continue;
+            }
+            const int run = bx;
+            while (bx * b < r.right && tex->IsBlockVisible(bx, by)) ++bx;
+            const int tx0 = std::max(run * b, r.left), tx1 = std::min(bx * b, r.right);
+            const float px = x + static_cast<float>(tx0 - r.left), py = y + static_cast<float>(ty0 - r.top);
+            DrawQuad(tex, px, py, px + static_cast<float>(tx1 - tx0), py + static_cast<float>(ty1 - ty0), tx0 / tw,
+                     ty0 / th, tx1 / tw, ty1 / th, color, z);
+        }
+    }
 }
 
 void CSprite::End()

@@ -480,6 +480,7 @@ CRenderTexture* CGlRenderer::CreateTexture(int width, int height, const uint32_t
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
     if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
     else glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    UpdateCoverage(t, 0, 0, width, height, pixels);
     return t;
 }
 
@@ -495,6 +496,7 @@ void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, in
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
     if (t->m_bMips) glGenerateMipmap(GL_TEXTURE_2D);
+    UpdateCoverage(t, x, y, width, height, pixels);
 }
 
 CRenderTexture* CGlRenderer::CreateRenderTarget(int width, int height)
@@ -947,10 +949,11 @@ void CGlRenderer::Composite()
     const SLetterbox box = ComputeLetterbox(w, h);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nWindowFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ColourWrites();
+    // Black bars only where the picture does not cover the surface.
+    if (box.x != 0 || box.y != 0 || kWidth * box.scale != w || kHeight * box.scale != h) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     const int x0 = box.x;
     const int y0 = h - box.y - kHeight * box.scale;
     glBlitFramebuffer(0, 0, kWidth, kHeight, x0, y0, x0 + kWidth * box.scale, y0 + kHeight * box.scale,

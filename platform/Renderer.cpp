@@ -1,5 +1,6 @@
 #include "platform/Renderer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/RenderMath.h"
@@ -207,4 +208,30 @@ void CRenderer::DrawMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
     if (firstIndex + triangleCount * 3 > mesh->IndexCount()) return;
     m_Stats.primitives += triangleCount;
     SubmitMesh(mesh, firstIndex, triangleCount);
+}
+
+void CRenderer::UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
+{
+    if (!tex || tex->m_bRenderTarget) return;
+    const int bw = tex->BlocksX(), bh = tex->BlocksY();
+    const int b = CRenderTexture::kCoverageBlock;
+    if (tex->m_Coverage.size() != static_cast<size_t>(bw) * bh) tex->m_Coverage.assign(static_cast<size_t>(bw) * bh, 0);
+    // The blocks touched are recomputed from these pixels; a block only partly
+    // covered by the update keeps any visibility it had.
+    for (int by = y / b; by <= (y + height - 1) / b; ++by)
+        for (int bx = x / b; bx <= (x + width - 1) / b; ++bx) {
+            const bool whole = bx * b >= x && by * b >= y && bx * b + b <= x + width && by * b + b <= y + height;
+            uint8_t visible = whole ? 0 : tex->m_Coverage[static_cast<size_t>(by) * bw + bx];
+            const int x0 = std::max(bx * b, x), x1 = std::min(bx * b + b, x + width);
+            const int y0 = std::max(by * b, y), y1 = std::min(by * b + b, y + height);
+            for (int py = y0; py < y1 && !visible; ++py) {
+                const uint32_t* row = pixels + static_cast<size_t>(py - y) * width;
+                for (int px = x0; px < x1; ++px)
+                    if (row[px - x] >> 24) {
+                        visible = 1;
+                        break;
+                    }
+            }
+            tex->m_Coverage[static_cast<size_t>(by) * bw + bx] = visible;
+        }
 }

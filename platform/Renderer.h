@@ -126,15 +126,29 @@ struct SDeviceState {
 // A texture owned by a renderer. Pixels are 0xAARRGGBB, rows top first.
 class CRenderTexture {
 public:
+    // Side of the square blocks whose transparency is recorded.
+    static constexpr int kCoverageBlock = 16;
+
     virtual ~CRenderTexture() = default;
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     bool IsRenderTarget() const { return m_bRenderTarget; }
+    // Whether any texel of block (bx, by) has a non-zero alpha; true when unknown
+    // (render targets). Lets sprite drawing skip regions that cannot show.
+    bool IsBlockVisible(int bx, int by) const
+    {
+        if (m_Coverage.empty()) return true;
+        return m_Coverage[static_cast<size_t>(by) * BlocksX() + bx] != 0;
+    }
+    int BlocksX() const { return (m_nWidth + kCoverageBlock - 1) / kCoverageBlock; }
+    int BlocksY() const { return (m_nHeight + kCoverageBlock - 1) / kCoverageBlock; }
 
 protected:
+    friend class CRenderer;
     int m_nWidth = 0;
     int m_nHeight = 0;
     bool m_bRenderTarget = false;
+    std::vector<uint8_t> m_Coverage;
 };
 
 // A mesh kept by the renderer (vertex and 16-bit index data uploaded once), drawn
@@ -253,6 +267,9 @@ protected:
     // Flush() first, so an open batch always draws with the current states; only the
     // world matrix may change inside a batch (it is applied on the CPU at submission).
     virtual void OnRenderTargetChanged() {}
+    // Records which blocks of the texture hold visible texels, for the part of it
+    // that pixels (rows of width words, top first) just replaced.
+    static void UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels);
     virtual void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
                           int vertexCount, uint32_t format) = 0;
     virtual void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) = 0;

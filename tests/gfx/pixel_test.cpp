@@ -449,3 +449,71 @@ TEST_F(CDeviceTest, BulletsWithTheirOwnWorldMatricesShareDrawCalls)
     EXPECT_EQ(At(px, 2 * 320 - ax, 480 - ay), 0xFFFFFFFFu);
     R().ReleaseTexture(tex);
 }
+
+// A sprite at whole pixels puts texel (i, j) of its source rectangle on pixel
+// (x + i, y + j); texels of alpha 0 leave the background; the colour tints and fades.
+TEST_F(CDeviceTest, SpriteTexelsLandOnTheirPixels)
+{
+    ASSERT_TRUE(Open());
+    // 64 x 64: a checker of distinct colours, with the block (16..31, 16..31) and
+    // one texel (40, 3) fully transparent.
+    std::vector<uint32_t> texels(64 * 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            uint32_t c = 0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 4) << 8 |
+                         static_cast<uint32_t>((x + y) % 2 ? 255 : 0);
+            if ((x >= 16 && x < 32 && y >= 16 && y < 32) || (x == 40 && y == 3)) c = 0x00FF00FFu;
+            texels[static_cast<size_t>(y) * 64 + x] = c;
+        }
+    CRenderTexture* tex = R().CreateTexture(64, 64, texels.data(), false);
+    m_Device->SetFogColor(10, 20, 30);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    CSprite& s = m_Device->Sprite();
+    s.Begin();
+    const SRect src{8, 2, 56, 40};
+    const Vec3 at{100, 50, 0};
+    s.Draw(tex, &src, nullptr, &at, 0xFFFFFFFFu);
+    // The same, faded to half and tinted red only, further right.
+    const Vec3 at2{300, 50, 0};
+    s.Draw(tex, &src, nullptr, &at2, 0x80FF0000u);
+    // Twice the size through the sprite transform.
+    Matrix twice{{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    s.SetTransform(twice);
+    const Vec3 at3{100, 100, 0};  // lands at (200, 200)
+    s.Draw(tex, &src, nullptr, &at3, 0xFFFFFFFFu);
+    s.SetTransform(Matrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+    s.End();
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    const uint32_t background = 0xFF0A141Eu;
+    int checked = 0;
+    for (int j = 0; j < 38; ++j)
+        for (int i = 0; i < 48; ++i) {
+            const uint32_t t = texels[static_cast<size_t>(j + 2) * 64 + (i + 8)];
+            const uint32_t expect = (t >> 24) ? (t | 0xFF000000u) : background;
+            ASSERT_EQ(At(px, 100 + i, 50 + j), expect) << i << "," << j;
+            const uint32_t faded = At(px, 300 + i, 50 + j);
+            if (t >> 24) {
+                // Red x 128/255 over the background's red; green and blue fade to
+                // half of the background.
+                const double a = 128 / 255.0;
+                EXPECT_NEAR(R8(faded), R8(t) * a + 10 * (1 - a), 1.0);
+                EXPECT_NEAR(G8(faded), 20 * (1 - a), 1.0);
+            } else {
+                EXPECT_EQ(faded, background);
+            }
+            ++checked;
+        }
+    EXPECT_EQ(checked, 48 * 38);
+    // Nothing around the unscaled sprite.
+    EXPECT_EQ(At(px, 99, 60), background);
+    EXPECT_EQ(At(px, 148, 60), background);
+    EXPECT_EQ(At(px, 120, 88), background);
+    // The scaled one covers (200, 200) .. (296, 276).
+    EXPECT_NE(At(px, 201, 201), background);
+    EXPECT_NE(At(px, 294, 274), background);
+    EXPECT_EQ(At(px, 297, 240), background);
+    EXPECT_EQ(At(px, 240, 277), background);
+    R().ReleaseTexture(tex);
+}
