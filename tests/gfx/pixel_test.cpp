@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx_fixture.h"
+#include "core/Object.h"
 #include "platform/GlRenderer.h"
 
 namespace {
@@ -516,4 +517,39 @@ TEST_F(CDeviceTest, SpriteTexelsLandOnTheirPixels)
     EXPECT_EQ(At(px, 297, 240), background);
     EXPECT_EQ(At(px, 240, 277), background);
     R().ReleaseTexture(tex);
+}
+
+// The noise overlay: nothing while the noise object is dead; at full life the
+// texture's 640 x 480 region at the maximum strength, mirrored left to right in
+// frames 3 to 5 of every 12.
+TEST_F(CDeviceTest, NoiseOverlayFollowsTheNoiseObject)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint32_t> texels(1024 * 512, 0xFF0000FFu);
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 320; ++x) texels[static_cast<size_t>(y) * 1024 + x] = 0xFFFF0000u;
+    CRenderTexture* noiseTex = R().CreateTexture(1024, 512, texels.data(), false);
+    CObject noise;
+    m_Device->SetNoise(&noise);
+    m_Device->SetNoiseTexture(nullptr, noiseTex, 0.5f);
+    auto frame = [&] {
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        m_Device->EndFrame();
+        return Pixels();
+    };
+    EXPECT_EQ(At(frame(), 10, 10), kBlack);  // killed when registered
+    noise.Activate();
+    noise.m_nAge = 0;
+    auto px = frame();
+    ExpectRgbNear(At(px, 10, 10), 128, 0, 0);
+    ExpectRgbNear(At(px, 630, 470), 0, 0, 128);
+    noise.m_nAge = 4;
+    px = frame();
+    ExpectRgbNear(At(px, 10, 10), 0, 0, 128);
+    ExpectRgbNear(At(px, 630, 470), 128, 0, 0);
+    noise.m_nAge = 12;
+    ExpectRgbNear(At(frame(), 10, 10), 128, 0, 0);
+    m_Device->SetNoise(nullptr);
+    R().ReleaseTexture(noiseTex);
 }
