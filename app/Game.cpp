@@ -13,6 +13,7 @@
 #include "core/Object.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
@@ -26,6 +27,7 @@
 CSoundSystem* g_pSoundDevice = nullptr;
 CInputControler* g_pInput = nullptr;
 CObject* g_pWorldAnchor = nullptr;
+CTexture* g_pLoadingTexture = nullptr;
 
 namespace {
 
@@ -164,6 +166,10 @@ int KorvoMain(int argc, const char* const* argv)
         g_pForm->Show();
 
         // 15-18. The loading picture while the asset set loads, then the title.
+        // Without the library (and no override file) there is no picture to load
+        // yet; asking for it would only report it missing.
+        if (IsResourceLibraryOpen() || FileExists(GetOverridePath("#342", "TEXTURE", ".png")))
+            g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         SetSceneStage(-1);
         SceneFrame();
         SetSceneStage(-6);
@@ -209,6 +215,11 @@ int KorvoMain(int argc, const char* const* argv)
         }
 
         // Shut-down, in order.
+        if (g_pLoadingTexture) {
+            g_pLoadingTexture->Release();
+            delete g_pLoadingTexture;
+            g_pLoadingTexture = nullptr;
+        }
         delete g_pWorldAnchor;
         g_pWorldAnchor = nullptr;
         g_BarrageTable.Save();

@@ -4,6 +4,7 @@
 class CSoundSystem;
 class CInputControler;
 class CObject;
+class CTexture;
 
 // The whole program; returns the process exit code: 0 normal end (also after a
 // failed graphics set-up), 1 another copy runs, 255 (-1) no score name or no
@@ -21,3 +22,6 @@ inline constexpr const char* kNoScoreNameMessage = "先に config.exe を起動�
 extern CSoundSystem* g_pSoundDevice;
 extern CInputControler* g_pInput;
 extern CObject* g_pWorldAnchor;
+// The start-up loading picture, resource "#342" of type "TEXTURE"; null when
+// neither the library nor an override file is there.
+extern CTexture* g_pLoadingTexture;

@@ -2,7 +2,9 @@
 
 #include "core/ObjectLists.h"
 #include "core/StageControler.h"
+#include "app/Game.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/Texture.h"
 
 CStageControler& SceneControler()
 {
@@ -23,6 +25,14 @@ void SceneFrame()
     g_pDevice->BeginFrame();
     switch (stage.m_nStage) {
     case -1:  // start-up loading
+        g_pDevice->SetFullScreenViewport();
+        g_pDevice->ClearScreen();
+        if (g_pLoadingTexture) {
+            g_pDevice->Sprite().Begin();
+            g_pLoadingTexture->DrawSpriteBlend(64.0f, 0.0f, 1.0f);
+            g_pDevice->Sprite().End();
+        }
+        break;
     case -3:  // chapter loading
         g_pDevice->SetFullScreenViewport();
         g_pDevice->ClearScreen();

@@ -41,6 +41,19 @@ void CSprite::Begin()
                                     vp.minZ, vp.maxZ));
 }
 
+// A transform that only moves by whole pixels; tx, ty get the move.
+static bool IsPixelTranslation(const Matrix& m, float& tx, float& ty)
+{
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            if (i == 3 && j < 2) continue;
+            if (m.m[i][j] != (i == j ? 1.0f : 0.0f)) return false;
+        }
+    tx = m.m[3][0];
+    ty = m.m[3][1];
+    return tx == std::floor(tx) && ty == std::floor(ty);
+}
+
 void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
                        float v1, uint32_t color, float z)
 {
@@ -64,7 +77,8 @@ void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
     // at its centre, where linear filtering gives the texel itself: sampling the
     // nearest texel is then the same picture, and much cheaper to draw.
     bool exact = false;
-    if (tex && IsIdentityMatrix(m_Transform)) {
+    float tx = 0.0f, ty = 0.0f;
+    if (tex && IsPixelTranslation(m_Transform, tx, ty)) {
         const float w = static_cast<float>(tex->Width()), h = static_cast<float>(tex->Height());
         exact = x0 == std::floor(x0) && y0 == std::floor(y0) && (x1 - x0) == (u1 - u0) * w &&
                 (y1 - y0) == (v1 - v0) * h && u0 * w == std::floor(u0 * w) && v0 * h == std::floor(v0 * h);
@@ -105,7 +119,8 @@ void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, co
     const bool tested = rs.GetRenderState(ERenderState::AlphaTestEnable) != 0 &&
                         rs.GetRenderState(ERenderState::AlphaFunc) == CMP_GREATER &&
                         rs.GetRenderState(ERenderState::AlphaRef) == 0;
-    if (!tested || !IsIdentityMatrix(m_Transform) || x != std::floor(x) || y != std::floor(y) || r.left < 0 ||
+    float tx = 0.0f, ty = 0.0f;
+    if (!tested || !IsPixelTranslation(m_Transform, tx, ty) || x != std::floor(x) || y != std::floor(y) || r.left < 0 ||
         r.top < 0 || r.right > tex->Width() || r.bottom > tex->Height() || r.right <= r.left ||
         r.bottom <= r.top) {
         DrawQuad(tex, x, y, x + w, y + h, r.left / tw, r.top / th, r.right / tw, r.bottom / th, color, z);
