@@ -36,6 +36,7 @@ constexpr int kExitRunning = 1;
 constexpr int kExitFailed = 255;  // -1 of the design, as a Linux exit status
 
 bool g_bHeadless = false;
+CSound* g_pSnapshotSound = nullptr;
 
 void ShowResourceMessageBox(const char* text) { ShowMessageBox(text, "", !g_bHeadless); }
 
@@ -135,11 +136,19 @@ int KorvoMain(int argc, const char* const* argv)
     g_pForm->Window().SetPosition(centreX, centreY);
     SetResourceMessageSink(ShowResourceMessageBox);
 
-    // 9. The resource library. Until the asset set loads from it a missing
-    // library is not fatal: the title background is then plain.
+    // 9. The resource library. Without it there is nothing to show: stop, but
+    // say which file was missing and where it was looked for, instead of
+    // quitting silently and leaving the player guessing.
     std::string libraryMessage;
-    if (!OpenResourceLibrary(&libraryMessage) && !opt.headless)
-        std::fprintf(stderr, "korvo: %s\n", libraryMessage.c_str());
+    if (!OpenResourceLibrary(&libraryMessage)) {
+        ShowMessageBox(libraryMessage.c_str(), "", !opt.headless);
+        delete g_pForm;
+        g_pForm = nullptr;
+        if (videoUp) CWindow::QuitVideo();
+        RestoreWindowLayout();
+        instance.Release();
+        return kExitFailed;
+    }
 
     // 10. No mouse cursor over the game.
     g_pForm->Window().SetCursorVisible(false);
@@ -181,7 +190,10 @@ int KorvoMain(int argc, const char* const* argv)
         SWindowProcHooks hooks;
         hooks.getStage = &GetSceneStage;
         hooks.setStage = &SetSceneStage;
+        // The screenshot sound; it moves to the asset set with the other effects.
+        g_pSnapshotSound = new CSound(g_pSoundDevice, "#160", "SE");
         hooks.snapshot = [] {
+            if (g_pSnapshotSound) g_pSnapshotSound->Play();
             if (g_pDevice) g_pDevice->SaveSnapshot();
         };
         long long steps = 0;
@@ -215,6 +227,8 @@ int KorvoMain(int argc, const char* const* argv)
         }
 
         // Shut-down, in order.
+        delete g_pSnapshotSound;
+        g_pSnapshotSound = nullptr;
         if (g_pLoadingTexture) {
             g_pLoadingTexture->Release();
             delete g_pLoadingTexture;

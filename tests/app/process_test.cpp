@@ -39,6 +39,10 @@ public:
         std::string tmpl = (fs::temp_directory_path() / "mz-app-XXXXXX").string();
         EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
         path = tmpl;
+        // The game's folder holds its resource library.
+        std::error_code ec;
+        fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", path / "data.dll", ec);
+        EXPECT_FALSE(ec) << ec.message();
     }
     ~CHome()
     {
@@ -121,6 +125,22 @@ TEST(GameProcess, EmptyScoreNameStopsBeforeAnyWindow)
         EXPECT_FALSE(fs::exists(home.path / "profile"));
         EXPECT_FALSE(fs::exists(home.path / "log" / "d3d9.txt"));
     }
+}
+
+TEST(GameProcess, MissingResourceLibraryStopsWithAMessageNamingFileAndFolder)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    fs::remove(home.path / "data.dll");
+    EXPECT_EQ(RunKorvo({"--headless", "--home", home.path.string()}, home.path, "run"), 255);
+    const std::string err = ReadFile(home.path / "run.err");
+    EXPECT_NE(err.find("\"data.dll\""), std::string::npos) << err;
+    EXPECT_NE(err.find(fs::canonical(home.path).string()), std::string::npos) << err;
+    // Stopped before the window was shown and before the graphics device.
+    EXPECT_FALSE(fs::exists(home.path / "profile"));
+    EXPECT_FALSE(fs::exists(home.path / "log" / "d3d9.txt"));
+    // The records were not touched.
+    EXPECT_EQ(ReadFile(home.path / "critical.ini"), "scorename,tester\n");
 }
 
 TEST(GameProcess, SecondCopyExitsAtOnceAndFirstSavesItsWindowPosition)
