@@ -48,6 +48,8 @@ CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile)
 
 CSoundSystem::CSoundSystem(Offline, int nRate) : m_bOffline(true), m_strProgramDir(GetProgramDir())
 {
+    WriteLog(kLogFile, nullptr);
+    WriteLog(kLogFile, "Create Offline Mixer (headless: no sound device is opened).\n -> Finished.\n");
     m_pMixer = new CAudioMixer(nRate);
 }
 
