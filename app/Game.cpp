@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AssetSet.h"
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
@@ -15,6 +16,7 @@
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
+#include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
 #include "platform/Clock.h"
@@ -23,6 +25,8 @@
 #include "platform/SingleInstance.h"
 #include "platform/Window.h"
 #include "sound/SoundSystem.h"
+#include "stage/CustomStageControler.h"
+#include "core/ObjectLists.h"
 
 CSoundSystem* g_pSoundDevice = nullptr;
 CInputControler* g_pInput = nullptr;
@@ -36,7 +40,6 @@ constexpr int kExitRunning = 1;
 constexpr int kExitFailed = 255;  // -1 of the design, as a Linux exit status
 
 bool g_bHeadless = false;
-CSound* g_pSnapshotSound = nullptr;
 
 void ShowResourceMessageBox(const char* text) { ShowMessageBox(text, "", !g_bHeadless); }
 
@@ -92,6 +95,19 @@ int KorvoMain(int argc, const char* const* argv)
     }
     g_bHeadless = opt.headless;
     if (!opt.home.empty()) SetProgramDir(opt.home);
+    CSystemClock startClock;
+    const uint32_t startMs = startClock.NowMs();
+
+    // A script for channel 0 is read before anything starts, so that a mistake
+    // in it stops the program with the line named.
+    CInputScript script;
+    if (!opt.inputScript.empty()) {
+        std::string scriptError;
+        if (!script.LoadFile(opt.inputScript, scriptError)) {
+            std::fprintf(stderr, "korvo: %s\n", scriptError.c_str());
+            return kUsageExitCode;
+        }
+    }
 
     // 1. One copy per user (and per program folder when --home names one).
     CSingleInstance instance;
@@ -179,8 +195,11 @@ int KorvoMain(int argc, const char* const* argv)
         // yet; asking for it would only report it missing.
         if (IsResourceLibraryOpen() || FileExists(GetOverridePath("#342", "TEXTURE", ".png")))
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
+        InitScene();
+        if (!opt.inputScript.empty()) SetSceneInputScript(&script);
         SetSceneStage(-1);
         SceneFrame();
+        LoadAssetSet();
         SetSceneStage(-6);
 
         // 19. The frame clock, then the main loop.
@@ -189,11 +208,9 @@ int KorvoMain(int argc, const char* const* argv)
         COfflineAudioPump audio;
         SWindowProcHooks hooks;
         hooks.getStage = &GetSceneStage;
-        hooks.setStage = &SetSceneStage;
-        // The screenshot sound; it moves to the asset set with the other effects.
-        g_pSnapshotSound = new CSound(g_pSoundDevice, "#160", "SE");
+        hooks.setStage = &SceneEscapeToMenu;
         hooks.snapshot = [] {
-            if (g_pSnapshotSound) g_pSnapshotSound->Play();
+            PlaySE(kSnapshotSE);
             if (g_pDevice) g_pDevice->SaveSnapshot();
         };
         long long steps = 0;
@@ -210,6 +227,14 @@ int KorvoMain(int argc, const char* const* argv)
             const bool display = g_pDevice->IsVsync();
             if (pacer.BeginPass(display, opt.unpaced)) {
                 SceneFrame();
+                if (steps == 0) {
+                    // How long the player waited for the title.
+                    char line[96];
+                    std::snprintf(line, sizeof line, "first title frame after %u ms\n",
+                                  static_cast<unsigned>(startClock.NowMs() - startMs));
+                    WriteLog("log/startup.txt", nullptr);
+                    WriteLog("log/startup.txt", line);
+                }
                 SceneInput();
                 g_FrameTimer.CountFrame();
                 if (opt.headless) audio.Step(!pacer.Alternator());
@@ -227,8 +252,11 @@ int KorvoMain(int argc, const char* const* argv)
         }
 
         // Shut-down, in order.
-        delete g_pSnapshotSound;
-        g_pSnapshotSound = nullptr;
+        SetSceneInputScript(nullptr);
+        ClearWorld();
+        g_StageControler.Shutdown();
+        DeleteAll(g_MusicList);
+        ReleaseAssetSet();
         if (g_pLoadingTexture) {
             g_pLoadingTexture->Release();
             delete g_pLoadingTexture;

@@ -96,6 +96,13 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
                 return false;
             }
             out.audioOut = value;
+        } else if (arg == "--input-script") {
+            if (!takeValue("--input-script")) return false;
+            if (value.empty()) {
+                error = "--input-script needs a file name";
+                return false;
+            }
+            out.inputScript = value;
         } else {
             error = "unknown option \"" + arg + "\"";
             return false;
@@ -119,6 +126,8 @@ std::string OptionsHelp()
            "                      reads and writes (korvo.ini, critical.ini, profile,\n"
            "                      log, replay, snapshot, data.dll, override folders)\n"
            "  --audio-out FILE    write the mixed sound to FILE as WAVE\n"
+           "  --input-script FILE take the game's input from FILE instead of the\n"
+           "                      keyboard and controller (format in README.md)\n"
            "  --help              show this text\n"
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"

@@ -15,6 +15,7 @@ struct SOptions {
     std::vector<int> snapshotAt;  // --snapshot-at F[,F...]: PNG of the frame after step F
     std::string home;           // --home DIR: the program folder
     std::string audioOut;       // --audio-out FILE.wav: the mixed sound goes to a file
+    std::string inputScript;    // --input-script FILE: channel 0 from a script
 };
 
 // Exit code of a command line that cannot be understood.

@@ -251,10 +251,9 @@ bool CReplay::KeepInSlot(int slot)
         return false;
     std::string slotPath = ResolvePath(ReplaySlotFile(slot));
     std::string tmpPath = ResolvePath(kReplayTempFile);
-    if (!FileExists(tmpPath)) {
-        std::remove(slotPath.c_str());
+    // Without a finished game there is nothing to keep: the slot's replay stays.
+    if (!FileExists(tmpPath))
         return false;
-    }
     // rename replaces the slot's file in one step, so a failed move keeps the
     // replay that was there.
     return std::rename(tmpPath.c_str(), slotPath.c_str()) == 0;

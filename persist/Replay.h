@@ -74,9 +74,9 @@ public:
     void ReadSlotTable();
     const CReplayHeader& GetSlot(int slot) const;
 
-    // Moves the temporary replay into a slot, replacing the slot's replay. When
-    // there is no temporary replay the slot is emptied. True when the slot now
-    // holds the temporary replay.
+    // Moves the temporary replay into a slot, replacing the slot's replay in one
+    // step. When there is no temporary replay, or the move fails, the slot keeps
+    // what it held. True when the slot now holds the temporary replay.
     static bool KeepInSlot(int slot);
 
     const CReplayHeader& GetHeader() const { return m_Header; }

@@ -329,10 +329,17 @@ TEST_F(Replay, KeepingTheLastGameInASlotReplacesItsReplay)
     EXPECT_FALSE(Exists(kReplayTempFile));
     EXPECT_EQ(ReadFile("replay/replay2.dat"), fresh);
 
-    // Without a finished game the slot is emptied.
+    // Without a finished game the slot keeps its replay.
     EXPECT_FALSE(CReplay::KeepInSlot(2));
-    EXPECT_FALSE(Exists("replay/replay2.dat"));
+    EXPECT_EQ(ReadFile("replay/replay2.dat"), fresh);
     EXPECT_FALSE(CReplay::KeepInSlot(10));
+
+    // A move that fails (the slot's name is taken by a folder that is not
+    // empty) leaves the temporary replay where it was.
+    ASSERT_EQ(r.Save(kReplayTempFile, 0, "newer", 3, 0), 0);
+    std::filesystem::create_directories(PathOf("replay/replay4.dat/x"));
+    EXPECT_FALSE(CReplay::KeepInSlot(4));
+    EXPECT_TRUE(Exists(kReplayTempFile));
 }
 
 }  // namespace

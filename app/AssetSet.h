@@ -1,0 +1,81 @@
+// The asset set: every model, picture and sound effect the game uses outside the
+// stage pictures, loaded once at start-up into game-wide pointers, and the
+// resident scene objects made from them. Nothing here is loaded per frame.
+#pragma once
+
+#include "core/Object.h"
+
+class CModel;
+class CTexture;
+class CSound;
+
+// A model drawn at the object's position and rotation; hidden once dead. Used
+// for the menu cursor, the menu model and the stage model until the simple
+// drawables arrive.
+class CModelObject : public CObject {
+public:
+    CModelObject(CModel* model, const Vec3& pos);
+    void Draw() override;
+};
+
+// Models (null when not loaded: the chapter backgrounds at quality <= -5, or a
+// failed allocation).
+extern CModel* g_pKorvoModel;       // "#101"
+extern CModel* g_pStageModelMesh;   // "#105"
+extern CModel* g_pCursorMesh;       // "#103", wireframe
+extern CModel* g_pZabModel;         // "#106"
+extern CModel* g_pScoreItemModel;   // "#104"
+extern CModel* g_pRaptorModel;      // "#107"
+extern CModel* g_pSpareModel;       // "#108"
+extern CModel* g_pShellModel;       // "#109", wireframe
+extern CModel* g_pOptionModel;      // "#120"
+extern CModel* g_pBossModel;        // "#121", wireframe
+extern CModel* g_pChapterBGModel[2];  // "#102", "#113", wireframe
+extern CModel* g_pSpareModel2;      // "#111"
+extern CModel* g_pKorvoExtraModel;  // "#122"
+extern CModel* g_pMenuModelA;       // "#200"
+extern CModel* g_pMenuModelB;       // "#201"
+
+// Pictures with a role in the shell; the others are reached through FindTexture.
+extern CTexture* g_pRowBarTexture;      // "#111"
+extern CTexture* g_pLeftPanelTexture;   // "#101"
+extern CTexture* g_pRightPanelTexture;  // "#102"
+extern CTexture* g_pFpsLabelTexture;    // "#247"
+extern CTexture* g_pMainMenuTexture;    // "#343"
+extern CTexture* g_pChapterLoadingTexture;  // "#344"
+extern CTexture* g_pHudFrameTexture;    // "#110"
+extern CTexture* g_pReplayMarkerTexture;  // "#410"
+extern CTexture* g_pGlowTexture;        // "#239"
+extern CTexture* g_pHudDigits[11];      // "#171" ... "#181": "0" ... "9", "/"
+extern CTexture* g_pExplosionFrames[16];  // "#141" ... "#156"
+extern CTexture* g_pNumberDigits[10];   // "#120" ... "#129"
+extern CTexture* g_pPortraits[4];       // "#345", "#347", "#354", "#355"
+// Indexed by barrage record index; null where a barrage has no title picture.
+extern CTexture* g_pBarrageTitles[128];
+
+// The resident objects.
+extern CObject* g_pStageModel;   // dead until the stage script revives it; in no list
+extern CObject* g_pCursorModel;  // the spinning menu cursor
+extern CObject* g_pMenuModel;    // the model beside the menus, "#200" or "#201"
+
+// Sound effects by number ("#126" is 126); null for a number outside the set.
+CSound* FindSE(int number);
+// A single picture of the set by number; null when the set holds none.
+CTexture* FindTexture(int number);
+// Plays an effect of the set from the start (nothing when it is missing).
+void PlaySE(int number);
+
+// The refusal sound of the replay lists and the screenshot sound.
+inline constexpr int kRefusalSE = 126;
+inline constexpr int kSnapshotSE = 160;
+
+// Loads everything in the designed order, then CreateResidentObjects().
+void LoadAssetSet();
+void CreateResidentObjects();
+// Destroys the resident objects, every sound, texture and model.
+void ReleaseAssetSet();
+// The menu model: "#200" when g_EffectRand.Integer(2) is not 0, else "#201".
+void ChooseMenuModel();
+// The model chosen for a quality setting: the full model when quality > limit,
+// else the wireframe "#121" substitute. Exposed for tests.
+bool UsesFullModel(int quality, int limit);

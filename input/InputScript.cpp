@@ -1,0 +1,122 @@
+#include "input/InputScript.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+bool ParseStep(const std::string& text, int64_t& out)
+{
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    out = v;
+    return true;
+}
+
+bool ParseAxis(const std::string& text, float& out)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const float v = std::strtof(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v) || v < -1.0f || v > 1.0f) return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+bool CInputScript::LoadFile(const std::string& path, std::string& error)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f) {
+        m_Spans.clear();
+        error = "cannot read the input script \"" + path + "\"";
+        return false;
+    }
+    std::stringstream ss;
+    ss << f.rdbuf();
+    if (!LoadText(ss.str(), error)) {
+        error = "input script \"" + path + "\": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool CInputScript::LoadText(const std::string& text, std::string& error)
+{
+    m_Spans.clear();
+    std::istringstream in(text);
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        std::istringstream words(line);
+        std::string range;
+        if (!(words >> range)) continue;
+        SSpan span;
+        const size_t dash = range.find('-');
+        bool ok = dash == std::string::npos
+                      ? ParseStep(range, span.nFrom)
+                      : ParseStep(range.substr(0, dash), span.nFrom) && ParseStep(range.substr(dash + 1), span.nTo);
+        if (dash == std::string::npos) span.nTo = span.nFrom;
+        if (!ok || span.nTo < span.nFrom) {
+            error = "line " + std::to_string(lineNo) + ": \"" + range + "\" is not a step or a range FROM-TO";
+            m_Spans.clear();
+            return false;
+        }
+        std::string word;
+        while (words >> word) {
+            CInputRecord& r = span.rec;
+            if (word == "attack0") r.m_bAttack0 = 1;
+            else if (word == "attack1") r.m_bAttack1 = 1;
+            else if (word == "reload") r.m_bReload = 1;
+            else if (word == "dash") r.m_bDash = 1;
+            else if (word == "leftroll") r.m_bLeftRoll = 1;
+            else if (word == "rightroll") r.m_bRightRoll = 1;
+            else if (word == "blade") r.m_bBlade = 1;
+            else if (word == "escape") span.bEscape = true;
+            else if (word.rfind("x=", 0) == 0 && ParseAxis(word.substr(2), r.m_fX)) {
+            } else if (word.rfind("y=", 0) == 0 && ParseAxis(word.substr(2), r.m_fY)) {
+            } else {
+                error = "line " + std::to_string(lineNo) + ": \"" + word +
+                        "\" is neither a button, x=V, y=V (V in -1 ... 1) nor escape";
+                m_Spans.clear();
+                return false;
+            }
+        }
+        m_Spans.push_back(span);
+    }
+    return true;
+}
+
+CInputRecord CInputScript::RecordAt(int64_t step) const
+{
+    for (auto it = m_Spans.rbegin(); it != m_Spans.rend(); ++it)
+        if (step >= it->nFrom && step <= it->nTo) return it->rec;
+    return CInputRecord{};
+}
+
+bool CInputScript::EscapeAt(int64_t step) const
+{
+    for (const SSpan& s : m_Spans)
+        if (s.bEscape && s.nFrom == step) return true;
+    return false;
+}
+
+int64_t CInputScript::LastStep() const
+{
+    int64_t last = -1;
+    for (const SSpan& s : m_Spans)
+        if (s.nTo > last) last = s.nTo;
+    return last;
+}

@@ -1,0 +1,169 @@
+#include "stage/CustomStageControler.h"
+
+#include <cstdio>
+
+#include "app/AssetSet.h"
+#include "app/Game.h"
+#include "core/DeviceLink.h"
+#include "core/ObjectLists.h"
+#include "core/Random.h"
+#include "gfx/Texture.h"
+#include "sound/SoundSystem.h"
+#include "stage/TitlePicture.h"
+
+int32_t g_nChapterSelection = -1;
+bool g_bReplayPlaying = false;
+int32_t g_nBarrageIndex = -1;
+
+CCustomStageControler g_StageControler;
+
+namespace {
+
+CTexture* LoadStageTexture(CStageControler& controler, int number)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "#%d", number);
+    CTexture* t = CTexture::Create(name, "TEXTURE");
+    if (t) controler.AddResource(t);
+    return t;
+}
+
+// A music object of type "BGM", put on the music list (which the world reset
+// pauses and stops as a group).
+CSound* CreateMusic(const char* name)
+{
+    if (!g_pSoundDevice) return nullptr;
+    CSound* s = new CSound(g_pSoundDevice, name, "BGM");
+    g_MusicList.Add(s);
+    return s;
+}
+
+}  // namespace
+
+CCustomStageControler::~CCustomStageControler() { Shutdown(); }
+
+void CCustomStageControler::Shutdown()
+{
+    ReleaseResources();
+    // The music list owns the music objects; forget them here.
+    m_pTitleMusic = nullptr;
+    m_pChapterMusic[0] = m_pChapterMusic[1] = nullptr;
+}
+
+CTexture* CCustomStageControler::StageTexture(int index) const
+{
+    if (index < 0 || index >= m_Resources.Count()) return nullptr;
+    return static_cast<CTexture*>(m_Resources.At(index));
+}
+
+void CCustomStageControler::ResetWorld()
+{
+    CStageControler::ResetWorld();
+    g_nBarrageIndex = -1;
+}
+
+void CCustomStageControler::LoadStage(int stage)
+{
+    switch (stage) {
+    case -8: LoadStageTexture(*this, 405); break;
+    case -7: LoadStageTexture(*this, 112); break;
+    case -6:
+        for (int i = 280; i <= 286; ++i) LoadStageTexture(*this, i);
+        break;
+    case -5: LoadStageTexture(*this, 109); break;
+    case -4: LoadStageTexture(*this, 108); break;
+    case 0:
+        for (int n : {346, 353, 359, 360}) LoadStageTexture(*this, n);
+        break;
+    case 1:
+        for (int n : {420, 421, 422, 423}) LoadStageTexture(*this, n);
+        break;
+    default: break;
+    }
+}
+
+void CCustomStageControler::SetStage(int stage)
+{
+    CStageControler::SetStage(stage);
+    switch (stage) {
+    case -8:
+    case -7:
+    case -2: ResetWorld(); break;
+    case -6:
+        if (!m_pTitleMusic) m_pTitleMusic = CreateMusic("#109");
+        if (m_pTitleMusic) m_pTitleMusic->PlayLoop();
+        break;
+    case -5:
+    case -4:
+        ResetWorld();
+        if (m_Hooks.readSlotTable) m_Hooks.readSlotTable();
+        break;
+    case 0:
+    case 1: StartChapter(stage); break;
+    default: break;
+    }
+    if (m_Hooks.stageChanged) m_Hooks.stageChanged();
+}
+
+void CCustomStageControler::StartChapter(int chapter)
+{
+    ClearWorld();
+    if (m_Hooks.resetCamera) m_Hooks.resetCamera();
+    if (m_Hooks.faderOff) m_Hooks.faderOff();
+    if (m_Hooks.addChapterBackground) m_Hooks.addChapterBackground(chapter);
+    if (g_pWorldAnchor) {
+        g_pWorldAnchor->Reset();
+        g_pWorldAnchor->SetVel(Vec3{0.0f, chapter == 0 ? -0.3f : -0.15f, 0.0f});
+        g_pWorldAnchor->SetRot(Vec3{});
+    }
+    g_GameRand.Seed(1024);
+    CSound*& music = m_pChapterMusic[chapter];
+    if (!music) {
+        // The music decodes synchronously: one frame of the loading picture
+        // first, the only sign of life meanwhile.
+        if (g_pDeviceLink) g_pDeviceLink->SetFogColor(0, 0, 0);
+        m_nStage = -3;
+        if (m_Hooks.renderFrame) m_Hooks.renderFrame();
+        music = CreateMusic(chapter == 0 ? "#111" : "#113");
+        ++m_nMusicLoads;
+        m_nStage = chapter;
+    }
+    if (music) music->PlayLoop();
+    if (g_pDeviceLink) {
+        if (chapter == 0) g_pDeviceLink->SetFogColor(0, 0, 85);
+        else g_pDeviceLink->SetFogColor(119, 119, 119);
+    }
+    if (m_Hooks.fadeInFromBlack) m_Hooks.fadeInFromBlack(120);
+    // The intro model is revived by the chapter's timeline.
+    if (g_pStageModel) g_pStageModel->Kill();
+    SetPhase(0);
+}
+
+void CCustomStageControler::UpdateTitleLoop()
+{
+    const int f = m_nAge;
+    const int picture = f == 0 ? 0 : f == 360 ? 1 : f == 720 ? 2 : f == 1080 ? 3 : f == 1740 ? 4 : f == 1860 ? 5
+                      : f == 1980 ? 6 : -1;
+    if (picture >= 0 && picture <= 2)
+        g_OverlayList.Add(new CTitlePicture(StageTexture(picture), 64.0f, 0.0f, 120, 240, 120));
+    else if (picture == 3)
+        g_OverlayList.Add(new CTitlePicture(StageTexture(3), 64.0f, 0.0f, 120, 420, 120));
+    else if (picture >= 4)
+        g_OverlayList.Add(new CTitlePicture(StageTexture(picture), 64.0f, 0.0f, 0, 0, 120));
+    if (f == 2160) SetStage(-2);
+}
+
+void CCustomStageControler::Update()
+{
+    CStageControler::Update();
+    switch (m_nStage) {
+    case -6: UpdateTitleLoop(); break;
+    case -2:
+        if (m_nAge == 900) SetStage(-6);
+        break;
+    case 111:
+        if (m_nAge % 1200 == 0 && m_Hooks.spawnTestBoss) m_Hooks.spawnTestBoss();
+        break;
+    default: break;  // the chapter timelines come with the craft and the enemies
+    }
+}

@@ -1,0 +1,62 @@
+// CCustomStageControler: the game's one stage controller. It loads each stage's
+// pictures, does each stage's entry work (world reset, menu slot table, title
+// music, the chapter set-up) and runs the timelines: the title loop, the main
+// menu's return to it, the test stage and the two chapters.
+#pragma once
+
+#include <cstdint>
+
+#include "core/StageControler.h"
+
+class CSound;
+class CTexture;
+
+// Game-wide values of the scene flow and the script.
+extern int32_t g_nChapterSelection;   // -1 full run, else the chapter played alone
+extern bool g_bReplayPlaying;         // a replay is being watched
+extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
+
+class CCustomStageControler : public CStageControler {
+public:
+    // What the controller needs of the layers above it: the one frame drawn
+    // while a chapter's music loads, the menu model's choice at every stage
+    // change, the slot table of the replay lists.
+    struct SHooks {
+        void (*renderFrame)() = nullptr;
+        void (*stageChanged)() = nullptr;
+        void (*readSlotTable)() = nullptr;
+        // The chapter background chain (model, stage); until the drawables
+        // exist nothing is added.
+        void (*addChapterBackground)(int chapter) = nullptr;
+        // Resets the camera's position, look-at and up.
+        void (*resetCamera)() = nullptr;
+        // The fader: off, and fade in from black over the frames.
+        void (*faderOff)() = nullptr;
+        void (*fadeInFromBlack)(int frames) = nullptr;
+        // Stage 111's boss.
+        void (*spawnTestBoss)() = nullptr;
+    };
+
+    ~CCustomStageControler() override;
+
+    void Update() override;                  // 12
+    void ResetWorld() override;              // 15
+    void LoadStage(int stage) override;      // 17
+    void SetStage(int stage) override;       // 18
+
+    // Releases the stage pictures and deletes the music objects (shut-down).
+    void Shutdown();
+
+    SHooks m_Hooks;
+    CSound* m_pTitleMusic = nullptr;
+    CSound* m_pChapterMusic[2] = {};
+    // Times a chapter's music was loaded (once per program run is the rule).
+    int m_nMusicLoads = 0;
+
+private:
+    void StartChapter(int chapter);
+    void UpdateTitleLoop();
+    CTexture* StageTexture(int index) const;
+};
+
+extern CCustomStageControler g_StageControler;
