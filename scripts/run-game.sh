@@ -1,35 +1,70 @@
 #!/usr/bin/env bash
-# Starts the built game from its build folder. The game's program folder is the
-# folder of the executable (BUILD/bin): korvo.ini, critical.ini, logs, replays and
-# snapshots live there.
+# Starts the built game from its build folder ($1, default "build"). The game's
+# program folder is the folder of the executable (BUILD/bin): korvo.ini,
+# critical.ini, logs, replays and snapshots live there, beside korvo-config.
 #
-# The game refuses to start without a score name, which the settings program
-# writes into critical.ini. When none is set yet, this script sets the user's
-# login name (or SCORENAME from the environment) the same way, so that
-# 'make run' gets to the title; an existing score name is never changed.
-# Extra arguments go to the game (for example --headless --frames 120).
+# The game refuses to start without a score name. When none is set yet, the
+# settings program asks for one (in a terminal); otherwise the login name (or
+# SCORENAME from the environment) is set, and the script says so. An existing
+# score name is never changed. Without a display the game runs headless through
+# the title loop and the main menu and leaves a few pictures in "snapshot".
+# Extra arguments go to the game as they are (for example --frames 120).
 set -euo pipefail
 BUILD=${1:-build}
 shift || true
 GAME="$BUILD/bin/korvo"
-if [ ! -x "$GAME" ]; then
-  echo "The game is not built: $GAME is missing (run 'make build')." >&2
-  exit 1
-fi
-HOME_DIR="$(cd "$(dirname "$GAME")" && pwd)"
-RECORDS="$HOME_DIR/critical.ini"
-if ! grep -q '^scorename,.' "$RECORDS" 2>/dev/null; then
-  NAME="${SCORENAME:-${USER:-player}}"
-  NAME="$(printf '%s' "$NAME" | tr -d ',\r\n' | cut -c1-16)"
-  [ -n "$NAME" ] || NAME=player
-  if [ -f "$RECORDS" ]; then
-    grep -v '^scorename,' "$RECORDS" > "$RECORDS.tmp" || true
-  else
-    : > "$RECORDS.tmp"
+CONFIG="$BUILD/bin/korvo-config"
+for program in "$GAME" "$CONFIG"; do
+  if [ ! -x "$program" ]; then
+    echo "The game is not built: $program is missing (run 'make build')." >&2
+    exit 1
   fi
-  printf 'scorename,%s\n' "$NAME" >> "$RECORDS.tmp"
-  LC_ALL=C sort -o "$RECORDS.tmp" "$RECORDS.tmp"
-  mv "$RECORDS.tmp" "$RECORDS"
-  echo "Score name set to \"$NAME\" in $RECORDS (SCORENAME=... chooses another)."
+done
+HOME_DIR="$(cd "$(dirname "$GAME")" && pwd)"
+
+# Score name, once.
+if [ -z "$("$CONFIG" --home "$HOME_DIR" --get scorename)" ]; then
+  if [ -z "${SCORENAME:-}" ] && [ -t 0 ]; then
+    echo "The game needs a score name first (korvo-config --name NAME changes it later)."
+    "$CONFIG" --home "$HOME_DIR" --ask-name || { echo "No score name set; the game cannot start." >&2; exit 1; }
+  else
+    NAME="${SCORENAME:-${LOGNAME:-${USER:-$(id -un 2>/dev/null || true)}}}"
+    if [ -n "${SCORENAME:-}" ]; then
+      echo "No score name is set: using SCORENAME=\"$NAME\"."
+    else
+      echo "No score name is set and standard input is not a terminal: using the login name \"$NAME\"."
+    fi
+    if ! "$CONFIG" --home "$HOME_DIR" --name "$NAME"; then
+      echo "That name cannot be used; using \"player\"."
+      "$CONFIG" --home "$HOME_DIR" --name player
+    fi
+    echo "(Change it with: $CONFIG --name NAME)"
+  fi
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ]; then
+  # No screen to open a window on: show that the game runs by playing the
+  # title loop into the main menu offscreen and keeping a few frames.
+  STEPS=(60 1200 2300 3100)
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the game headless"
+  echo "through the title loop and the main menu (3200 steps, about a minute)."
+  rc=0
+  "$GAME" --headless --frames 3200 --snapshot-at "$(IFS=,; echo "${STEPS[*]}")" || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "The game ended with exit code $rc; see $HOME_DIR/log/." >&2
+    exit "$rc"
+  fi
+  echo "Snapshots are in $HOME_DIR/snapshot/:"
+  for step in "${STEPS[@]}"; do
+    picture="$HOME_DIR/snapshot/$(printf 'frame%06d.png' "$step")"
+    [ -f "$picture" ] && echo "  $picture"
+  done
+  exit 0
+fi
+
+# 'make run' plays in a window unless the player chose full screen.
+if [ -z "$("$CONFIG" --home "$HOME_DIR" --get windowmode)" ]; then
+  "$CONFIG" --home "$HOME_DIR" --set windowmode=window >/dev/null
+  echo "The game plays in a window (full screen: $CONFIG --set windowmode=fullscreen)."
 fi
 exec "$GAME" "$@"
