@@ -1,0 +1,3 @@
+#include "gfx/Noise.h"
+
+CNoise g_Noise;
