@@ -168,8 +168,11 @@ CModelObject::CModelObject(CModel* model, const Vec3& pos) : CObject(g_pDevice, 
 
 void CModelObject::Draw()
 {
-    if (!m_pModel || m_nState == STATE_DEAD) return;
+    if (!m_pModel || !g_pDevice || m_nState == STATE_DEAD) return;
     SetWorldTransform();
+    g_pDevice->SetCullMode(0);
+    g_pDevice->SetFog(0);
+    g_pDevice->SetBlendMode(0);
     m_pModel->Draw();
 }
 

@@ -135,6 +135,14 @@ void DrawNumberRight(float x, float y, int n, float alpha = 1.0f)
     DrawDigits(x - 5.0f * static_cast<float>(len - 1), y, text, alpha);
 }
 
+// Sprites leave the depth test as it is; a picture must not write depth that
+// would hide the models drawn after it.
+void BeginSprites()
+{
+    g_pDevice->SetDepthTest(0);
+    g_pDevice->Sprite().Begin();
+}
+
 void DrawTexture(CTexture* t, float x, float y) { if (t) t->DrawSpriteBlend(x, y, 1.0f); }
 
 void DrawRowBars(int rows)
@@ -164,7 +172,7 @@ void DrawMainMenu()
 {
     g_pDevice->SetFullScreenViewport();
     g_pDevice->ClearScreen();
-    g_pDevice->Sprite().Begin();
+    BeginSprites();
     DrawTexture(g_pMainMenuTexture, 64.0f, 0.0f);
     g_pDevice->Sprite().End();
     char text[32];
@@ -178,7 +186,7 @@ void DrawMainMenu()
 
 void DrawChapterMenu()
 {
-    g_pDevice->Sprite().Begin();
+    BeginSprites();
     DrawTexture(StagePicture(), 64.0f, 0.0f);
     DrawRowBars(2);
     g_pDevice->Sprite().End();
@@ -195,7 +203,7 @@ void DrawChapterMenu()
 
 void DrawRecordsList()
 {
-    g_pDevice->Sprite().Begin();
+    BeginSprites();
     DrawTexture(StagePicture(), 64.0f, 0.0f);
     DrawRowBars(10);
     int n = 0;
@@ -226,7 +234,7 @@ void DrawReplayList(const MenuCursor& cursor)
 {
     g_pDevice->SetFullScreenViewport();
     g_pDevice->ClearScreen();
-    g_pDevice->Sprite().Begin();
+    BeginSprites();
     DrawTexture(StagePicture(), 64.0f, 0.0f);
     DrawRowBars(10);
     g_pDevice->Sprite().End();
@@ -252,7 +260,7 @@ void DrawPlay()
     StepForegroundLists();
 
     g_pDevice->SetFullScreenViewport();
-    g_pDevice->Sprite().Begin();
+    BeginSprites();
     DrawTexture(g_pLeftPanelTexture, 0.0f, 0.0f);
     DrawTexture(g_pRightPanelTexture, 500.0f, 0.0f);
     DrawNumberRight(611.0f, 8.0f, g_FrameTimer.m_nFps);
@@ -411,7 +419,7 @@ void SceneFrame()
     case -3:
         g_pDevice->SetFullScreenViewport();
         g_pDevice->ClearScreen();
-        g_pDevice->Sprite().Begin();
+        BeginSprites();
         DrawTexture(s == -1 ? g_pLoadingTexture : g_pChapterLoadingTexture, 64.0f, 0.0f);
         g_pDevice->Sprite().End();
         break;

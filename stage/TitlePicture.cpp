@@ -31,6 +31,7 @@ float CTitlePicture::GetAlpha() const
 void CTitlePicture::Draw()
 {
     if (!m_pTexture || !g_pDevice || m_nState == STATE_DEAD) return;
+    g_pDevice->SetDepthTest(0);  // a picture writes no depth
     g_pDevice->Sprite().Begin();
     m_pTexture->DrawSpriteBlend(m_vPos.x, m_vPos.y, GetAlpha());
     g_pDevice->Sprite().End();
