@@ -440,3 +440,22 @@ TEST_F(CDeviceTest, FlareShrinksAndFaderCovers)
         EXPECT_EQ(B8(At(px, x, y)), 0);
     }
 }
+
+// The band starts at the play field's left edge (x = 140) even while the
+// play-field viewport is set, as in the foreground pass.
+TEST_F(CDeviceTest, SidePanelDarkensFromThePlayFieldEdge)
+{
+    ASSERT_TRUE(Open());
+    CGlobalDevice global(m_Device.get());
+    CCinemaScope band(200);
+    m_Device->SetFogColor(200, 200, 200);
+    m_Device->BeginFrame();
+    m_Device->SetPlayFieldViewport();
+    band.Draw();
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    EXPECT_EQ(R8(At(px, 139, 100)), 200);
+    EXPECT_NEAR(R8(At(px, 140, 100)), 100, 1);  // black at 0.5
+    EXPECT_NEAR(R8(At(px, 339, 479)), 100, 1);
+    EXPECT_EQ(R8(At(px, 340, 100)), 200);
+}
