@@ -459,3 +459,35 @@ TEST_F(CDeviceTest, SidePanelDarkensFromThePlayFieldEdge)
     EXPECT_NEAR(R8(At(px, 339, 479)), 100, 1);
     EXPECT_EQ(R8(At(px, 340, 100)), 200);
 }
+
+// While it fades the picture swells about its centre: at vanish rate 0.5 it
+// is drawn 1.5 times its 360 x 307 size at half opacity, from (-90, -16.75).
+TEST_F(CDeviceTest, CutinSwellsAboutItsCentreWhileFading)
+{
+    ASSERT_TRUE(Open());
+    CGlobalDevice global(m_Device.get());
+    auto picture = SolidTexture(m_Device.get(), 400, 320, 0xFFFF0000u);  // only 360 x 307 of it is shown
+    CCutin c(picture.get(), 0);
+    for (int i = 0; i < 20; ++i) c.Update();
+    ASSERT_EQ(c.m_vPos.x, 0.0f);
+    auto frame = [&] {
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        c.Draw();
+        m_Device->EndFrame();
+        return Pixels();
+    };
+    auto px = frame();  // holding: its own size, opaque
+    EXPECT_EQ(R8(At(px, 0, 60)), 255);
+    EXPECT_EQ(R8(At(px, 359, 366)), 255);
+    EXPECT_EQ(R8(At(px, 360, 200)), 0);
+    EXPECT_EQ(R8(At(px, 200, 367)), 0);
+    c.Vanish(60);
+    for (int i = 0; i < 30; ++i) c.Update();
+    ASSERT_FLOAT_EQ(c.GetVanishRate(), 0.5f);
+    px = frame();
+    EXPECT_NEAR(R8(At(px, 0, 0)), 128, 1);
+    EXPECT_NEAR(R8(At(px, 448, 441)), 128, 1);
+    EXPECT_EQ(R8(At(px, 452, 200)), 0);
+    EXPECT_EQ(R8(At(px, 200, 446)), 0);
+}
