@@ -7,6 +7,7 @@
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
+#include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
 
@@ -164,18 +165,6 @@ void DeleteTexture(CTexture*& t)
 
 }  // namespace
 
-CModelObject::CModelObject(CModel* model, const Vec3& pos) : CObject(g_pDevice, model, 0.0f) { SetPos(pos); }
-
-void CModelObject::Draw()
-{
-    if (!m_pModel || !g_pDevice || m_nState == STATE_DEAD) return;
-    SetWorldTransform();
-    g_pDevice->SetCullMode(0);
-    g_pDevice->SetFog(0);
-    g_pDevice->SetBlendMode(0);
-    m_pModel->Draw();
-}
-
 bool UsesFullModel(int quality, int limit) { return quality > limit; }
 
 CSound* FindSE(int number)
@@ -208,11 +197,11 @@ void LoadAssetSet()
 void CreateResidentObjects()
 {
     // The light particles and the craft come with the player side.
-    g_pStageModel = new CModelObject(g_pStageModelMesh, Vec3{});
+    g_pStageModel = new CSimpleModel(g_pStageModelMesh, Vec3{});
     g_pStageModel->Kill();
-    g_pCursorModel = new CModelObject(g_pCursorMesh, Vec3{});
+    g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
     g_pCursorModel->SetRotVel(Vec3{0.003f, 0.01f, 0.0f});
-    g_pMenuModel = new CModelObject(nullptr, Vec3{});
+    g_pMenuModel = new CSimpleModel(nullptr, Vec3{});
     g_pMenuModel->SetRotVel(Vec3{0.0f, 0.0025f, 0.0f});
     g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
     ChooseMenuModel();

@@ -9,15 +9,6 @@ class CModel;
 class CTexture;
 class CSound;
 
-// A model drawn at the object's position and rotation; hidden once dead. Used
-// for the menu cursor, the menu model and the stage model until the simple
-// drawables arrive.
-class CModelObject : public CObject {
-public:
-    CModelObject(CModel* model, const Vec3& pos);
-    void Draw() override;
-};
-
 // Models (null when not loaded: the chapter backgrounds at quality <= -5, or a
 // failed allocation).
 extern CModel* g_pKorvoModel;       // "#101"

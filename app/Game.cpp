@@ -26,6 +26,8 @@
 #include "platform/Window.h"
 #include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
+#include "stage/Fader.h"
+#include "core/WorldHooks.h"
 #include "core/ObjectLists.h"
 
 CSoundSystem* g_pSoundDevice = nullptr;
@@ -120,9 +122,10 @@ int KorvoMain(int argc, const char* const* argv)
     g_BarrageTable.Load();
     g_GlobalResult.Load();
 
-    // 6. Global set-up (the fader, sky box and slow-motion controller arrive with
-    // their objects).
+    // 6. Global set-up (the sky box and slow-motion controller arrive with their
+    // objects).
     CreateDirectories(GetProgramDir() + "replay");
+    g_pFader = new CFader();
     SaveWindowLayout();
 
     // 8. No score name: the message, and nothing else is created (not even the
@@ -130,6 +133,8 @@ int KorvoMain(int argc, const char* const* argv)
     if (!g_GlobalResult.HasScoreName()) {
         ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
         RestoreWindowLayout();
+        delete g_pFader;
+        g_pFader = nullptr;
         return kExitFailed;
     }
 
@@ -163,6 +168,8 @@ int KorvoMain(int argc, const char* const* argv)
         if (videoUp) CWindow::QuitVideo();
         RestoreWindowLayout();
         instance.Release();
+        delete g_pFader;
+        g_pFader = nullptr;
         return kExitFailed;
     }
 
@@ -257,6 +264,7 @@ int KorvoMain(int argc, const char* const* argv)
         g_StageControler.Shutdown();
         DeleteAll(g_MusicList);
         ReleaseAssetSet();
+        g_pWorldHooks = nullptr;
         if (g_pLoadingTexture) {
             g_pLoadingTexture->Release();
             delete g_pLoadingTexture;
@@ -286,6 +294,8 @@ int KorvoMain(int argc, const char* const* argv)
     CloseResourceLibrary();
     if (videoUp) CWindow::QuitVideo();
     RestoreWindowLayout();
+    delete g_pFader;
+    g_pFader = nullptr;
     instance.Release();
     return kExitOk;
 }

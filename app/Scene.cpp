@@ -9,14 +9,17 @@
 #include "app/Game.h"
 #include "core/ObjectLists.h"
 #include "core/Util.h"
+#include "core/WorldHooks.h"
+#include "gfx/BG2D.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
-#include "platform/RenderMath.h"
+#include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
+#include "stage/Fader.h"
 
 MenuCursor g_MainMenuCursor{0, 4};
 MenuCursor g_ChapterCursor{0, 2};
@@ -24,8 +27,6 @@ MenuCursor g_SaveSlotCursor{0, 10};
 MenuCursor g_LoadSlotCursor{0, 10};
 uint32_t g_dwGameStartTime = 0;
 bool g_bFreeCamera = false;
-CObject* g_pSceneCamera = nullptr;
-CObject* g_pSceneFader = nullptr;
 
 namespace {
 
@@ -252,8 +253,10 @@ void DrawPlay()
 {
     g_pDevice->SetPlayFieldViewport();
     if (g_pWorldAnchor) g_pWorldAnchor->Step();
-    // The first 2D background layer and the craft come with the drawables and
-    // the player side.
+    BeginSprites();
+    g_BG2D[0].Step();
+    g_pDevice->Sprite().End();
+    // The craft comes with the player side.
     if (g_pStageModel) g_pStageModel->Step();
     StepWorldLists();
     g_pDevice->SetPlayFieldViewport();
@@ -288,11 +291,17 @@ void DrawPlay()
     // The craft's AddGauge(1) comes with the player side.
 }
 
-void SetDefaultView()
-{
-    const Matrix view = LookAtLH(Vec3{0.0f, 0.0f, -10.0f}, Vec3{}, Vec3{0.0f, 1.0f, 0.0f});
-    g_pDevice->SetTransform(ETransform::View, view);
-}
+// The world reset's reach into the presentation objects.
+class CSceneWorldHooks : public CWorldHooks {
+public:
+    void ResetFader() override
+    {
+        if (g_pFader) g_pFader->Off();
+    }
+    void ResetCamera() override { g_Camera.Reset(); }
+    void ClearBackgroundLayers() override { CBG2D::ClearAll(); }
+};
+CSceneWorldHooks g_SceneWorldHooks;
 
 void RenderLoadingFrameHook()
 {
@@ -310,7 +319,7 @@ void ReplayCamera()
 {
     if (!g_pInput) return;
     g_pInput->Update(1);
-    CObject* cam = g_pSceneCamera;
+    CObject* cam = g_pCamera;
     if (!g_bFreeCamera && Pressed(1, &CInputRecord::m_bAttack0)) {
         if (cam) {
             cam->AuxTo(Vec3{0.0f, 0.0f, -1.0f}, 120);
@@ -359,6 +368,7 @@ void InitScene()
     g_StageControler.m_Hooks.renderFrame = &RenderLoadingFrameHook;
     g_StageControler.m_Hooks.stageChanged = &StageChangedHook;
     g_StageControler.m_Hooks.readSlotTable = &ReadSlotTableHook;
+    g_pWorldHooks = &g_SceneWorldHooks;
 }
 
 int GaugeBarWidth(int gauge, int gaugeMax)
@@ -411,8 +421,7 @@ void SceneFrame()
     if (!g_pDevice) return;
     g_pDevice->Update();
     g_pDevice->BeginFrame();
-    if (g_pSceneCamera) g_pSceneCamera->Step();
-    else SetDefaultView();
+    g_Camera.Step();
     const int s = stage.m_nStage;
     switch (s) {
     case -1:
@@ -444,7 +453,7 @@ void SceneFrame()
     }
     g_pDevice->ClearDepth();
     g_pDevice->SetFullScreenViewport();
-    if (g_pSceneFader) g_pSceneFader->Step();
+    if (g_pFader) g_pFader->Step();
     g_pDevice->EndFrame();
     g_pDevice->Present();
 }

@@ -36,10 +36,6 @@ extern MenuCursor g_LoadSlotCursor;  // 10 items, stage -4
 extern uint32_t g_dwGameStartTime;
 // The replay's free camera is on.
 extern bool g_bFreeCamera;
-// The camera and the fader; null until the presentation objects exist (the view
-// is then the default one, eye (0, 0, -10) looking at the origin).
-extern CObject* g_pSceneCamera;
-extern CObject* g_pSceneFader;
 
 // Steps and draws everything of the current scene and presents the picture.
 void SceneFrame();
@@ -50,8 +46,9 @@ void SceneInput();
 // replay stopped) for the main menu. Called by the window with stage -2.
 void SceneEscapeToMenu(int stage);
 
-// Connects the stage controller's hooks and starts "log/scene.txt", where every
-// stage change is written with its step ("step 2160 stage -2").
+// Connects the stage controller's and the world reset's hooks and starts
+// "log/scene.txt", where every stage change is written with its step
+// ("step 2160 stage -2").
 void InitScene();
 // Channel 0 comes from the script instead of the devices (null: the devices).
 void SetSceneInputScript(const CInputScript* script);

@@ -7,8 +7,11 @@
 #include "core/DeviceLink.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
+#include "gfx/BG.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
+#include "stage/Camera.h"
+#include "stage/Fader.h"
 #include "stage/TitlePicture.h"
 
 int32_t g_nChapterSelection = -1;
@@ -108,9 +111,11 @@ void CCustomStageControler::SetStage(int stage)
 void CCustomStageControler::StartChapter(int chapter)
 {
     ClearWorld();
-    if (m_Hooks.resetCamera) m_Hooks.resetCamera();
-    if (m_Hooks.faderOff) m_Hooks.faderOff();
-    if (m_Hooks.addChapterBackground) m_Hooks.addChapterBackground(chapter);
+    g_Camera.Reset();
+    if (g_pFader) g_pFader->Off();
+    // No background at the lowest model quality (the model is not loaded).
+    if (CModel* bg = g_pChapterBGModel[chapter])
+        CBG::SpawnChain(bg, g_pWorldAnchor, Vec3{0.0f, -40.0f, 0.0f}, 40.0f, -40.0f);
     if (g_pWorldAnchor) {
         g_pWorldAnchor->Reset();
         g_pWorldAnchor->SetVel(Vec3{0.0f, chapter == 0 ? -0.3f : -0.15f, 0.0f});
@@ -133,7 +138,7 @@ void CCustomStageControler::StartChapter(int chapter)
         if (chapter == 0) g_pDeviceLink->SetFogColor(0, 0, 85);
         else g_pDeviceLink->SetFogColor(119, 119, 119);
     }
-    if (m_Hooks.fadeInFromBlack) m_Hooks.fadeInFromBlack(120);
+    if (g_pFader) g_pFader->FadeFromBlack(120);
     // The intro model is revived by the chapter's timeline.
     if (g_pStageModel) g_pStageModel->Kill();
     SetPhase(0);

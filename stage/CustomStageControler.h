@@ -21,19 +21,13 @@ public:
     // What the controller needs of the layers above it: the one frame drawn
     // while a chapter's music loads, the menu model's choice at every stage
     // change, the slot table of the replay lists.
+    // What the controller needs of the program above it: the one frame drawn
+    // while a chapter's music loads, the menu model's choice at every stage
+    // change, the slot table of the replay lists, stage 111's boss.
     struct SHooks {
         void (*renderFrame)() = nullptr;
         void (*stageChanged)() = nullptr;
         void (*readSlotTable)() = nullptr;
-        // The chapter background chain (model, stage); until the drawables
-        // exist nothing is added.
-        void (*addChapterBackground)(int chapter) = nullptr;
-        // Resets the camera's position, look-at and up.
-        void (*resetCamera)() = nullptr;
-        // The fader: off, and fade in from black over the frames.
-        void (*faderOff)() = nullptr;
-        void (*fadeInFromBlack)(int frames) = nullptr;
-        // Stage 111's boss.
         void (*spawnTestBoss)() = nullptr;
     };
 
