@@ -12,6 +12,7 @@
 #include "core/WorldHooks.h"
 #include "gfx/BG2D.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "input/InputScript.h"
@@ -143,6 +144,8 @@ void BeginSprites()
     g_pDevice->SetDepthTest(0);
     g_pDevice->Sprite().Begin();
 }
+
+void DrawNumberSprite(float x, float y, int value, float alpha) { DrawNumber(x, y, value, alpha); }
 
 void DrawTexture(CTexture* t, float x, float y) { if (t) t->DrawSpriteBlend(x, y, 1.0f); }
 
@@ -369,6 +372,7 @@ void InitScene()
     g_StageControler.m_Hooks.stageChanged = &StageChangedHook;
     g_StageControler.m_Hooks.readSlotTable = &ReadSlotTableHook;
     g_pWorldHooks = &g_SceneWorldHooks;
+    CSimpleSprite::s_pDrawNumber = &DrawNumberSprite;
 }
 
 int GaugeBarWidth(int gauge, int gaugeMax)

@@ -8,11 +8,11 @@
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/BG.h"
+#include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/Fader.h"
-#include "stage/TitlePicture.h"
 
 int32_t g_nChapterSelection = -1;
 bool g_bReplayPlaying = false;
@@ -149,12 +149,13 @@ void CCustomStageControler::UpdateTitleLoop()
     const int f = m_nAge;
     const int picture = f == 0 ? 0 : f == 360 ? 1 : f == 720 ? 2 : f == 1080 ? 3 : f == 1740 ? 4 : f == 1860 ? 5
                       : f == 1980 ? 6 : -1;
+    const Vec3 still{};
     if (picture >= 0 && picture <= 2)
-        g_OverlayList.Add(new CTitlePicture(StageTexture(picture), 64.0f, 0.0f, 120, 240, 120));
+        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 120, 240, 120);
     else if (picture == 3)
-        g_OverlayList.Add(new CTitlePicture(StageTexture(3), 64.0f, 0.0f, 120, 420, 120));
+        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(3), still, 120, 420, 120);
     else if (picture >= 4)
-        g_OverlayList.Add(new CTitlePicture(StageTexture(picture), 64.0f, 0.0f, 0, 0, 120));
+        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 0, 0, 120);
     if (f == 2160) SetStage(-2);
 }
 

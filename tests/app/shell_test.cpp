@@ -14,7 +14,6 @@
 #include "core/Random.h"
 #include "input/InputScript.h"
 #include "stage/CustomStageControler.h"
-#include "stage/TitlePicture.h"
 
 namespace {
 
@@ -176,29 +175,6 @@ TEST(AssetSetTest, MenuModelChoiceIsEvenAndUsesTheEffectGenerator)
     EXPECT_EQ(static_cast<uint32_t>(g_GameRand.Integer(1000000)), before);  // the game's draws untouched
     g_pMenuModelA = g_pMenuModelB = nullptr;
     ReleaseAssetSet();
-}
-
-TEST(TitlePictureTest, FadesInHoldsAndFadesOut)
-{
-    // Appear 4, stay 2, vanish 4: the opacity rises in quarters from 0, holds at
-    // 1, falls in quarters and the picture is gone within 4 + 2 + 4 updates.
-    CTitlePicture p(nullptr, 64.0f, 0.0f, 4, 2, 4);
-    std::vector<float> alphas;
-    for (int i = 0; i < 10 && p.m_nState != CObject::STATE_DEAD; ++i) {
-        alphas.push_back(p.GetAlpha());
-        p.Update();
-    }
-    EXPECT_EQ(p.m_nState, CObject::STATE_DEAD);
-    ASSERT_GE(alphas.size(), 8u);
-    const std::vector<float> rise(alphas.begin(), alphas.begin() + 5);
-    EXPECT_EQ(rise, (std::vector<float>{0.0f, 0.25f, 0.5f, 0.75f, 1.0f}));
-    const std::vector<float> fall(alphas.end() - 3, alphas.end());
-    EXPECT_EQ(fall, (std::vector<float>{0.75f, 0.5f, 0.25f}));
-    EXPECT_EQ(p.GetAlpha(), 0.0f);
-
-    CTitlePicture v(nullptr, 64.0f, 0.0f, 0, 0, 2);  // vanishing from the start
-    EXPECT_EQ(v.m_nState, CObject::STATE_VANISH);
-    EXPECT_FLOAT_EQ(v.GetAlpha(), 1.0f);
 }
 
 class StageTimelineTest : public testing::Test {
