@@ -501,9 +501,10 @@ void SceneInput()
     case -5:
         MoveCursor(g_SaveSlotCursor);
         if (Pressed(0, &CInputRecord::m_bAttack0)) {
-            // The slot keeps its old replay unless the new one fully replaces it.
-            if (!CReplay::KeepInSlot(g_SaveSlotCursor.m_nIndex)) PlaySE(kRefusalSE);
-            stage.SetStage(-2);
+            // The slot keeps its old replay unless the finished game fully
+            // replaces it; a refusal is told by its sound and the list stays.
+            if (CReplay::KeepInSlot(g_SaveSlotCursor.m_nIndex)) stage.SetStage(-2);
+            else PlaySE(kRefusalSE);
         } else if (Held(0, &CInputRecord::m_bReload)) {
             stage.SetStage(-2);
         }

@@ -1,0 +1,188 @@
+// SceneInput in the program's own process, without a window: the replay save
+// list (keeping the last game in a slot, and the refusals that must leave the
+// slot as it was), recording a live game and playing a replay back into
+// channel 0. The input comes from a script, one SceneInput call per step.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/Game.h"
+#include "app/Scene.h"
+#include "core/ObjectLists.h"
+#include "core/Util.h"
+#include "input/InputControler.h"
+#include "input/InputScript.h"
+#include "persist/GlobalResult.h"
+#include "persist/Replay.h"
+#include "stage/CustomStageControler.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SceneInputTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string tmpl = (fs::temp_directory_path() / "mz-scene-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        m_Dir = tmpl + "/";
+        SetProgramDir(m_Dir);
+        fs::create_directories(m_Dir + "replay");
+        g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
+        InitScene();
+    }
+    void TearDown() override
+    {
+        SetSceneInputScript(nullptr);
+        ClearWorld();
+        g_StageControler.Shutdown();
+        g_bReplayPlaying = false;
+        g_Replay.Clear();
+        delete g_pInput;
+        g_pInput = nullptr;
+        SetProgramDir("");
+        std::error_code ec;
+        fs::remove_all(m_Dir, ec);
+    }
+
+    // Runs the first steps of the script (counted from 0 again).
+    void Run(const std::string& text, int steps)
+    {
+        InitScene();
+        std::string error;
+        ASSERT_TRUE(m_Script.LoadText(text, error)) << error;
+        SetSceneInputScript(&m_Script);
+        for (int i = 0; i < steps; ++i) SceneInput();
+    }
+
+    std::string Read(const std::string& name) const
+    {
+        std::ifstream f(m_Dir + name, std::ios::binary);
+        std::stringstream ss;
+        ss << f.rdbuf();
+        return ss.str();
+    }
+
+    // A finished game's replay as the temporary file, with the given score.
+    void WriteTempReplay(int score)
+    {
+        CReplay r;
+        r.Record(CInputRecord{});
+        ASSERT_EQ(r.Save(kReplayTempFile, -1, "tester", score, 0), 0);
+    }
+
+    std::string m_Dir;
+    CInputScript m_Script;
+};
+
+TEST_F(SceneInputTest, KeepingTheLastGameReplacesTheChosenSlot)
+{
+    WriteTempReplay(1);
+    const std::string fresh = Read(kReplayTempFile);
+    CReplay old;
+    ASSERT_EQ(old.Save(ReplaySlotFile(2), 0, "older", 7, 0), 0);
+    g_StageControler.SetStage(-5);
+    g_SaveSlotCursor.m_nIndex = 0;
+    // Two pushes down to slot 2, then attack0.
+    Run("1 y=-1\n3 y=-1\n5 attack0\n", 6);
+    EXPECT_EQ(g_SaveSlotCursor.m_nIndex, 2);
+    EXPECT_EQ(GetSceneStage(), -2);
+    EXPECT_EQ(Read(ReplaySlotFile(2)), fresh);
+    EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
+}
+
+TEST_F(SceneInputTest, WithoutAFinishedGameOrWhenTheMoveFailsTheSlotKeepsItsReplay)
+{
+    CReplay old;
+    ASSERT_EQ(old.Save(ReplaySlotFile(4), 0, "older", 7, 0), 0);
+    const std::string kept = Read(ReplaySlotFile(4));
+    g_StageControler.SetStage(-5);
+    g_SaveSlotCursor.m_nIndex = 4;
+    Run("1 attack0\n", 2);
+    // Refused: the list stays and slot 4 is untouched.
+    EXPECT_EQ(GetSceneStage(), -5);
+    EXPECT_EQ(Read(ReplaySlotFile(4)), kept);
+
+    // A slot name taken by a folder that is not empty: the move fails, the
+    // finished game stays in the temporary file.
+    WriteTempReplay(2);
+    fs::create_directories(m_Dir + ReplaySlotFile(5) + "/x");
+    g_SaveSlotCursor.m_nIndex = 5;
+    Run("1 attack0\n", 2);
+    EXPECT_EQ(GetSceneStage(), -5);
+    EXPECT_TRUE(fs::exists(m_Dir + kReplayTempFile));
+
+    // Reload held leaves the list without keeping anything.
+    Run("0-5 reload\n", 1);
+    EXPECT_EQ(GetSceneStage(), -2);
+    EXPECT_TRUE(fs::exists(m_Dir + kReplayTempFile));
+}
+
+TEST_F(SceneInputTest, ALiveGameIsRecordedAndAReplayPlaysBackIntoChannelZero)
+{
+    // Main menu item 0: a full run. Every step of play is recorded, menu steps
+    // are not.
+    g_StageControler.SetStage(-2);
+    g_MainMenuCursor.m_nIndex = 0;
+    const int before = g_GlobalResult.GetPlayCount();
+    Run("1 attack0\n"
+        "3-4 x=0.5 blade\n"
+        "6 y=-1 attack1\n",
+        8);
+    EXPECT_EQ(GetSceneStage(), 0);
+    EXPECT_FALSE(g_bReplayPlaying);
+    EXPECT_EQ(g_nChapterSelection, -1);
+    EXPECT_EQ(g_GlobalResult.GetPlayCount(), before + 1);
+    ASSERT_EQ(g_Replay.GetRecordCount(), 6u);  // steps 2 ... 7
+    EXPECT_TRUE(g_Replay.GetRecord(0).IsIdle());
+    EXPECT_EQ(g_Replay.GetRecord(1).m_fX, 0.5f);
+    EXPECT_EQ(g_Replay.GetRecord(2).m_bBlade, 1);
+    EXPECT_EQ(g_Replay.GetRecord(4).m_fY, -1.0f);
+    EXPECT_EQ(g_Replay.GetRecord(4).m_bAttack1, 1);
+    ASSERT_EQ(g_Replay.Save(ReplaySlotFile(6), g_nChapterSelection, "tester", 10, 0), 0);
+
+    // Watching it: chosen on the replay list, the recorded input drives channel
+    // 0 whatever the script says; past its end the frames are idle.
+    SceneEscapeToMenu(-2);
+    g_StageControler.SetStage(-4);
+    g_LoadSlotCursor.m_nIndex = 6;
+    Run("1 attack0\n2-20 x=-1 reload\n", 2);
+    EXPECT_EQ(GetSceneStage(), 0);
+    EXPECT_TRUE(g_bReplayPlaying);
+    EXPECT_EQ(g_GlobalResult.GetPlayCount(), before + 1);  // watching is not playing
+    float xs[8];
+    for (float& x : xs) {
+        SceneInput();
+        x = g_pInput->GetCurrent(0).m_fX;
+        EXPECT_EQ(g_pInput->GetCurrent(0).m_bReload, 0);
+    }
+    EXPECT_EQ(xs[0], 0.0f);
+    EXPECT_EQ(xs[1], 0.5f);
+    EXPECT_EQ(xs[2], 0.5f);
+    for (int i = 3; i < 8; ++i) EXPECT_EQ(xs[i], 0.0f) << i;
+    // Escape ends the watching.
+    SceneEscapeToMenu(-2);
+    EXPECT_FALSE(g_bReplayPlaying);
+    EXPECT_EQ(GetSceneStage(), -2);
+}
+
+TEST_F(SceneInputTest, ADamagedReplayIsRefusedAndTheListStays)
+{
+    std::ofstream(m_Dir + ReplaySlotFile(1), std::ios::binary) << "not a replay";
+    g_StageControler.SetStage(-4);
+    g_LoadSlotCursor.m_nIndex = 1;
+    Run("1 attack0\n", 2);
+    EXPECT_EQ(GetSceneStage(), -4);
+    EXPECT_FALSE(g_bReplayPlaying);
+    g_LoadSlotCursor.m_nIndex = 3;  // no file at all
+    Run("1 attack0\n", 2);
+    EXPECT_EQ(GetSceneStage(), -4);
+}
+
+}  // namespace
