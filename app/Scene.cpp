@@ -346,6 +346,19 @@ void ReplayCamera()
 CStageControler& SceneControler() { return g_StageControler; }
 int GetSceneStage() { return g_StageControler.m_nStage; }
 void SetSceneStage(int stage) { g_StageControler.SetStage(stage); }
+void EndGame(int32_t score)
+{
+    if (g_bReplayPlaying) {
+        g_StageControler.SetStage(-4);
+        return;
+    }
+    // A replay that cannot be written costs the replay, not the game's end.
+    g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
+                  SceneClockMs() - g_dwGameStartTime);
+    g_StageControler.SetStage(-5);
+    g_BarrageTable.Save();
+}
+
 void SceneEscapeToMenu(int stage)
 {
     if (g_StageControler.m_nStage >= 0) {

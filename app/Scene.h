@@ -42,6 +42,12 @@ void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
 
+// The end of a game (the craft's Kill after its last miss, or the end of the
+// last chapter): a live game is written as the temporary replay with its score
+// and the records of the barrages are saved, then the save list opens; a
+// watched replay returns to the replay list.
+void EndGame(int32_t score);
+
 // Escape in play: the game is abandoned (its recording discarded, a watched
 // replay stopped) for the main menu. Called by the window with stage -2.
 void SceneEscapeToMenu(int stage);

@@ -172,6 +172,31 @@ TEST_F(SceneInputTest, ALiveGameIsRecordedAndAReplayPlaysBackIntoChannelZero)
     EXPECT_EQ(GetSceneStage(), -2);
 }
 
+TEST_F(SceneInputTest, TheEndOfAGameWritesTheReplayAndOpensTheSaveList)
+{
+    g_StageControler.SetStage(-2);
+    g_MainMenuCursor.m_nIndex = 0;
+    Run("1 attack0\n3 x=1\n", 5);
+    ASSERT_EQ(GetSceneStage(), 0);
+    EndGame(4321);
+    EXPECT_EQ(GetSceneStage(), -5);
+    CReplay r;
+    ASSERT_TRUE(r.Load(kReplayTempFile));
+    EXPECT_EQ(r.GetHeader().m_nScore, 4321);
+    EXPECT_EQ(r.GetHeader().m_nChapter, -1);
+    EXPECT_EQ(r.GetRecordCount(), 3u);
+    EXPECT_EQ(r.GetRecord(1).m_fX, 1.0f);
+    EXPECT_TRUE(fs::exists(m_Dir + "critical.ini"));  // the barrage records
+
+    // A watched replay ends on the replay list and writes nothing.
+    fs::remove(m_Dir + kReplayTempFile);
+    g_bReplayPlaying = true;
+    g_StageControler.SetStage(0);
+    EndGame(5);
+    EXPECT_EQ(GetSceneStage(), -4);
+    EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
+}
+
 TEST_F(SceneInputTest, ADamagedReplayIsRefusedAndTheListStays)
 {
     std::ofstream(m_Dir + ReplaySlotFile(1), std::ios::binary) << "not a replay";
