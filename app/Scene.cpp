@@ -525,7 +525,11 @@ void SceneInput()
     case -4:
         MoveCursor(g_LoadSlotCursor);
         if (Pressed(0, &CInputRecord::m_bAttack0)) {
-            if (g_Replay.Load(ReplaySlotFile(g_LoadSlotCursor.m_nIndex))) {
+            // The check text does not cover the chapter selection: a replay
+            // naming a chapter the game does not have is refused too.
+            const bool loaded = g_Replay.Load(ReplaySlotFile(g_LoadSlotCursor.m_nIndex));
+            const int32_t chapter = g_Replay.GetHeader().m_nChapter;
+            if (loaded && chapter >= -1 && chapter <= 1) {
                 g_bReplayPlaying = true;
                 g_nChapterSelection = g_Replay.GetHeader().m_nChapter;
                 stage.SetStage(g_nChapterSelection == -1 ? 0 : g_nChapterSelection);

@@ -208,6 +208,14 @@ TEST_F(SceneInputTest, ADamagedReplayIsRefusedAndTheListStays)
     g_LoadSlotCursor.m_nIndex = 3;  // no file at all
     Run("1 attack0\n", 2);
     EXPECT_EQ(GetSceneStage(), -4);
+    // A checked replay of a chapter the game does not have.
+    CReplay r;
+    r.Record(CInputRecord{});
+    ASSERT_EQ(r.Save(ReplaySlotFile(5), 2, "tester", 1, 0), 0);
+    g_LoadSlotCursor.m_nIndex = 5;
+    Run("1 attack0\n", 2);
+    EXPECT_EQ(GetSceneStage(), -4);
+    EXPECT_FALSE(g_bReplayPlaying);
 }
 
 }  // namespace
