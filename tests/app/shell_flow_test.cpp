@@ -312,6 +312,13 @@ TEST(SceneFlow, RecordsListNamesNineBarragesAndTheMainMenuPicture)
         const int y = 64 + 16 * n;
         EXPECT_EQ(records.CountWhite(384, y, 460, y + 14) > 0, n < 9) << "row " << n;
     }
+    // The ten row bars start at x 188 on rows 73 + 16 k (the bar picture's
+    // line lies a pixel or so below its top edge).
+    for (int k = 0; k < 10; ++k) {
+        const int y = 76 + 16 * k;
+        EXPECT_GT(records.At(188, y)[1], 150) << "bar " << k;
+        EXPECT_LT(records.At(187, y)[1], 60) << "bar " << k;
+    }
     // "#6" in white at (552, 16).
     EXPECT_GT(item0.CountWhite(552, 16, 572, 30, 250), 4);
     EXPECT_EQ(item0.CountWhite(552, 16, 572, 30, 250), item3.CountWhite(552, 16, 572, 30, 250));
