@@ -333,6 +333,31 @@ TEST(SceneFlow, RecordsListNamesNineBarragesAndTheMainMenuPicture)
     EXPECT_EQ(item3.CountDifferent(item0, 0, 0, 140, 480), 0);
 }
 
+TEST(SceneFlow, ChapterMenuGreysTheChapterNotReached)
+{
+    CGameHome home;
+    WriteText(home.path / "critical.ini", "scorename,tester\nchaptor1.ScoreMax,777\n");
+    ASSERT_EQ(home.Run("5 attack0\n15 y=-1\n25 attack0\n", 40, {"--snapshot-at", "35"}, false), 0) << home.Err();
+    EXPECT_EQ(home.Stages(), "0:-1 0:-6 5:-2 25:-8");
+    SPicture menu;
+    ASSERT_TRUE(menu.Load(Snapshot(home, 35)));
+    // "Chaptor 1" white, "Chaptor 2" grey (0x77); both best records white.
+    auto greyPixels = [&](int y) {
+        int n = 0;
+        for (int yy = y; yy < y + 14; ++yy)
+            for (int x = 192; x < 260; ++x) {
+                const uint8_t* p = menu.At(x, yy);
+                if (p[0] >= 100 && p[0] <= 125 && p[1] >= 100 && p[1] <= 125 && p[2] >= 100 && p[2] <= 125) ++n;
+            }
+        return n;
+    };
+    EXPECT_GT(menu.CountWhite(192, 64, 260, 78), 0);
+    EXPECT_EQ(menu.CountWhite(192, 80, 260, 94), 0);
+    EXPECT_GT(greyPixels(80), 10);
+    EXPECT_GT(menu.CountWhite(320, 64, 420, 78), 0);
+    EXPECT_GT(menu.CountWhite(320, 80, 420, 94), 0);
+}
+
 TEST(SceneFlow, TheEndOfTheFramesSavesThePlayTime)
 {
     CGameHome home;
