@@ -8,7 +8,8 @@ class CTexture;
 
 // The whole program; returns the process exit code: 0 normal end (also after a
 // failed graphics set-up), 1 another copy runs, 255 (-1) no score name or no
-// resource library, 2 a command line that cannot be read.
+// resource library, 2 a command line (or input script) that
+// cannot be read.
 int KorvoMain(int argc, const char* const* argv);
 
 // The single-instance lock's name.

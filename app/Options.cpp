@@ -131,5 +131,6 @@ std::string OptionsHelp()
            "  --help              show this text\n"
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
-           "(run the settings program first), 2 a command line that cannot be read.\n";
+           "(run the settings program first), 2 a command line or input script that\n"
+           "cannot be read.\n";
 }
