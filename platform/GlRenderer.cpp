@@ -414,12 +414,12 @@ bool CGlRenderer::Initialize(std::string& error)
     glBindVertexArray(m_nVao);
     glGenBuffers(1, &m_nStreamVbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
-    m_nStreamCapacity = 1 << 20;
+    m_nStreamCapacity = 4 << 20;
     glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
     SetupVertexAttributes();
     glGenBuffers(1, &m_nStreamIbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_nStreamIbo);  // part of the stream VAO
-    m_nIndexCapacity = 1 << 18;
+    m_nIndexCapacity = 1 << 20;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
 
     glGenSamplers(1, &m_nSampler);
@@ -879,30 +879,48 @@ void CGlRenderer::Flush()
         m_BatchClass = EClass::None;
         return;
     }
-    const size_t bytes = m_Batch.size() * sizeof(RVertex);
     glBindVertexArray(m_nVao);
     glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
-    if (bytes > m_nStreamCapacity) {
-        while (m_nStreamCapacity < bytes) m_nStreamCapacity *= 2;
-    }
-    // Orphan the buffers so the driver need not wait for the previous draw.
-    glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, m_Batch.data());
-    const size_t indexBytes = m_BatchIndices.size() * sizeof(uint32_t);
-    if (indexBytes > m_nIndexCapacity) {
-        while (m_nIndexCapacity < indexBytes) m_nIndexCapacity *= 2;
-    }
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, indexBytes, m_BatchIndices.data());
+    const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),
+                                        m_Batch.size() * sizeof(RVertex));
+    const size_t indexAt = StreamWrite(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, m_nIndexOffset,
+                                       m_BatchIndices.data(), m_BatchIndices.size() * sizeof(uint32_t));
     const GLenum mode = m_BatchClass == EClass::Points ? GL_POINTS
                         : m_BatchClass == EClass::Lines ? GL_LINES
                                                         : GL_TRIANGLES;
-    glDrawElements(mode, static_cast<GLsizei>(m_BatchIndices.size()), GL_UNSIGNED_INT, nullptr);
+    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(m_BatchIndices.size()), GL_UNSIGNED_INT,
+                             reinterpret_cast<void*>(indexAt), static_cast<GLint>(vertexAt / sizeof(RVertex)));
     ++m_Stats.drawCalls;
     m_Batch.clear();
     m_BatchIndices.clear();
     m_nBatchDraws = 0;
     m_BatchClass = EClass::None;
+}
+
+size_t CGlRenderer::StreamWrite(unsigned target, size_t& capacity, size_t& offset, const void* data, size_t bytes)
+{
+    // Batches are appended one after another and each region is written once;
+    // only when the buffer is full does it get fresh storage (orphaning), so no
+    // write ever waits for a draw still reading, and the driver allocates (and
+    // clears) storage once every many frames instead of at every draw call.
+    if (offset + bytes > capacity) {
+        while (capacity < bytes) capacity *= 2;
+        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_STREAM_DRAW);
+        offset = 0;
+    }
+    const size_t at = offset;
+    void* dst = glMapBufferRange(target, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(bytes),
+                                 GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (dst) {
+        std::memcpy(dst, data, bytes);
+        glUnmapBuffer(target);
+    } else {
+        glBufferSubData(target, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(bytes), data);
+    }
+    // Regions follow one another without gaps, so vertex regions start on whole
+    // vertices (the draw names its first vertex by number).
+    offset = at + bytes;
+    return at;
 }
 
 void CGlRenderer::Finish()

@@ -78,6 +78,8 @@ private:
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
     bool ApplyState(uint32_t format, bool meshDraw);
+    // Appends bytes to the bound stream buffer of target; returns their offset.
+    size_t StreamWrite(unsigned target, size_t& capacity, size_t& offset, const void* data, size_t bytes);
     unsigned ProgramFor(uint32_t key, const std::string& defines, std::string& error);
     void BindTarget();
     void Composite();
@@ -91,8 +93,10 @@ private:
     unsigned m_nVao = 0;
     unsigned m_nStreamVbo = 0;
     size_t m_nStreamCapacity = 0;
+    size_t m_nStreamOffset = 0;  // where the next batch's vertices go
     unsigned m_nStreamIbo = 0;
     size_t m_nIndexCapacity = 0;
+    size_t m_nIndexOffset = 0;
     unsigned m_nSampler = 0;
     unsigned m_nBackFbo = 0, m_nBackColor = 0, m_nBackDepth = 0;
     unsigned m_nWindowFbo = 0, m_nWindowColor = 0;
