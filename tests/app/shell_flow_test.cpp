@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +23,7 @@
 
 #include "core/Util.h"
 #include "platform/ResourceImage.h"
+#include "sound/SoundSystem.h"
 
 namespace fs = std::filesystem;
 
@@ -294,6 +296,35 @@ TEST(SceneFlow, ReplayListShowsSlotsAndRefusesATamperedOne)
     EXPECT_GT(list.CountWhite(440, 80, 480, 94), list.CountWhite(440, 96, 480, 110));
     // The refused slot stays on the list.
     EXPECT_EQ(refused.CountWhite(320, 112, 470, 126) > 0, true);
+}
+
+TEST(SceneFlow, AnEmptySlotIsRefusedWithTheRefusalSound)
+{
+    CGameHome home;
+    // Title -> main menu -> replay list (the title music stops on the menu);
+    // attack0 on the empty slot 0 at step 80.
+    ASSERT_EQ(home.Run("5 attack0\n15 y=1\n25 y=1\n35 attack0\n80 attack0\n", 140,
+                       {"--audio-out", "sound.wav"}, false),
+              0)
+        << home.Err();
+    EXPECT_EQ(home.Stages(), "0:-1 0:-6 5:-2 35:-4");
+    const std::string wav = ReadText(home.path / "sound.wav");
+    ASSERT_GT(wav.size(), 44u);
+    const size_t samples = (wav.size() - 44) / 2;
+    auto loudest = [&](int fromStep, int toStep) {
+        // Stereo 16-bit at the mixer's rate; a step is 1/60 s.
+        const size_t a = static_cast<size_t>(fromStep) * SOUND_OUTPUT_RATE / 60 * 2;
+        const size_t b = std::min(samples, static_cast<size_t>(toStep) * SOUND_OUTPUT_RATE / 60 * 2);
+        int peak = 0;
+        for (size_t i = a; i < b; ++i) {
+            int16_t v = 0;
+            std::memcpy(&v, wav.data() + 44 + 2 * i, 2);
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+        return peak;
+    };
+    EXPECT_LT(loudest(50, 79), 50);
+    EXPECT_GT(loudest(81, 139), 1000);
 }
 
 TEST(SceneFlow, RecordsListNamesNineBarragesAndTheMainMenuPicture)
