@@ -594,8 +594,21 @@ void CGlRenderer::Clear(bool color, bool depth, uint32_t argb, float z)
 {
     if (!color && !depth) return;
     Flush();
+    const int targetW = m_pRenderTarget ? m_pRenderTarget->Width() : kWidth;
     const int targetH = m_pRenderTarget ? m_pRenderTarget->Height() : kHeight;
     const SViewport& vp = m_Viewport;
+    const bool whole = vp.x <= 0 && vp.y <= 0 && vp.x + vp.width >= targetW && vp.y + vp.height >= targetH;
+    if (depth && !m_pRenderTarget) {
+        // A depth clear of part of the back buffer is drawn as a rectangle (slow on
+        // a software rasteriser). When no draw has written depth since the last
+        // whole clear to this same value, the buffer already holds it everywhere.
+        if (!whole && !m_bBackDepthWritten && z == m_fBackDepth) depth = false;
+        if (whole) {
+            m_bBackDepthWritten = false;
+            m_fBackDepth = z;
+        }
+        if (!color && !depth) return;
+    }
     glEnable(GL_SCISSOR_TEST);
     glScissor(vp.x, targetH - vp.y - vp.height, vp.width, vp.height);
     float c[4];
@@ -708,6 +721,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
     if (R(ERenderState::ZEnable)) glEnable(GL_DEPTH_TEST);
     else glDisable(GL_DEPTH_TEST);
     glDepthMask(R(ERenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+    if (!m_pRenderTarget && R(ERenderState::ZEnable) && R(ERenderState::ZWriteEnable)) m_bBackDepthWritten = true;
     if (R(ERenderState::AlphaBlendEnable)) {
         glEnable(GL_BLEND);
         glBlendFunc(BlendFactor(R(ERenderState::SrcBlend)), BlendFactor(R(ERenderState::DestBlend)));

@@ -101,6 +101,10 @@ private:
     unsigned m_nBackFbo = 0, m_nBackColor = 0, m_nBackDepth = 0;
     unsigned m_nWindowFbo = 0, m_nWindowColor = 0;
     unsigned m_nUbo = 0;
+    // The back buffer's depth: the value of its last whole clear, and whether any
+    // draw has written depth since (partial depth clears are skipped otherwise).
+    float m_fBackDepth = 1.0f;
+    bool m_bBackDepthWritten = false;
 
     // The open batch.
     std::vector<RVertex> m_Batch;
