@@ -283,9 +283,10 @@ void CModel::DrawWith(bool depth, bool faded, float alpha)
 {
     if (!m_pMesh || !m_pDevice || !m_pDevice->GetRenderer()) return;
     CGraphicsDevice& d = *m_pDevice;
-    // The model's own fill mode, set on the device directly: the caller's
-    // wireframe setting does not apply to models.
-    d.GetRenderer()->SetRenderState(ERenderState::FillMode, m_bWireframe ? FILL_WIREFRAME : FILL_SOLID);
+    // The model's own fill mode overrides the caller's; set through the device's
+    // cache, so that later solid drawing (a fill rectangle) is not left in
+    // wireframe by a stale cache.
+    d.SetWireframe(m_bWireframe ? 1 : 0);
     d.SetDepthTest(depth ? 1 : 0);
     for (uint32_t i = 0; i < m_nMaterials; ++i) {
         SMaterial mat = m_pMaterials[i];

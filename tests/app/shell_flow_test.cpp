@@ -244,7 +244,7 @@ TEST(SceneFlow, StartAndEndInTheSameFrameAndAbandoningAGame)
     // Two games in one run: the loading frame only for the first; Escape in
     // play returns to the main menu and the game's recording is dropped.
     ASSERT_EQ(home.Run("10 attack0\n20 attack0\n250 escape\n260 attack0\n290 escape\n", 320,
-                       {"--snapshot-at", "200"}, false),
+                       {"--snapshot-at", "21,80,200"}, false),
               0)
         << home.Err();
     EXPECT_EQ(home.Stages(), "0:-1 0:-6 10:-2 20:-3L 20:0 250:-2 260:0 290:-2");
@@ -261,6 +261,20 @@ TEST(SceneFlow, StartAndEndInTheSameFrameAndAbandoningAGame)
             if (p[0] == 0 && p[1] == 0 && p[2] == 85) ++fog;
         }
     EXPECT_GT(fog, 360 * 480 / 2);
+    // The fade-in from black over 120 frames covers the HUD too: black on the
+    // first frame of the chapter, the fog colour at half strength 60 frames on.
+    SPicture first, half;
+    ASSERT_TRUE(first.Load(Snapshot(home, 21)));
+    ASSERT_TRUE(half.Load(Snapshot(home, 80)));
+    EXPECT_EQ(first.CountWhite(0, 0, 640, 480, 3), 0);
+    int halfFog = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 140; x < 500; ++x) {
+            const uint8_t* p = half.At(x, y);
+            if (p[0] == 0 && p[1] == 0 && p[2] >= 40 && p[2] <= 45) ++halfFog;
+        }
+    EXPECT_GT(halfFog, 360 * 480 / 2);
+    EXPECT_LT(half.At(60, 10)[2], play.At(60, 10)[2]);  // the HUD darkened as well
 }
 
 TEST(SceneFlow, ReplayListShowsSlotsAndRefusesATamperedOne)
