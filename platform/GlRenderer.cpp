@@ -54,10 +54,10 @@ layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
-out vec4 vColor;
-out vec2 vUV;
+INTERP out vec4 vColor;
+INTERP out vec2 vUV;
 #if FOG
-out float vFog;
+INTERP out float vFog;
 #endif
 void main() {
     vUV = aUV;
@@ -103,10 +103,10 @@ void main() {
 
 const char* kFragmentShader = R"(
 uniform sampler2D uTexture;
-in vec4 vColor;
-in vec2 vUV;
+INTERP in vec4 vColor;
+INTERP in vec2 vUV;
 #if FOG
-in float vFog;
+INTERP in float vFog;
 #endif
 out vec4 oColor;
 void main() {
@@ -163,6 +163,10 @@ void main() {
 struct SShaderKey {
     bool pre = false, lighting = false, lightOn = false, hasNormal = false, vertexDiffuse = false;
     bool hasDiffuse = false, fog = false, tex = false;
+    // Every vertex of the draw has the same clip-space w: perspective-correct
+    // interpolation is then plain linear interpolation, which a software
+    // rasteriser does with less work per pixel.
+    bool affine = false;
     uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     uint32_t alphaFunc = 8;
 
@@ -184,6 +188,7 @@ struct SShaderKey {
         k |= (alphaArg1 & 3u) << 18;
         k |= (alphaArg2 & 3u) << 20;
         k |= (alphaFunc & 15u) << 22;
+        k |= affine ? (1u << 26) : 0u;
         return k;
     }
 
@@ -213,6 +218,7 @@ struct SShaderKey {
         def("ALPHA_ARG1", arg(alphaArg1));
         def("ALPHA_ARG2", arg(alphaArg2));
         def("ALPHA_FUNC", std::to_string(alphaFunc));
+        def("INTERP", affine ? "noperspective" : "smooth");
         return s;
     }
 };
@@ -636,6 +642,11 @@ void CGlRenderer::AppendVertex(const RVertex& src, uint32_t format)
             v.nz = n.z;
         }
     }
+    // Pre-transformed vertices have w = 1 / rhw.
+    const float* c = m_BatchWColumn;
+    const float w = (format & FVF_XYZRHW) ? v.rhw : v.x * c[0] + v.y * c[1] + v.z * c[2] + c[3];
+    if (m_Batch.empty()) m_fBatchW = w;
+    else if (!(w == m_fBatchW)) m_bBatchAffine = false;
     m_Batch.push_back(v);
 }
 
@@ -656,6 +667,12 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     if (m_Batch.empty()) {
         m_BatchClass = cls;
         m_nBatchFormat = format;
+        m_bBatchAffine = true;
+        // Column 4 of view x projection gives each world-space vertex its clip w
+        // (the depth remapping applied on the way changes only column 3).
+        const Matrix vp = MultiplyMatrices(m_Transform[static_cast<int>(ETransform::View)],
+                                           m_Transform[static_cast<int>(ETransform::Projection)]);
+        for (int i = 0; i < 4; ++i) m_BatchWColumn[i] = vp.m[i][3];
     } else {
         ++m_Stats.batchedDraws;
     }
@@ -844,6 +861,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
         key.alphaArg2 = static_cast<uint32_t>(u.ops1[1]);
     }
     key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
+    key.affine = !meshDraw && m_bBatchAffine;
     const uint32_t packed = key.Pack();
     auto it = m_Programs.find(packed);
     GLuint program = 0;

@@ -112,6 +112,11 @@ private:
     EClass m_BatchClass = EClass::None;
     uint32_t m_nBatchFormat = 0;
     int m_nBatchDraws = 0;
+    // Whether every vertex of the open batch has the same clip-space w (that of
+    // the first), and the column that computes it from a world-space position.
+    bool m_bBatchAffine = true;
+    float m_fBatchW = 0.0f;
+    float m_BatchWColumn[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
     // World matrix the batched vertices are moved with, and its normal matrix.
     Matrix m_CachedWorld;
