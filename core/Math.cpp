@@ -189,3 +189,30 @@ void InverseRotation(Matrix& out, const Matrix& m) {
     }
     out = r;
 }
+
+bool MatrixLookAtLH(Matrix& out, const Vec3& eye, const Vec3& at, const Vec3& up)
+{
+    const auto dot = [](const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+    const auto cross = [](const Vec3& a, const Vec3& b) {
+        return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    };
+    const auto normalise = [&](Vec3& v) {
+        const float len = std::sqrt(dot(v, v));
+        if (!(len > 0.0f)) return false;
+        v = Vec3{v.x / len, v.y / len, v.z / len};
+        return true;
+    };
+    Vec3 z = at - eye;
+    if (!normalise(z)) return false;
+    Vec3 x = cross(up, z);
+    if (!normalise(x)) return false;
+    const Vec3 y = cross(z, x);
+    MatrixIdentity(out);
+    out.m[0][0] = x.x; out.m[0][1] = y.x; out.m[0][2] = z.x;
+    out.m[1][0] = x.y; out.m[1][1] = y.y; out.m[1][2] = z.y;
+    out.m[2][0] = x.z; out.m[2][1] = y.z; out.m[2][2] = z.z;
+    out.m[3][0] = -dot(x, eye);
+    out.m[3][1] = -dot(y, eye);
+    out.m[3][2] = -dot(z, eye);
+    return true;
+}

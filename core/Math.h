@@ -69,3 +69,7 @@ void BuildWorldMatrix(Matrix& out, float rx, float ry, float rz, float tx, float
 // out := identity with the transposed 3 x 3 part of m: the inverse of a pure
 // rotation, used to turn billboards toward the camera.
 void InverseRotation(Matrix& out, const Matrix& m);
+// Left-handed look-at view matrix (the camera at eye looks at at, up as given).
+// False, leaving out untouched, when eye and at coincide or up is parallel to
+// the line of sight: no view exists then.
+bool MatrixLookAtLH(Matrix& out, const Vec3& eye, const Vec3& at, const Vec3& up);

@@ -68,31 +68,10 @@ Matrix PerspectiveFovLH(float fovY, float aspect, float zn, float zf)
     return m;
 }
 
-static Vec3 Sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-static float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-static Vec3 Cross(const Vec3& a, const Vec3& b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-static Vec3 Normalize(const Vec3& v)
-{
-    const float len = std::sqrt(Dot(v, v));
-    if (len == 0.0f) return v;
-    return {v.x / len, v.y / len, v.z / len};
-}
-
 Matrix LookAtLH(const Vec3& eye, const Vec3& at, const Vec3& up)
 {
-    const Vec3 z = Normalize(Sub(at, eye));
-    const Vec3 x = Normalize(Cross(up, z));
-    const Vec3 y = Cross(z, x);
     Matrix m = IdentityMatrix();
-    m.m[0][0] = x.x; m.m[0][1] = y.x; m.m[0][2] = z.x;
-    m.m[1][0] = x.y; m.m[1][1] = y.y; m.m[1][2] = z.y;
-    m.m[2][0] = x.z; m.m[2][1] = y.z; m.m[2][2] = z.z;
-    m.m[3][0] = -Dot(x, eye);
-    m.m[3][1] = -Dot(y, eye);
-    m.m[3][2] = -Dot(z, eye);
+    MatrixLookAtLH(m, eye, at, up);
     return m;
 }
 
