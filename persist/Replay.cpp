@@ -133,6 +133,11 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
     std::size_t nameLen = scoreName.size() < CReplayHeader::kMaxScoreName
                               ? scoreName.size()
                               : CReplayHeader::kMaxScoreName;
+    // A long name is cut to the field, but never inside a UTF-8 character:
+    // a half character would show as garbage in the replay lists.
+    if (nameLen < scoreName.size())
+        while (nameLen > 0 && (static_cast<unsigned char>(scoreName[nameLen]) & 0xC0) == 0x80)
+            --nameLen;
     std::memcpy(h.m_szScoreName, scoreName.data(), nameLen);
     h.m_nChapter = chapter;
     h.m_nScore = score;

@@ -149,6 +149,24 @@ TEST_F(Replay, HeaderFieldsNameChapterAndCutName)
     EXPECT_STREQ(r.GetHeader().m_szScoreName, "ABCDEFGHIJKLMNOP");
 }
 
+TEST_F(Replay, LongNameIsCutAtACharacterBoundary)
+{
+    // Sixteen bytes would end inside the sixth three-byte character.
+    const std::string name = "ABCあいうえおか";  // 3 + 6 * 3 = 21 bytes
+    const struct {
+        std::string in, stored;
+    } cases[] = {
+        {name, "ABCあいうえ"},                 // 15 bytes: the fifth character fits whole
+        {"ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOP"},  // ASCII still takes all 16
+        {"ABCDEFGHIJKLMNOあ", "ABCDEFGHIJKLMNO"},  // a character straddling byte 16 goes
+    };
+    for (const auto& c : cases) {
+        CReplay r;
+        ASSERT_EQ(r.Save("replay/_tmp.dat", -1, c.in, 0, 0), 0);
+        EXPECT_STREQ(r.GetHeader().m_szScoreName, c.stored.c_str()) << c.in;
+    }
+}
+
 TEST_F(Replay, LoadPlaysTheRecordsBackThenLeavesTheRecordUntouched)
 {
     const CInputRecord frames[] = {
