@@ -539,35 +539,32 @@ void CGraphicsDevice::DrawTexturedRect(int x, int y, int w, int h, float a, floa
 
 void CGraphicsDevice::DrawQuad3D(const Vec3 corners[4], float alpha, float r, float g, float b)
 {
-    if (!m_pRenderer || !corners) return;
-    m_pRenderer->SetTexture(nullptr);
-    SetMaterialColor(1.0f, r, g, b);
-    const uint32_t c = PackColor(alpha, r, g, b);
-    RVertex v[4];
-    for (int i = 0; i < 4; ++i) {
-        v[i].x = corners[i].x;
-        v[i].y = corners[i].y;
-        v[i].z = corners[i].z;
-        v[i].diffuse = c;
-    }
-    m_pRenderer->DrawPrimitiveUP(EPrimitive::TriangleStrip, 2, v, FVF_XYZ | FVF_DIFFUSE);
+    DrawUntextured3D(EPrimitive::TriangleStrip, 2, corners, 4, alpha, r, g, b);
 }
 
 void CGraphicsDevice::DrawTriangle3D(const Vec3 corners[3], float alpha, float r, float g, float b)
 {
     if (!m_pRenderer || !corners) return;
+    SetBlendMode(0);
+    DrawUntextured3D(EPrimitive::TriangleList, 1, corners, 3, alpha, r, g, b);
+}
+
+// Untextured world-space geometry in one colour (material and vertex colour).
+void CGraphicsDevice::DrawUntextured3D(EPrimitive primitive, int count, const Vec3* corners, int vertices,
+                                       float alpha, float r, float g, float b)
+{
+    if (!m_pRenderer || !corners) return;
     m_pRenderer->SetTexture(nullptr);
     SetMaterialColor(1.0f, r, g, b);
-    SetBlendMode(0);
     const uint32_t c = PackColor(alpha, r, g, b);
-    RVertex v[3];
-    for (int i = 0; i < 3; ++i) {
+    RVertex v[4];
+    for (int i = 0; i < vertices; ++i) {
         v[i].x = corners[i].x;
         v[i].y = corners[i].y;
         v[i].z = corners[i].z;
         v[i].diffuse = c;
     }
-    m_pRenderer->DrawPrimitiveUP(EPrimitive::TriangleList, 1, v, FVF_XYZ | FVF_DIFFUSE);
+    m_pRenderer->DrawPrimitiveUP(primitive, count, v, FVF_XYZ | FVF_DIFFUSE);
 }
 
 void CGraphicsDevice::DrawLine3D(const Vec3* from, const Vec3* to, float alpha, float r, float g, float b)

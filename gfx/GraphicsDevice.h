@@ -201,6 +201,8 @@ public:
     bool SaveSnapshotPng(const std::string& path);
 
 private:
+    void DrawUntextured3D(EPrimitive primitive, int count, const Vec3* corners, int vertices, float alpha, float r,
+                          float g, float b);
     void Log(const char* text);
     void ApplyBlendMode(int mode);
 
