@@ -136,6 +136,19 @@ void CInputControler::InjectRecord(int nChannel, const CInputRecord* pRecord)
     m_Current[nChannel] = *pRecord;
 }
 
+namespace {
+
+// A stick value of -1000 ... 1000 with the 500-unit band in the middle: 500
+// gives 0, 501 gives 0.002 (times the sign of factor), 1000 gives 1.
+float StickAxis(int32_t v, float factor)
+{
+    if (v > 500) return static_cast<float>(v - 500) * factor;
+    if (v < -500) return static_cast<float>(v + 500) * factor;
+    return 0.0f;
+}
+
+}  // namespace
+
 void CInputControler::Update(int nChannel)
 {
     if (nChannel < 0 || nChannel >= kChannels)
@@ -178,16 +191,9 @@ void CInputControler::Update(int nChannel)
         }
         // The keyboard has priority per axis; the stick's own 500-unit band
         // comes on top of the device dead zone.
-        if (cur.m_fX == 0.0f) {
-            const int32_t x = m_Joy.lX;
-            cur.m_fX = x > 500 ? static_cast<float>(x - 500) * 0.002f
-                               : (x < -500 ? static_cast<float>(x + 500) * 0.002f : 0.0f);
-        }
-        if (cur.m_fY == 0.0f) {
-            const int32_t y = m_Joy.lY;
-            cur.m_fY = y > 500 ? static_cast<float>(y - 500) * -0.002f
-                               : (y < -500 ? static_cast<float>(y + 500) * -0.002f : 0.0f);
-        }
+        // Stick up reads negative: y takes the opposite sign.
+        if (cur.m_fX == 0.0f) cur.m_fX = StickAxis(m_Joy.lX, 0.002f);
+        if (cur.m_fY == 0.0f) cur.m_fY = StickAxis(m_Joy.lY, -0.002f);
         cur.m_bAttack0 |= ButtonDown(b.nAttack0);
         cur.m_bAttack1 |= ButtonDown(b.nAttack1);
         cur.m_bReload |= ButtonDown(b.nReload);
