@@ -47,10 +47,11 @@ uint32_t CRandom::NextOutput() {
     return y;
 }
 
-double CRandom::ScaleReal(uint32_t y) {
-    // The double product is rounded again to single precision; the exact value
-    // is never near a single-precision halfway point, so this is one rounding.
-    return static_cast<double>(static_cast<float>(static_cast<double>(y) * kInvMax));
+float CRandom::ScaleReal(uint32_t y) {
+    // The only conversion of a draw to float. The double product is rounded to
+    // single precision; the exact value is never near a single-precision
+    // halfway point, so this is one rounding.
+    return static_cast<float>(static_cast<double>(y) * kInvMax);
 }
 
 int CRandom::ScaleInteger(uint32_t y, int n) {
@@ -63,6 +64,6 @@ int CRandom::ScaleInteger(uint32_t y, int n) {
     return static_cast<int>(scaled);
 }
 
-double CRandom::Real() { return ScaleReal(NextOutput()); }
+float CRandom::Real() { return ScaleReal(NextOutput()); }
 
 int CRandom::Integer(int n) { return ScaleInteger(NextOutput(), n); }

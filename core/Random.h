@@ -18,8 +18,9 @@ public:
     // Standard MT19937 initialisation; the next draw regenerates the state.
     void Seed(uint32_t s);
     // Next output y * (1 / 4294967295): a value in [0, 1], both ends included,
-    // rounded once to single precision (the game's arithmetic precision).
-    double Real();
+    // rounded once to single precision. A float, so that gameplay arithmetic on
+    // it stays in single precision like the rest of the game's.
+    float Real();
     // Next output scaled to 0 ... n (n only for the very top outputs).
     int Integer(int n);
 
@@ -28,7 +29,7 @@ public:
     // rounded once, as the game's single-precision arithmetic does.
     static int ScaleInteger(uint32_t y, int n);
     // The scaling of Real for a given output y.
-    static double ScaleReal(uint32_t y);
+    static float ScaleReal(uint32_t y);
 
 protected:
     // One raw tempered output (seeds with 5489 on first use). Game code draws

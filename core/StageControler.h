@@ -16,6 +16,31 @@
 
 class CStageControler : public CObject {
 public:
+    // Stage numbers: the scene (negative: menus and loading) or the chapter.
+    // Logs and replays keep the numbers.
+    enum {
+        STAGE_CHAPTER_MENU = -8,
+        STAGE_RECORDS = -7,
+        STAGE_TITLE = -6,
+        STAGE_SAVE_LIST = -5,       // after a played game
+        STAGE_REPLAY_LIST = -4,     // also after a watched replay
+        STAGE_CHAPTER_LOADING = -3,
+        STAGE_MAIN_MENU = -2,
+        STAGE_STARTUP = -1,
+        STAGE_CHAPTER1 = 0,
+        STAGE_CHAPTER2 = 1,
+        STAGE_BOSS_TEST = 111,      // a boss every 1200 frames
+    };
+    // Phases of a chapter.
+    enum {
+        PHASE_INTRO = 0,
+        PHASE_WAVES = 1,
+        PHASE_APPROACH = 2,
+        PHASE_BOSS = 3,
+        PHASE_RESULT_DESTROYED = 4,   // the boss was destroyed
+        PHASE_RESULT_WITHDREW = 5,    // the boss withdrew after its time
+    };
+
     CStageControler();
     // Frees m_Resources' array, not the textures (ReleaseResources does that).
     ~CStageControler() override;                                            // 13

@@ -1,0 +1,15 @@
+// CShockWave: a ring that grows from nothing to its size while it vanishes.
+#pragma once
+
+#include "core/Object.h"
+
+class CShockWave : public CObject {
+public:
+    CShockWave(const Vec3& pos, const Vec3& rot, float size);
+    // A ring at pos turned by rot, growing to size over frames; effects list.
+    static CShockWave* Spawn(const Vec3& pos, const Vec3& rot, float size, int frames);
+
+    void Draw() override;
+
+    float m_fSize = 15.0f;
+};
