@@ -7,16 +7,19 @@
 #include "core/DeviceLink.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
+#include "enemy/Boss0.h"
 #include "gfx/BG.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
+#include "stage/ChapterScript.h"
 #include "stage/Fader.h"
 
 int32_t g_nChapterSelection = -1;
 bool g_bReplayPlaying = false;
 int32_t g_nBarrageIndex = -1;
+bool g_bInvulnerable = false;
 
 CCustomStageControler g_StageControler;
 
@@ -167,9 +170,11 @@ void CCustomStageControler::Update()
     case -2:
         if (m_nAge == 900) SetStage(-6);
         break;
-    case 111:
-        if (m_nAge % 1200 == 0 && m_Hooks.spawnTestBoss) m_Hooks.spawnTestBoss();
+    case STAGE_BOSS_TEST:
+        if (m_nAge % 1200 == 0) CBoss0::Spawn();
         break;
-    default: break;  // the chapter timelines come with the craft and the enemies
+    case STAGE_CHAPTER1: RunChapter(kChapter1Script, m_nPhase, m_nAge); break;
+    case STAGE_CHAPTER2: RunChapter(kChapter2Script, m_nPhase, m_nAge); break;
+    default: break;
     }
 }
