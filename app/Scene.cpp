@@ -37,6 +37,7 @@ constexpr const char* kSceneLog = "log/scene.txt";
 
 const CInputScript* g_pScript = nullptr;
 int64_t g_nStep = 0;
+bool g_bSceneLog = false;   // "log/scene.txt" started
 
 // The craft arrives with the player side; until then the HUD shows zeros and
 // play reads no input beyond the replay's.
@@ -47,6 +48,7 @@ constexpr int kGaugeMax = 10800;
 
 void LogStage(int stage, const char* note)
 {
+    if (!g_bSceneLog) return;
     char line[96];
     std::snprintf(line, sizeof line, "step %lld stage %d%s\n", static_cast<long long>(g_nStep), stage, note);
     WriteLog(kSceneLog, line);
@@ -306,17 +308,6 @@ public:
 };
 CSceneWorldHooks g_SceneWorldHooks;
 
-void RenderLoadingFrameHook()
-{
-    LogStage(-3, " (loading)");
-    SceneFrame();
-}
-void StageChangedHook()
-{
-    LogStage(g_StageControler.m_nStage, "");
-    ChooseMenuModel();
-}
-void ReadSlotTableHook() { g_Replay.ReadSlotTable(); }
 
 void ReplayCamera()
 {
@@ -346,22 +337,41 @@ void ReplayCamera()
 CStageControler& SceneControler() { return g_StageControler; }
 int GetSceneStage() { return g_StageControler.m_nStage; }
 void SetSceneStage(int stage) { g_StageControler.SetStage(stage); }
+
+void SceneStageChanged(int stage)
+{
+    LogStage(stage, "");
+    ChooseMenuModel();
+}
+
+void SceneLoadingFrame()
+{
+    LogStage(CStageControler::STAGE_CHAPTER_LOADING, " (loading)");
+    SceneFrame();
+}
+
+void SceneSnapshot()
+{
+    PlaySE(kSnapshotSE);
+    if (g_pDevice) g_pDevice->SaveSnapshot();
+}
+
 void EndGame(int32_t score)
 {
     if (g_bReplayPlaying) {
-        g_StageControler.SetStage(-4);
+        g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
                   SceneClockMs() - g_dwGameStartTime);
-    g_StageControler.SetStage(-5);
+    g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
     g_BarrageTable.Save();
 }
 
 void SceneEscapeToMenu(int stage)
 {
-    if (g_StageControler.m_nStage >= 0) {
+    if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
         g_Replay.Clear();
         g_bReplayPlaying = false;
     }
@@ -380,10 +390,8 @@ uint32_t SceneClockMs()
 void InitScene()
 {
     WriteLog(kSceneLog, nullptr);
+    g_bSceneLog = true;
     g_nStep = 0;
-    g_StageControler.m_Hooks.renderFrame = &RenderLoadingFrameHook;
-    g_StageControler.m_Hooks.stageChanged = &StageChangedHook;
-    g_StageControler.m_Hooks.readSlotTable = &ReadSlotTableHook;
     g_pWorldHooks = &g_SceneWorldHooks;
     CSimpleSprite::s_pDrawNumber = &DrawNumberSprite;
 }
@@ -441,28 +449,29 @@ void SceneFrame()
     g_Camera.Step();
     const int s = stage.m_nStage;
     switch (s) {
-    case -1:
-    case -3:
+    case CStageControler::STAGE_STARTUP:
+    case CStageControler::STAGE_CHAPTER_LOADING:
         g_pDevice->SetFullScreenViewport();
         g_pDevice->ClearScreen();
         BeginSprites();
-        DrawTexture(s == -1 ? g_pLoadingTexture : g_pChapterLoadingTexture, 64.0f, 0.0f);
+        DrawTexture(s == CStageControler::STAGE_STARTUP ? g_pLoadingTexture : g_pChapterLoadingTexture, 64.0f, 0.0f);
         g_pDevice->Sprite().End();
         break;
-    case -6:
+    case CStageControler::STAGE_TITLE:
         g_pDevice->SetFullScreenViewport();
         StepOverlayList();
         break;
-    case -2: DrawMainMenu(); break;
-    case -8: DrawChapterMenu(); break;
-    case -7: DrawRecordsList(); break;
-    case -5: DrawReplayList(g_SaveSlotCursor); break;
-    case -4: DrawReplayList(g_LoadSlotCursor); break;
+    case CStageControler::STAGE_MAIN_MENU: DrawMainMenu(); break;
+    case CStageControler::STAGE_CHAPTER_MENU: DrawChapterMenu(); break;
+    case CStageControler::STAGE_RECORDS: DrawRecordsList(); break;
+    case CStageControler::STAGE_SAVE_LIST: DrawReplayList(g_SaveSlotCursor); break;
+    case CStageControler::STAGE_REPLAY_LIST: DrawReplayList(g_LoadSlotCursor); break;
     default:
-        if (s >= 0) DrawPlay();
+        if (s >= CStageControler::STAGE_CHAPTER1) DrawPlay();
         break;
     }
-    if (s == -8 || s == -7 || s == -5 || s == -4) {
+    if (s == CStageControler::STAGE_CHAPTER_MENU || s == CStageControler::STAGE_RECORDS ||
+        s == CStageControler::STAGE_SAVE_LIST || s == CStageControler::STAGE_REPLAY_LIST) {
         g_pDevice->SetFullScreenViewport();
         g_pDevice->SetProjection(45, 1.3333334f);
         if (g_pMenuModel) g_pMenuModel->Step();
@@ -479,50 +488,50 @@ void SceneInput()
 {
     CCustomStageControler& stage = g_StageControler;
     const int s = stage.m_nStage;
-    if (s >= 0 && g_bReplayPlaying) {
+    if (s >= CStageControler::STAGE_CHAPTER1 && g_bReplayPlaying) {
         CInputRecord rec;
         g_Replay.Next(rec);
         if (g_pInput) g_pInput->InjectRecord(0, &rec);
     } else {
         PollGameChannel();
-        if (s >= 0) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
+        if (s >= CStageControler::STAGE_CHAPTER1) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
     }
 
     switch (s) {
-    case -2:
+    case CStageControler::STAGE_MAIN_MENU:
         MoveCursor(g_MainMenuCursor);
         if (Pressed(0, &CInputRecord::m_bAttack0)) {
             switch (g_MainMenuCursor.m_nIndex) {
-            case 0: StartLiveGame(0, -1); break;
-            case 1: stage.SetStage(-8); break;
-            case 2: stage.SetStage(-4); break;
-            case 3: stage.SetStage(-7); break;
+            case 0: StartLiveGame(CStageControler::STAGE_CHAPTER1, -1); break;
+            case 1: stage.SetStage(CStageControler::STAGE_CHAPTER_MENU); break;
+            case 2: stage.SetStage(CStageControler::STAGE_REPLAY_LIST); break;
+            case 3: stage.SetStage(CStageControler::STAGE_RECORDS); break;
             default: break;
             }
         }
         if (Pressed(0, &CInputRecord::m_bReload) && g_pForm) g_pForm->Destroy();
         break;
-    case -8:
+    case CStageControler::STAGE_CHAPTER_MENU:
         MoveChapterCursor();
         if (Pressed(0, &CInputRecord::m_bAttack0)) StartLiveGame(g_ChapterCursor.m_nIndex, g_ChapterCursor.m_nIndex);
-        else if (Held(0, &CInputRecord::m_bReload)) stage.SetStage(-2);
+        else if (Held(0, &CInputRecord::m_bReload)) stage.SetStage(CStageControler::STAGE_MAIN_MENU);
         break;
-    case -7:
-    case -6:
-        if (Pressed(0, &CInputRecord::m_bAttack0) || Pressed(0, &CInputRecord::m_bReload)) stage.SetStage(-2);
+    case CStageControler::STAGE_RECORDS:
+    case CStageControler::STAGE_TITLE:
+        if (Pressed(0, &CInputRecord::m_bAttack0) || Pressed(0, &CInputRecord::m_bReload)) stage.SetStage(CStageControler::STAGE_MAIN_MENU);
         break;
-    case -5:
+    case CStageControler::STAGE_SAVE_LIST:
         MoveCursor(g_SaveSlotCursor);
         if (Pressed(0, &CInputRecord::m_bAttack0)) {
             // The slot keeps its old replay unless the finished game fully
             // replaces it; a refusal is told by its sound and the list stays.
-            if (CReplay::KeepInSlot(g_SaveSlotCursor.m_nIndex)) stage.SetStage(-2);
+            if (CReplay::KeepInSlot(g_SaveSlotCursor.m_nIndex)) stage.SetStage(CStageControler::STAGE_MAIN_MENU);
             else PlaySE(kRefusalSE);
         } else if (Held(0, &CInputRecord::m_bReload)) {
-            stage.SetStage(-2);
+            stage.SetStage(CStageControler::STAGE_MAIN_MENU);
         }
         break;
-    case -4:
+    case CStageControler::STAGE_REPLAY_LIST:
         MoveCursor(g_LoadSlotCursor);
         if (Pressed(0, &CInputRecord::m_bAttack0)) {
             // The check text does not cover the chapter selection: a replay
@@ -532,13 +541,13 @@ void SceneInput()
             if (loaded && chapter >= -1 && chapter <= 1) {
                 g_bReplayPlaying = true;
                 g_nChapterSelection = g_Replay.GetHeader().m_nChapter;
-                stage.SetStage(g_nChapterSelection == -1 ? 0 : g_nChapterSelection);
+                stage.SetStage(g_nChapterSelection == -1 ? CStageControler::STAGE_CHAPTER1 : g_nChapterSelection);
                 CommonGameStart();
             } else {
                 PlaySE(kRefusalSE);
             }
         } else if (Held(0, &CInputRecord::m_bReload)) {
-            stage.SetStage(-2);
+            stage.SetStage(CStageControler::STAGE_MAIN_MENU);
         }
         break;
     default:
@@ -548,7 +557,7 @@ void SceneInput()
     }
     if (g_pScript && g_pScript->EscapeAt(g_nStep)) {
         // The Escape key of the script, as the window would take it.
-        if (stage.m_nStage >= 0) SceneEscapeToMenu(-2);
+        if (stage.m_nStage >= CStageControler::STAGE_CHAPTER1) SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
         else if (g_pForm) g_pForm->Destroy();
     }
     ++g_nStep;

@@ -49,7 +49,7 @@ void SceneInput();
 void EndGame(int32_t score);
 
 // Escape in play: the game is abandoned (its recording discarded, a watched
-// replay stopped) for the main menu. Called by the window with stage -2.
+// replay stopped) for the given stage (the window gives the main menu).
 void SceneEscapeToMenu(int stage);
 
 // Connects the stage controller's and the world reset's hooks and starts
@@ -60,6 +60,14 @@ void InitScene();
 void SetSceneInputScript(const CInputScript* script);
 // The step being run (SceneInput counts them).
 int64_t GetSceneStep();
+
+// What the stage controller tells the scene: every stage change is written to
+// the scene log and re-chooses the menu model; while a chapter's music loads,
+// one frame of the loading picture (stage -3) is drawn.
+void SceneStageChanged(int stage);
+void SceneLoadingFrame();
+// F11: the snapshot sound, then the device's snapshot.
+void SceneSnapshot();
 
 // The stage controller that holds the scene (stage number).
 CStageControler& SceneControler();
