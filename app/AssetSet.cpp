@@ -41,6 +41,8 @@ CTexture* g_pExplosionFrames[16] = {};
 CTexture* g_pNumberDigits[10] = {};
 CTexture* g_pPortraits[4] = {};
 CTexture* g_pBarrageTitles[128] = {};
+CTexture* g_pBulletTextures[kBulletTextures] = {};
+CTexture* g_pZabFlareTexture = nullptr;
 
 CObject* g_pStageModel = nullptr;
 CObject* g_pCursorModel = nullptr;
@@ -139,6 +141,9 @@ void LoadTextures()
     g_pHudFrameTexture = FindTexture(110);
     g_pReplayMarkerTexture = FindTexture(410);
     g_pGlowTexture = FindTexture(239);
+    const int bullets[kBulletTextures] = {107, 113, 114, 116, 117, 118};
+    for (int i = 0; i < kBulletTextures; ++i) g_pBulletTextures[i] = FindTexture(bullets[i]);
+    g_pZabFlareTexture = FindTexture(185);
     const int portraits[4] = {345, 347, 354, 355};
     for (int i = 0; i < 4; ++i) g_pPortraits[i] = FindTexture(portraits[i]);
     g_pBarrageTitles[0] = FindTexture(348);
@@ -184,6 +189,11 @@ CTexture* FindTexture(int number)
 void PlaySE(int number)
 {
     if (CSound* s = FindSE(number)) s->Play();
+}
+
+void PlaySEAt(int number, const Vec3& pos)
+{
+    if (CSound* s = FindSE(number)) s->PlayAt(pos);
 }
 
 void LoadAssetSet()
@@ -236,6 +246,8 @@ void ReleaseAssetSet()
     g_pGlowTexture = nullptr;
     for (CTexture*& t : g_pPortraits) t = nullptr;
     for (CTexture*& t : g_pBarrageTitles) t = nullptr;
+    for (CTexture*& t : g_pBulletTextures) t = nullptr;
+    g_pZabFlareTexture = nullptr;
     for (CModel* m : g_Models) {
         m->Release();
         delete m;

@@ -41,6 +41,10 @@ extern CTexture* g_pHudDigits[11];      // "#171" ... "#181": "0" ... "9", "/"
 extern CTexture* g_pExplosionFrames[16];  // "#141" ... "#156"
 extern CTexture* g_pNumberDigits[10];   // "#120" ... "#129"
 extern CTexture* g_pPortraits[4];       // "#345", "#347", "#354", "#355"
+// The enemy bullet pictures 0 ... 5: "#107", "#113", "#114", "#116", "#117", "#118".
+inline constexpr int kBulletTextures = 6;
+extern CTexture* g_pBulletTextures[kBulletTextures];
+extern CTexture* g_pZabFlareTexture;    // "#185"
 // Indexed by barrage record index; null where a barrage has no title picture.
 extern CTexture* g_pBarrageTitles[128];
 
@@ -55,6 +59,8 @@ CSound* FindSE(int number);
 CTexture* FindTexture(int number);
 // Plays an effect of the set from the start (nothing when it is missing).
 void PlaySE(int number);
+// The same, panned by the source's x.
+void PlaySEAt(int number, const Vec3& pos);
 
 // The refusal sound of the replay lists and the screenshot sound.
 inline constexpr int kRefusalSE = 126;
