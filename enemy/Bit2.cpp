@@ -59,9 +59,7 @@ void CBit2::Draw() { DrawBitModel(*this); }
 
 void CBit2::RemoveAll()
 {
-    // Marked now, deleted by the effects pass: RemoveAll may run inside that
-    // pass (a laser in the same list strikes the boss).
-    for (int i = 0; i < g_EffectList.Count(); ++i) {
-        if (CBit2* b = dynamic_cast<CBit2*>(g_EffectList.At(i))) b->Kill();
-    }
+    // Out of the list at once; while the effects pass runs (a laser of that
+    // list strikes the boss) they are deleted when it ends.
+    DeleteWhere(g_EffectList, [](CObject* p) { return dynamic_cast<CBit2*>(p) != nullptr; });
 }
