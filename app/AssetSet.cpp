@@ -51,6 +51,8 @@ CTexture* g_pExplosionFrames[16] = {};
 CTexture* g_pNumberDigits[10] = {};
 CTexture* g_pPortraits[4] = {};
 CTexture* g_pBarrageTitles[128] = {};
+CTexture* g_pBulletTextures[kBulletTextures] = {};
+CTexture* g_pZabFlareTexture = nullptr;
 
 CObject* g_pStageModel = nullptr;
 CObject* g_pCursorModel = nullptr;
@@ -151,6 +153,9 @@ void LoadTextures()
     g_pGlowTexture = FindTexture(239);
     g_pShotTexture = FindTexture(103);
     g_pShockWaveTexture = FindTexture(187);
+    const int bullets[kBulletTextures] = {107, 113, 114, 116, 117, 118};
+    for (int i = 0; i < kBulletTextures; ++i) g_pBulletTextures[i] = FindTexture(bullets[i]);
+    g_pZabFlareTexture = FindTexture(185);
     const int portraits[4] = {345, 347, 354, 355};
     for (int i = 0; i < 4; ++i) g_pPortraits[i] = FindTexture(portraits[i]);
     g_pBarrageTitles[0] = FindTexture(348);
@@ -279,6 +284,8 @@ void ReleaseAssetSet()
     g_pGlowTexture = g_pShotTexture = g_pShockWaveTexture = nullptr;
     for (CTexture*& t : g_pPortraits) t = nullptr;
     for (CTexture*& t : g_pBarrageTitles) t = nullptr;
+    for (CTexture*& t : g_pBulletTextures) t = nullptr;
+    g_pZabFlareTexture = nullptr;
     for (CModel* m : g_Models) {
         m->Release();
         delete m;

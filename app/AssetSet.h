@@ -44,6 +44,10 @@ extern CTexture* g_pHudDigits[11];      // "#171" ... "#181": "0" ... "9", "/"
 extern CTexture* g_pExplosionFrames[16];  // "#141" ... "#156"
 extern CTexture* g_pNumberDigits[10];   // "#120" ... "#129"
 extern CTexture* g_pPortraits[4];       // "#345", "#347", "#354", "#355"
+// The enemy bullet pictures 0 ... 5: "#107", "#113", "#114", "#116", "#117", "#118".
+inline constexpr int kBulletTextures = 6;
+extern CTexture* g_pBulletTextures[kBulletTextures];
+extern CTexture* g_pZabFlareTexture;    // "#185"
 // Indexed by barrage record index; null where a barrage has no title picture.
 extern CTexture* g_pBarrageTitles[128];
 
