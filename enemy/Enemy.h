@@ -19,6 +19,9 @@ public:
     // update: trunc(score * 0.9f) in single precision, at least 100, rounded
     // down to a multiple of 10).
     void Update() override;
+    // One step of the decay: trunc(score * 0.9f), at least 100, down to a
+    // multiple of 10.
+    static int32_t DecayedScore(int32_t score);
 
     // Hit points -= amount, clamped at 0. At 0: Kill(), then the current score
     // value goes to the craft (AddScore).
@@ -38,4 +41,14 @@ public:
     int32_t m_nMaxHp = 0;      // bosses draw their gauge against it; >= 100: boss
     int32_t m_nScore = 0;      // paid to the craft when the hit points reach 0
     CBarrageFire* m_pFire[2] = {nullptr, nullptr};   // owned
+
+protected:
+    // The small enemies' shared steps. While an appear delay runs nothing but
+    // its countdown moves (no motion, fire or decay); true while it runs.
+    bool CountDownAppear();
+    // Outside the square -7.5 ... 7.5: gone for good.
+    bool IsOffField() const;
+    // The end of a shot-down small enemy: its sound, an explosion and maybe a
+    // score item, all at its position.
+    void Explode(int soundNumber, bool dropItem);
 };
