@@ -35,8 +35,7 @@ constexpr int kCutinPicture = 170;
 constexpr int kBonusPicture = 352;
 constexpr int kNoBonusPicture = 130;
 // The swipe's sounds: the craft's own blade sounds, heard from the boss.
-constexpr int kSwingSE = 119;
-constexpr int kClashSE = 110;
+constexpr int kSwingSE = 115;
 constexpr int kStrikeSE = 116;
 
 // The backdrop behind a barrage: the first 2D layer, the one the play frame draws.
@@ -178,7 +177,7 @@ void CBoss::ClearBarrage()
     Backdrop().SetTexture(nullptr);
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (g_pDevice) g_pDevice->SetQuake(32.0f);
-    PlaySoundAt(107, m_vPos);
+    PlaySEAt(107, m_vPos);
     ClearEnemyBullets();
     CBit2::RemoveAll();
     if (g_pPlayer && g_pPlayer->m_bClean && m_nTimer > 0) {
@@ -245,7 +244,7 @@ void CBoss::Swipe()
     if (craft.m_nState == STATE_ALIVE && !m_bEntering && Distance(m_vPos, craft.m_vPos) <= kSwipeReach &&
         m_Blade.m_nState != STATE_ALIVE) {
         m_bBladeHit = false;
-        PlaySoundAt(kSwingSE, m_vPos);
+        PlaySEAt(kSwingSE, m_vPos);
         m_Blade.SetLife(CBlade::kSwingFrames);
         // Half a turn clockwise in 12 frames, starting a quarter turn left of the heading.
         m_Blade.SetRot(Vec3{0.0f, 0.0f, m_vRot.z + 0.25f});
@@ -265,9 +264,9 @@ void CBoss::Swipe()
             Vec3 push{0.0f, 0.125f, 0.0f};
             RotateZ(push, m_vRot.z);
             craft.SetVelAccelTo(push, g_vZero, 30);
-            PlaySoundAt(kClashSE, m_vPos);
+            PlaySEAt(kStrikeSE, m_vPos);
         } else {
-            PlaySoundAt(kStrikeSE, m_vPos);
+            PlaySEAt(kStrikeSE, m_vPos);
             craft.Miss();
             CFlare::Spawn(m_vPos);
         }

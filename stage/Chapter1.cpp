@@ -2,6 +2,7 @@
 // glide past the camera, the first boss and the result screen.
 #include "stage/ChapterScript.h"
 
+#include "app/AssetSet.h"
 #include "enemy/Boss0.h"
 #include "enemy/EnemyWaves.h"
 #include "player/LightParticle.h"
@@ -98,7 +99,7 @@ void ApproachStop()
     LockCraft();
     Craft().MoveTo(Vec3{0.75f, -1.0f, -6.5f}, 186);
     Craft().RotateTo(Vec3{0.8f, 0.0f, 0.0f}, 186);
-    PlaySoundAt(158, g_StageControler.m_vPos);   // the controller stands at the centre
+    PlaySEAt(158, g_StageControler.m_vPos);   // the controller stands at the centre
     ShowSprite(430, 150.0f, 200.0f, Vec3{0.0f, 0.1f, 0.0f}, 120, 180, 120);
     ApproachPanel(200);
     WorldAnchor().AccelTo(Vec3{0.0f, -0.01f, 0.0f}, 180);

@@ -65,11 +65,6 @@ void RunTalkCues(std::span<const STalkCue> cues, int32_t frame)
 
 void PlaySound(int se) { PlaySE(se); }
 
-void PlaySoundAt(int se, const Vec3& pos)
-{
-    if (CSound* s = FindSE(se)) s->PlayAt(pos);
-}
-
 void FadeOutMusic()
 {
     for (int i = 0; i < g_MusicList.Count(); ++i)

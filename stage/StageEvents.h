@@ -67,9 +67,8 @@ void ShowNumber(int value, float x, float y, int frames);
 // A talk line: the portrait (none for kNoPortrait) at its side and the atlas row
 // of the current chapter for frames frames, with its sound from the start.
 void ShowTalkLine(int atlas, int portrait, int side, int row, int frames = kTalkFrames, int se = kTalkSE);
-// A sound effect of the asset set from the start; PlaySoundAt pans it by pos.x.
+// A sound effect of the asset set from the start.
 void PlaySound(int se);
-void PlaySoundAt(int se, const Vec3& pos);
 // Every music object starts its fade-out.
 void FadeOutMusic();
 
