@@ -99,7 +99,7 @@ void StartLiveGame(int stage, int selection)
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    g_GlobalResult.CountGameStarted();
+    if (!g_bInvulnerable) g_GlobalResult.CountGameStarted();
     CommonGameStart();
 }
 
@@ -360,6 +360,13 @@ void EndGame(int32_t score)
 {
     if (g_bReplayPlaying) {
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
+        return;
+    }
+    if (g_bInvulnerable) {
+        // A game that nothing could hit is no record of the player's: no replay
+        // to keep (nor an older one to be kept in its place), no barrage counts.
+        std::remove(ResolvePath(kReplayTempFile).c_str());
+        g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
