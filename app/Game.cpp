@@ -119,9 +119,7 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 2-3. Replay format; barrage names and records; the score name.
     g_nFormatVersion = 6;
-    g_BarrageTable.LoadNames();
-    g_BarrageTable.Load();
-    g_GlobalResult.Load();
+    LoadRecords(g_GlobalResult, g_BarrageTable);
 
     // 6. Global set-up (the sky box and slow-motion controller arrive with their
     // objects).

@@ -46,6 +46,24 @@ CSound* CreateMusic(const char* name)
     return s;
 }
 
+// The title loop: one picture of the stage (its textures 0 ... 6) at (64, 0)
+// per row, with its appear, stay and vanish frames.
+struct STitleCue {
+    int32_t nFrame, nPicture, nAppear, nLife, nVanish;
+};
+constexpr STitleCue kTitleLoop[] = {
+    // frame  picture  appear  stay  vanish
+    {0,       0,       120,    240,  120},
+    {360,     1,       120,    240,  120},
+    {720,     2,       120,    240,  120},
+    {1080,    3,       120,    420,  120},
+    {1740,    4,       0,      0,    120},
+    {1860,    5,       0,      0,    120},
+    {1980,    6,       0,      0,    120},
+};
+// The main menu follows.
+constexpr int32_t kTitleLoopEnd = 2160;
+
 }  // namespace
 
 CCustomStageControler::~CCustomStageControler() { Shutdown(); }
@@ -152,16 +170,11 @@ void CCustomStageControler::StartChapter(int chapter)
 void CCustomStageControler::UpdateTitleLoop()
 {
     const int f = m_nAge;
-    const int picture = f == 0 ? 0 : f == 360 ? 1 : f == 720 ? 2 : f == 1080 ? 3 : f == 1740 ? 4 : f == 1860 ? 5
-                      : f == 1980 ? 6 : -1;
-    const Vec3 still{};
-    if (picture >= 0 && picture <= 2)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 120, 240, 120);
-    else if (picture == 3)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(3), still, 120, 420, 120);
-    else if (picture >= 4)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 0, 0, 120);
-    if (f == 2160) SetStage(STAGE_MAIN_MENU);
+    for (const STitleCue& cue : kTitleLoop) {
+        if (cue.nFrame == f)
+            CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(cue.nPicture), Vec3{}, cue.nAppear, cue.nLife, cue.nVanish);
+    }
+    if (f == kTitleLoopEnd) SetStage(STAGE_MAIN_MENU);
 }
 
 void CCustomStageControler::Update()
