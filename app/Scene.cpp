@@ -119,7 +119,8 @@ void SceneFrame()
 {
     CCustomStageControler& stage = g_StageControler;
     stage.Step();
-    if (!g_pDevice) return;
+    // Nothing is drawn without a renderer (a device that was never set up).
+    if (!g_pDevice || !g_pDevice->IsReady()) return;
     g_pDevice->Update();
     g_pDevice->BeginFrame();
     g_Camera.Step();
