@@ -18,6 +18,8 @@
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
+#include "player/MyKorvo.h"
+#include "player/SlowMotion.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
@@ -96,7 +98,7 @@ void CommonGameStart()
 {
     g_bFreeCamera = false;
     g_dwGameStartTime = SceneClockMs();
-    // The craft's Reset comes with the player side.
+    if (g_pPlayer) g_pPlayer->Reset();
 }
 
 void DrawNumberSprite(float x, float y, int value, float alpha) { DrawNumber(x, y, value, alpha); }
@@ -110,6 +112,10 @@ public:
     }
     void ResetCamera() override { g_Camera.Reset(); }
     void ClearBackgroundLayers() override { CBG2D::ClearAll(); }
+    void TickSlowMotionCooldown() override
+    {
+        if (g_pSlowMotion) g_pSlowMotion->TickCooldown();
+    }
 };
 CSceneWorldHooks g_SceneWorldHooks;
 

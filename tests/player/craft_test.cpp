@@ -105,7 +105,7 @@ TEST_F(CraftTest, AMissWithStockCostsOneAndRefillsTheGaugeBehindABarrier)
 
 TEST_F(CraftTest, TheLastMissEndsTheGameFourHundredEightyFramesLater)
 {
-    g_StageControler.SetStage(0);
+    g_StageControler.m_nStage = 0;   // in play (the chapter's own start needs a real device)
     m_pCraft->Reset();
     g_Replay.Clear();
     for (int i = 0; i < 30; ++i) g_Replay.Record(CInputRecord{});
