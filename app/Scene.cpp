@@ -170,6 +170,12 @@ void StartLiveGame(int stage, int selection)
     CommonGameStart();
 }
 
+void StartTestGame(int stage, int phase)
+{
+    StartLiveGame(stage, stage);
+    if (phase != CStageControler::PHASE_INTRO) g_StageControler.SetPhase(phase);
+}
+
 void StartReplay(int selection)
 {
     g_bReplayPlaying = true;
@@ -186,6 +192,15 @@ void SceneStageChanged(int stage)
 {
     LogStage(stage, "");
     ChooseMenuModel();
+}
+
+void ScenePhaseChanged(int stage, int phase)
+{
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld phase %d (stage %d)\n", static_cast<long long>(g_nStep), phase,
+                  stage);
+    WriteLog(kSceneLog, line);
 }
 
 void SceneLoadingFrame()

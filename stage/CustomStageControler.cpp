@@ -131,6 +131,12 @@ void CCustomStageControler::SetStage(int stage)
     SceneStageChanged(m_nStage);
 }
 
+void CCustomStageControler::SetPhase(int phase)
+{
+    CStageControler::SetPhase(phase);
+    if (m_nStage >= STAGE_CHAPTER1 && phase != PHASE_INTRO) ScenePhaseChanged(m_nStage, phase);
+}
+
 void CCustomStageControler::StartChapter(int chapter)
 {
     ClearWorld();

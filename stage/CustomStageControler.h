@@ -29,6 +29,8 @@ public:
     void ResetWorld() override;              // 15
     void LoadStage(int stage) override;      // 17
     void SetStage(int stage) override;       // 18
+    // Inherited, and a chapter's later phases are told to the scene log.
+    void SetPhase(int phase) override;       // 19
 
     // Releases the stage pictures and deletes the music objects (shut-down).
     void Shutdown();

@@ -7,6 +7,7 @@
 #include "core/DeviceLink.h"
 #include "gfx/Noise.h"
 #include "gfx/Skybox.h"
+#include "stage/Camera.h"
 #include "stage/Cutin.h"
 #include "stage/DigitalNumber.h"
 #include "stage/Fader.h"
@@ -16,11 +17,15 @@ namespace {
 
 using GameWiring = CInProcessGame;
 
-// Chapter 1 with an empty world and no fade: only the HUD and the clear colour.
+// Chapter 1 in a quiet stretch of its waves, with an empty world, the camera at
+// rest and no fade: only the HUD and the clear colour.
 void EmptyPlayField()
 {
     SetSceneStage(CStageControler::STAGE_CHAPTER1);
+    g_StageControler.SetPhase(CStageControler::PHASE_WAVES);
+    g_StageControler.m_nAge = 100;   // no event before frame 150
     ClearWorld();
+    g_Camera.Reset();
     g_pFader->Off();
 }
 
