@@ -12,44 +12,20 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
-#include "app/Game.h"
-#include "app/Scene.h"
 #include "core/ObjectLists.h"
-#include "core/Util.h"
 #include "enemy/Boss1.h"
-#include "gfx/GraphicsDevice.h"
-#include "input/InputControler.h"
+#include "headless_game.h"
 #include "input/InputScript.h"
-#include "persist/GlobalResult.h"
 #include "platform/Renderer.h"
-#include "platform/Resources.h"
-#include "platform/Window.h"
-#include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kSeconds = 10;
 constexpr int kBurstCycle = 360;   // pattern 19 bursts every 360 frames
-
-std::string MakeHome()
-{
-    std::string tmpl = (fs::temp_directory_path() / "mz-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return std::string();
-    std::error_code ec;
-    fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", fs::path(tmpl) / "data.dll", ec);
-    std::ofstream(fs::path(tmpl) / "critical.ini") << "scorename,bench\n";
-    return tmpl;
-}
 
 double Median(std::vector<double> v)
 {
@@ -73,28 +49,12 @@ void Step()
 
 void BM_Barrage23Frames(benchmark::State& state)
 {
-    const std::string home = MakeHome();
-    SetProgramDir(home);
-    SetUpGlobals();
-    CWindow window;
-    SWindowConfig cfg;
-    cfg.headless = true;
+    CHeadlessGame game;
     std::string error;
-    if (!window.Create(cfg, error) || !OpenResourceLibrary()) {
-        state.SkipWithError("no headless window or no data.dll");
+    if (!game.Start(error)) {
+        state.SkipWithError(error.c_str());
         return;
     }
-    g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
-    g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
-    g_pDevice = new CGraphicsDevice();
-    if (!g_pDevice->Initialize(&window, 640, 480, 0.75f)) {
-        state.SkipWithError("no device");
-        return;
-    }
-    StartWorld();
-    LoadRecords(g_GlobalResult, g_BarrageTable);
-    InitScene();
-    LoadAssetSet();
     CInputScript firing;
     firing.LoadText("0-1000000 attack0\n", error);
     SetSceneInputScript(&firing);
@@ -141,21 +101,6 @@ void BM_Barrage23Frames(benchmark::State& state)
     }
 
     g_bInvulnerable = false;
-    StopWorld();
-    g_pDeviceLink = nullptr;
-    g_pDevice->Release();
-    delete g_pDevice;
-    g_pDevice = nullptr;
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
-    CloseResourceLibrary();
-    window.Destroy();
-    TearDownGlobals();
-    SetProgramDir("");
-    std::error_code ec;
-    fs::remove_all(home, ec);
 }
 BENCHMARK(BM_Barrage23Frames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
