@@ -6,6 +6,7 @@
 #include "app/Scene.h"
 #include "app/SceneKit.h"
 #include "core/ObjectLists.h"
+#include "core/Random.h"
 #include "gfx/BG2D.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
@@ -92,7 +93,10 @@ void DrawPlay()
     StepWorldLists();
     g_pDevice->SetPlayFieldViewport();
     StepForegroundLists();
-    DrawHud();
+    {
+        CRandomLock lock(g_GameRand);
+        DrawHud();
+    }
     // The craft's AddGauge(1) comes with the player side.
 }
 

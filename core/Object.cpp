@@ -1,5 +1,7 @@
 #include "core/Object.h"
 
+#include "core/Random.h"
+
 #include <cmath>
 #include <limits>
 
@@ -152,7 +154,11 @@ void CObject::Notify() { OnNotify(); }
 void CObject::OnNotify() {}
 
 void CObject::Step() {
-    Draw();
+    {
+        // Drawing never draws from the game's generator.
+        CRandomLock lock(g_GameRand);
+        Draw();
+    }
     // Slow motion: drawing goes on every frame, updates only on the frames
     // where the device's phase bit is set.
     if (g_pDeviceLink != nullptr && g_pDeviceLink->IsSlowMotion() &&

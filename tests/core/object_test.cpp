@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Object.h"
+#include "core/Random.h"
 #include "core_test_support.h"
 
 namespace {
@@ -366,6 +367,49 @@ TEST_F(ObjectTest, VectorTranslateAndNotifyGoThroughTheirSlots) {
     EXPECT_TRUE(o.m_vPos == (Vec3{1.0f, 2.0f, 3.0f}));
     o.Notify();
     EXPECT_EQ(o.m_nNotified, 1);
+}
+
+// Drawing must not draw from the game's generator: a draw in Draw() is counted,
+// one in Update() is not, and the draw itself still happens (the sequence
+// moves on by one output either way).
+class CDrawingDrawer : public CObject {
+public:
+    void Draw() override {
+        if (m_bInDraw) m_fDrawn = g_GameRand.Real();
+    }
+    void Update() override {
+        CObject::Update();
+        if (!m_bInDraw) m_fDrawn = g_GameRand.Real();
+    }
+    bool m_bInDraw = false;
+    float m_fDrawn = -1.0f;
+};
+
+TEST_F(ObjectTest, ADrawWhileDrawingIsCounted) {
+    g_GameRand.ClearLockedDraws();
+    CRandom expected;
+    expected.Seed(7);
+    g_GameRand.Seed(7);
+    for (const bool inDraw : {false, true}) {
+        SCOPED_TRACE(inDraw ? "drawn in Draw" : "drawn in Update");
+        CDrawingDrawer o;
+        o.m_bInDraw = inDraw;
+        o.Step();
+        EXPECT_EQ(o.m_fDrawn, expected.Real());
+        EXPECT_EQ(g_GameRand.LockedDraws(), inDraw ? 1 : 0);
+        EXPECT_FALSE(g_GameRand.IsLocked());
+    }
+    // Locks nest: the count goes on until the last one is lifted.
+    {
+        CRandomLock outer(g_GameRand);
+        {
+            CRandomLock inner(g_GameRand);
+        }
+        g_GameRand.Integer(3);
+    }
+    g_GameRand.Integer(3);
+    EXPECT_EQ(g_GameRand.LockedDraws(), 2);
+    g_GameRand.ClearLockedDraws();
 }
 
 }  // namespace
