@@ -12,6 +12,15 @@ class CTexture;
 // cannot be read.
 int KorvoMain(int argc, const char* const* argv);
 
+// A picture of the window icon: the bytes of a PNG file.
+struct SIconPng {
+    const unsigned char* pData;
+    unsigned long nSize;
+};
+// The window's icon in its sizes, set before KorvoMain (main gives the ones
+// the build embeds); without them the window has the desktop's default.
+void SetGameIcons(const SIconPng* icons, int count);
+
 // Pieces of the start and end, in the order KorvoMain runs them:
 // the global objects (fader, sky box) before the window ...
 void SetUpGlobals();
