@@ -2,6 +2,8 @@
 
 #include "core/Util.h"
 
+#include <xxhash.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,7 +63,136 @@ std::uint8_t SaneButton(std::uint8_t b)
 
 constexpr std::size_t kLongRecord = 16;
 
+// Beyond this a trailer is taken as damaged, not read: an hour of play needs a
+// few megabytes.
+constexpr std::size_t kMaxTrailer = std::size_t(64) << 20;
+constexpr std::size_t kTrailerFixed = 32;
+constexpr std::size_t kChecksum = 8;
+
+void PutU64(std::vector<std::uint8_t>& out, std::uint64_t v)
+{
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    std::uint8_t b[4];
+    PutU32(b, v);
+    out.insert(out.end(), b, b + 4);
+}
+
+std::uint64_t GetU64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32;
+}
+
+// Reads forward through bytes of a known length; a read past the end fails
+// and every later one too.
+class CByteReader {
+public:
+    CByteReader(const std::uint8_t* data, std::size_t size) : m_pData(data), m_nSize(size) {}
+    bool Has(std::size_t n) const { return m_bOk && m_nSize - m_nPos >= n; }
+    std::size_t Left() const { return m_nSize - m_nPos; }
+    std::uint32_t U32()
+    {
+        if (!Take(4)) return 0;
+        return GetU32(m_pData + m_nPos - 4);
+    }
+    std::uint64_t U64()
+    {
+        if (!Take(8)) return 0;
+        return GetU64(m_pData + m_nPos - 8);
+    }
+    std::uint16_t U16()
+    {
+        if (!Take(2)) return 0;
+        const std::uint8_t* p = m_pData + m_nPos - 2;
+        return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+    }
+    bool Ok() const { return m_bOk; }
+
+private:
+    bool Take(std::size_t n)
+    {
+        if (!Has(n)) {
+            m_bOk = false;
+            return false;
+        }
+        m_nPos += n;
+        return true;
+    }
+    const std::uint8_t* m_pData;
+    std::size_t m_nSize;
+    std::size_t m_nPos = 0;
+    bool m_bOk = true;
+};
+
+// Reads the tag list of one digest; false when the bytes cannot hold it.
+bool ReadTags(CByteReader& in, SReplayDigest& d)
+{
+    const std::uint32_t n = in.U32();
+    if (!in.Ok() || in.Left() / 2 < n)
+        return false;
+    d.m_Tags.resize(n);
+    for (std::uint16_t& t : d.m_Tags)
+        t = in.U16();
+    return in.Ok();
+}
+
 } // namespace
+
+std::vector<std::uint8_t> CReplayTrailer::Encode() const
+{
+    std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
+    PutU32(out, kVersion);
+    PutU32(out, m_dwInterval);
+    PutU32(out, static_cast<std::uint32_t>(m_Intervals.size()));
+    PutU32(out, m_dwSteps);
+    PutU32(out, static_cast<std::uint32_t>(m_nFinalScore));
+    PutU64(out, m_Final.m_qwDigest);
+    for (const SReplayDigest& d : m_Intervals)
+        PutU64(out, d.m_qwDigest);
+    const auto putTags = [&](const SReplayDigest& d) {
+        PutU32(out, static_cast<std::uint32_t>(d.m_Tags.size()));
+        for (std::uint16_t t : d.m_Tags) {
+            out.push_back(static_cast<std::uint8_t>(t));
+            out.push_back(static_cast<std::uint8_t>(t >> 8));
+        }
+    };
+    for (const SReplayDigest& d : m_Intervals)
+        putTags(d);
+    putTags(m_Final);
+    PutU64(out, XXH3_64bits(out.data(), out.size()));
+    return out;
+}
+
+bool CReplayTrailer::Decode(const std::uint8_t* data, std::size_t size)
+{
+    *this = CReplayTrailer{};
+    if (!data || size < kTrailerFixed + kChecksum || std::memcmp(data, kMagic, sizeof kMagic) != 0)
+        return false;
+    const std::size_t body = size - kChecksum;
+    if (XXH3_64bits(data, body) != GetU64(data + body))
+        return false;
+    CByteReader in(data + sizeof kMagic, body - sizeof kMagic);
+    const std::uint32_t version = in.U32();
+    m_dwInterval = in.U32();
+    const std::uint32_t n = in.U32();
+    m_dwSteps = in.U32();
+    m_nFinalScore = static_cast<std::int32_t>(in.U32());
+    m_Final.m_qwDigest = in.U64();
+    // Each interval takes at least 12 bytes: its digest and its tag count.
+    if (version != kVersion || m_dwInterval == 0 || in.Left() / 12 < n)
+        return false;
+    m_Intervals.resize(n);
+    for (SReplayDigest& d : m_Intervals)
+        d.m_qwDigest = in.U64();
+    for (SReplayDigest& d : m_Intervals)
+        if (!ReadTags(in, d))
+            return false;
+    return ReadTags(in, m_Final) && in.Left() == 0;
+}
 
 std::string ReplaySlotFile(int slot)
 {
@@ -126,7 +257,7 @@ bool CReplay::Next(CInputRecord& rec)
 }
 
 int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
-                  std::int32_t score, std::uint32_t elapsedMs)
+                  std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer)
 {
     CReplayHeader h;
     h.m_dwVersion = g_nFormatVersion;
@@ -166,6 +297,10 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
         rec[15] = r.m_bBlade;
         bytes.insert(bytes.end(), rec, rec + kLongRecord);
     }
+    if (trailer) {
+        const std::vector<std::uint8_t> t = trailer->Encode();
+        bytes.insert(bytes.end(), t.begin(), t.end());
+    }
     m_Header = h;
 
     std::string full = ResolvePath(path);
@@ -178,6 +313,8 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
 bool CReplay::Load(std::string_view path)
 {
     Clear();
+    m_eTrailer = EReplayTrailer::None;
+    m_Trailer = CReplayTrailer{};
     std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
     if (!fp)
         return false;
@@ -220,6 +357,18 @@ bool CReplay::Load(std::string_view path)
             r.m_bBlade = SaneButton(rest[14]);
         }
         m_Records.push_back(r);
+    }
+    // What follows the records is the trailer; a file cut short has none.
+    if (HasAllRecords()) {
+        std::vector<std::uint8_t> rest;
+        std::uint8_t chunk[4096];
+        std::size_t got = 0;
+        while (rest.size() <= kMaxTrailer && (got = std::fread(chunk, 1, sizeof chunk, fp)) > 0)
+            rest.insert(rest.end(), chunk, chunk + got);
+        if (!rest.empty())
+            m_eTrailer = rest.size() <= kMaxTrailer && m_Trailer.Decode(rest.data(), rest.size())
+                             ? EReplayTrailer::Intact
+                             : EReplayTrailer::Damaged;
     }
     std::fclose(fp);
     return true;

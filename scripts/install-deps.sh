@@ -12,6 +12,8 @@ PACKAGES=(
   # images, sound, meshes, fonts
   libpng-dev zlib1g-dev libvorbis-dev libogg-dev libassimp-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
+  # the replays' digests
+  libxxhash-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # independent checks of the built files
