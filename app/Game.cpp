@@ -7,9 +7,11 @@
 #include <string>
 
 #include "app/AssetSet.h"
+#include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
+#include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "core/Object.h"
 #include "core/Util.h"
@@ -117,7 +119,18 @@ int KorvoMain(int argc, const char* const* argv)
     }
     g_bHeadless = opt.headless;
     g_bInvulnerable = opt.invulnerable;
+    g_bAutopilot = opt.autopilot;
     if (!opt.home.empty()) SetProgramDir(opt.home);
+    // Verifying a replay only reads: it needs no score name, keeps no records
+    // and may run beside the game in the same folder.
+    const bool verify = !opt.verifyReplay.empty();
+    if (verify) {
+        std::string why;
+        if (LoadReplayToVerify(opt.verifyReplay, why) != kVerifyOk) {
+            std::fprintf(stderr, "korvo: %s\n", why.c_str());
+            return kVerifyDamaged;
+        }
+    }
     CSystemClock startClock;
     const uint32_t startMs = startClock.NowMs();
 
@@ -134,7 +147,7 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 1. One copy per user (and per program folder when --home names one).
     CSingleInstance instance;
-    if (!instance.Acquire(kInstanceLockName, opt.home.empty() ? std::string() : GetProgramDir()))
+    if (!verify && !instance.Acquire(kInstanceLockName, opt.home.empty() ? std::string() : GetProgramDir()))
         return kExitRunning;
 
     // 2-3. Replay format; barrage names and records; the score name.
@@ -148,7 +161,7 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 8. No score name: the message, and nothing else is created (not even the
     // window).
-    if (!g_GlobalResult.HasScoreName()) {
+    if (!g_GlobalResult.HasScoreName() && !verify) {
         ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
         RestoreWindowLayout();
         TearDownGlobals();
@@ -206,6 +219,9 @@ int KorvoMain(int argc, const char* const* argv)
     bool deviceReady = g_pForm->IsCreated() && g_pDevice->Initialize(&g_pForm->Window(), 640, 480, 0.75f);
 
     CSystemClock clock;
+    // Neither the autopilot's runs nor a verification are a person's play.
+    const bool keepsRecords = !opt.autopilot && !verify;
+    int exitCode = kExitOk;
     if (deviceReady) {
         // 12-14.
         StartWorld();
@@ -218,10 +234,13 @@ int KorvoMain(int argc, const char* const* argv)
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
+        CAutopilot pilot;
+        if (opt.autopilot) SetSceneAutopilot(&pilot);
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
-        if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
+        if (verify) StartVerifiedReplay(opt.verbose);
+        else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
         else SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
@@ -261,15 +280,24 @@ int KorvoMain(int argc, const char* const* argv)
                 }
                 ++steps;
                 if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
+                if (opt.games > 0 && GetGamesEnded() >= opt.games) g_pForm->Destroy();
             }
-            if (pacer.CheckSecond()) g_GlobalResult.AddPlayTimeSecond();
+            if (pacer.CheckSecond() && keepsRecords) g_GlobalResult.AddPlayTimeSecond();
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
         }
 
         // Shut-down, in order.
+        SetSceneAutopilot(nullptr);
         StopWorld();
-        g_BarrageTable.Save();
-        g_GlobalResult.Save();
+        if (keepsRecords) {
+            g_BarrageTable.Save();
+            g_GlobalResult.Save();
+        }
+        if (verify) {
+            if (!g_DigestLog.HasVerdict()) g_DigestLog.Abandon();
+            std::fprintf(stdout, "%s\n", g_DigestLog.Verdict().c_str());
+            exitCode = g_DigestLog.ExitCode();
+        }
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
     }
@@ -292,7 +320,7 @@ int KorvoMain(int argc, const char* const* argv)
     RestoreWindowLayout();
     TearDownGlobals();
     instance.Release();
-    return kExitOk;
+    return exitCode;
 }
 
 void SetGameIcons(const SIconPng* icons, int count)

@@ -4,10 +4,12 @@
 #include <cstdio>
 
 #include "app/AssetSet.h"
+#include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Menus.h"
 #include "app/Play.h"
+#include "app/ReplayCheck.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"
@@ -33,7 +35,9 @@ namespace {
 constexpr const char* kSceneLog = "log/scene.txt";
 
 const CInputScript* g_pScript = nullptr;
+CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
+int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -74,8 +78,20 @@ void LogStage(int stage, const char* note)
     WriteLog(kSceneLog, line);
 }
 
+// A channel from the script when there is one, else from the devices.
+void PollPerson(int channel)
+{
+    if (!g_pInput) return;
+    if (g_pScript) {
+        const CInputRecord rec = g_pScript->RecordAt(g_nStep);
+        g_pInput->InjectRecord(channel, &rec);
+    } else {
+        g_pInput->Update(channel);
+    }
+}
+
 // Channel 0: the next record of a watched replay in play; otherwise the
-// devices (or the script), recorded in play.
+// autopilot, the script or the devices, recorded in play.
 void AcquireInput(bool play)
 {
     if (play && g_bReplayPlaying) {
@@ -84,13 +100,13 @@ void AcquireInput(bool play)
         if (g_pInput) g_pInput->InjectRecord(0, &rec);
         return;
     }
-    if (g_pInput) {
-        if (g_pScript) {
-            const CInputRecord rec = g_pScript->RecordAt(g_nStep);
-            g_pInput->InjectRecord(0, &rec);
-        } else {
-            g_pInput->Update(0);
-        }
+    if (g_pAutopilot && g_pInput) {
+        // The pilot only reads the game; it must never draw from its generator.
+        CRandomLock lock(g_GameRand);
+        const CInputRecord rec = g_pAutopilot->Decide(g_pInput->GetCurrent(0));
+        g_pInput->InjectRecord(0, &rec);
+    } else {
+        PollPerson(0);
     }
     if (play) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
 }
@@ -157,8 +173,13 @@ void SceneFrame()
 void SceneInput()
 {
     const int s = g_StageControler.m_nStage;
-    AcquireInput(s >= CStageControler::STAGE_CHAPTER1);
+    const bool play = s >= CStageControler::STAGE_CHAPTER1;
+    AcquireInput(play);
     FindScreen(s).pInput();
+    if (play) {
+        g_DigestLog.OnPlayStep();
+        if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
+    }
     if (g_pScript && g_pScript->EscapeAt(g_nStep)) {
         // The Escape key of the script, as the window would take it.
         if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
@@ -175,7 +196,8 @@ void StartLiveGame(int stage, int selection)
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    if (!g_bInvulnerable) g_GlobalResult.CountGameStarted();
+    if (KeepsRecords()) g_GlobalResult.CountGameStarted();
+    g_DigestLog.StartRecording();
     CommonGameStart();
 }
 
@@ -190,6 +212,7 @@ void StartReplay(int selection)
     g_bReplayPlaying = true;
     g_nChapterSelection = selection;
     g_StageControler.SetStage(selection == -1 ? CStageControler::STAGE_CHAPTER1 : selection);
+    g_DigestLog.Stop();
     CommonGameStart();
 }
 
@@ -226,7 +249,12 @@ void SceneSnapshot()
 
 void EndGame(int32_t score)
 {
+    ++g_nGamesEnded;
     if (g_bReplayPlaying) {
+        if (g_DigestLog.IsVerifying()) {
+            g_DigestLog.FinishVerifying(score);
+            if (g_pForm) g_pForm->Destroy();
+        }
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
@@ -238,10 +266,12 @@ void EndGame(int32_t score)
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
+    const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
-                  SceneClockMs() - g_dwGameStartTime);
+                  SceneClockMs() - g_dwGameStartTime, &trailer);
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
-    g_BarrageTable.Save();
+    // The autopilot's games are replays like any, but no records of a player.
+    if (KeepsRecords()) g_BarrageTable.Save();
 }
 
 void SceneEscapeToMenu(int stage)
@@ -249,11 +279,16 @@ void SceneEscapeToMenu(int stage)
     if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
         g_Replay.Clear();
         g_bReplayPlaying = false;
+        g_DigestLog.Abandon();
+        g_DigestLog.Stop();
     }
     g_StageControler.SetStage(stage);
 }
 
 void SetSceneInputScript(const CInputScript* script) { g_pScript = script; }
+void SetSceneAutopilot(CAutopilot* pilot) { g_pAutopilot = pilot; }
+int GetGamesEnded() { return g_nGamesEnded; }
+void PollViewerInput() { PollPerson(1); }
 int64_t GetSceneStep() { return g_nStep; }
 
 uint32_t SceneClockMs()

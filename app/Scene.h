@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class CAutopilot;
 class CInputScript;
 class CStageControler;
 
@@ -53,8 +54,16 @@ void SceneSnapshot();
 // Connects the world reset's hooks and starts "log/scene.txt", where every
 // stage change is written with its step ("step 2160 stage -2").
 void InitScene();
-// Channel 0 comes from the script instead of the devices (null: the devices).
+// Channel 0 comes from the script instead of the devices (null: the devices);
+// while a replay plays, the script is the viewer's live input on channel 1.
 void SetSceneInputScript(const CInputScript* script);
+// Channel 0 comes from the pilot (null: the script or the devices).
+void SetSceneAutopilot(CAutopilot* pilot);
+// While a replay plays: the viewer's live input into channel 1, from the
+// script or the devices.
+void PollViewerInput();
+// Games that have ended (by their last miss or their last chapter) in this run.
+int GetGamesEnded();
 // The step being run (SceneInput counts them).
 int64_t GetSceneStep();
 

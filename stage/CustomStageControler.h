@@ -16,10 +16,12 @@ extern int32_t g_nChapterSelection;   // -1 full run, else the chapter played al
 extern bool g_bReplayPlaying;         // a replay is being watched
 extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
 extern bool g_bInvulnerable;          // testing: the craft cannot be hit, nothing is recorded
+extern bool g_bAutopilot;             // the autopilot plays: its games keep replays, no records
 
-// Records (chapter results, barrage counts, the temporary replay) come from live
-// games only: not from a watched replay, not from an invulnerable game.
-inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bInvulnerable; }
+// Records (chapter results, barrage counts, the play count) come from a
+// person's live games only: not from a watched replay, not from an
+// invulnerable game, not from the autopilot's.
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bInvulnerable && !g_bAutopilot; }
 
 class CCustomStageControler : public CStageControler {
 public:
