@@ -93,13 +93,17 @@ void CAutopilot::GatherThreats()
     const Vec3 c = craft.m_vPos;
     for (int i = 0; i < g_EnemyShotList.Count(); ++i) {
         const CObject* o = g_EnemyShotList.At(i);
-        if (!o || o->m_nState != CObject::STATE_ALIVE) continue;
+        if (!o || o->m_nState == CObject::STATE_DEAD) continue;
         if (const CBeam* beam = dynamic_cast<const CBeam*>(o)) {
-            // Harmful only while it flashes: a row of still probes for as many
-            // tests as its fade leaves above the harmless rate.
-            const int frames = static_cast<int>(static_cast<float>(beam->m_nVanishCount) -
-                                                CBeam::kHarmlessRate * static_cast<float>(CBeam::kFrames));
-            if (frames <= 0) continue;
+            // Harmful only while it flashes, fading from its first update on:
+            // a row of still probes for the tests that find it above the
+            // harmless rate.
+            int frames = 0;
+            while (frames < kHorizon && beam->m_nVanishTotal > 0 &&
+                   static_cast<float>(beam->m_nVanishCount - frames) / static_cast<float>(beam->m_nVanishTotal) >
+                       CBeam::kHarmlessRate)
+                ++frames;
+            if (beam->m_nState != CObject::STATE_VANISH || frames == 0) continue;
             const float r = std::max(CBeam::kProbeStep * beam->GetVanishRate(), kCraftRadius);
             for (int k = 0; k < CBeam::kProbes; ++k) {
                 const Vec3 p = beam->m_vPos + beam->ProbeOffset(k);
@@ -107,6 +111,8 @@ void CAutopilot::GatherThreats()
             }
             continue;
         }
+        // Other bullets strike only while alive.
+        if (o->m_nState != CObject::STATE_ALIVE) continue;
         // How it moved in its last update, tracks included.
         const Vec3 v = o->m_nAge > 0 ? o->m_vPos - o->m_vPrevPos : o->m_vVel;
         const float r = std::max(o->m_fRadius, kCraftRadius);
@@ -192,26 +198,33 @@ bool CAutopilot::BladeTarget(float& x, float& y) const
     const CMyKorvo& craft = *g_pPlayer;
     if (craft.m_nState != CObject::STATE_ALIVE || craft.m_Blade.IsAlive()) return false;
     const Vec3 c = craft.m_vPos;
-    const CEnemy* best = nullptr;
-    float bestDistance = kBladeReach;
+    const float h = craft.m_vRot.z;
+    // Pushed right, the swing sweeps clockwise from a quarter turn left of the
+    // heading (pushed left, the mirror); held for kBladeHold of its frames it
+    // covers this much of its half-turn.
+    const float sweep = static_cast<float>(kBladeHold) / static_cast<float>(CBlade::kSwingFrames);
     for (int i = 0; i < g_EnemyList.Count(); ++i) {
         const CEnemy* e = static_cast<const CEnemy*>(g_EnemyList.At(i));
         // Bosses swipe back; leave them to the volleys.
         if (!e || !IsSolid(*e) || e->m_bInvulnerable || IsBoss(e)) continue;
-        const float d = Distance(e->m_vPos, c);
-        if (d < bestDistance) {
-            best = e;
-            bestDistance = d;
-        }
+        const Vec3 d = e->m_vPos - c;
+        const float distance = Length(d);
+        if (distance > kBladeReach || distance <= 0.0f) continue;
+        // The enemy's angle from the heading, in (-1, 1]; a probe reaches it a
+        // little before and after.
+        float a = DirectionAngle(d.x, d.y) - h;
+        while (a > 1.0f) a -= 2.0f;
+        while (a <= -1.0f) a += 2.0f;
+        const float slack = std::asin(std::min(1.0f, CBlade::kProbeRadius / distance)) / kPi;
+        const bool right = a <= 0.0f;
+        const float from = right ? 0.25f - sweep : -0.25f;
+        const float to = right ? 0.25f : -0.25f + sweep;
+        if (a < from - slack || a > to + slack) continue;
+        x = right ? 1.0f : -1.0f;
+        y = 0.0f;
+        return true;
     }
-    if (!best) return false;
-    // Pushed right (or left) and not up, the swing sweeps a half-turn from
-    // up-left through up and right to down-right (or the mirror): the side
-    // the enemy is on, unless it is right below.
-    const Vec3 d = best->m_vPos - c;
-    x = d.x >= 0.0f ? 1.0f : -1.0f;
-    y = 0.0f;
-    return true;
+    return false;
 }
 
 CInputRecord CAutopilot::Fly(const CInputRecord& previous)
