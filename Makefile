@@ -5,7 +5,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build test test-asan test-tsan run bench clean
+.PHONY: all deps build test test-asan test-cross test-tsan run bench clean
 
 all: build
 
@@ -19,18 +19,26 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
 # Every test: the normal build, then the pure-logic tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then replays recorded by
+# each of the two builds verified by the other.
 test: build
 	cmake --build $(BUILD) -j$(JOBS) --target all_tests
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-cross
 	$(MAKE) --no-print-directory test-tsan
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_SANITIZE=ON $(CMAKE_ARGS)
-	cmake --build $(ASAN_BUILD) -j$(JOBS) --target unit_tests
+	cmake --build $(ASAN_BUILD) -j$(JOBS) --target unit_tests korvo
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j$(JOBS)
+
+# Determinism across builds: an autopilot full run recorded by the normal
+# build is verified by the sanitizer build, and the other way round; a
+# mismatch names the first step that differs. Uses both builds as they are.
+test-cross:
+	bash scripts/cross-build-replays.sh $(BUILD) $(ASAN_BUILD)
 
 # Tests of code shared between the game thread and the audio callback, under
 # ThreadSanitizer.
