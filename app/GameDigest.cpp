@@ -78,6 +78,23 @@ std::string Format(const char* fmt, ...)
     return text;
 }
 
+// The hash of a class's name: the same in every build of the same compiler,
+// unlike the address of its type information. Names are hashed once.
+uint64_t TypeHash(const std::type_info& type)
+{
+    struct SEntry {
+        const std::type_info* pType;
+        uint64_t qwHash;
+    };
+    static std::vector<SEntry> s_Known;
+    for (const SEntry& e : s_Known)
+        if (e.pType == &type) return e.qwHash;
+    const char* name = type.name();
+    const uint64_t h = XXH3_64bits(name, std::strlen(name));
+    s_Known.push_back({&type, h});
+    return h;
+}
+
 std::string VecText(const Vec3& v) { return Format("(%.9g, %.9g, %.9g)", v.x, v.y, v.z); }
 
 // Builds the digest part by part; describes the parts only when asked.
@@ -177,9 +194,8 @@ void AddCraft(CDigestBuilder& digest)
 void AddObject(CDigestBuilder& digest, const CObject& o, const CEnemy* enemy, const char* list, int index, int count)
 {
     const std::type_info& type = typeid(o);
-    const char* name = type.name();
     CPart part;
-    part.Add(static_cast<uint64_t>(XXH3_64bits(name, std::strlen(name))));
+    part.Add(TypeHash(type));
     part.Add(o.m_vPos);
     part.Add(o.m_vVel);
     part.Add(o.m_nState);
@@ -208,16 +224,16 @@ void AddObject(CDigestBuilder& digest, const CObject& o, const CEnemy* enemy, co
 template <class Bears>
 void AddList(CDigestBuilder& digest, const CObjectList& list, const char* name, Bears bears, bool enemies = false)
 {
-    int count = 0;
+    static std::vector<const CObject*> s_Bearing;   // no allocation once grown
+    s_Bearing.clear();
     for (int i = 0; i < list.Count(); ++i)
-        if (const CObject* o = list.At(i); o && bears(*o)) ++count;
-    int index = 0;
-    for (int i = 0; i < list.Count(); ++i) {
-        const CObject* o = list.At(i);
-        if (!o || !bears(*o)) continue;
+        if (const CObject* o = list.At(i); o && bears(*o)) s_Bearing.push_back(o);
+    const int count = static_cast<int>(s_Bearing.size());
+    for (int i = 0; i < count; ++i) {
+        const CObject* o = s_Bearing[static_cast<size_t>(i)];
         // The enemy list holds enemies only.
         const CEnemy* enemy = enemies ? static_cast<const CEnemy*>(o) : nullptr;
-        AddObject(digest, *o, enemy, name, index++, count);
+        AddObject(digest, *o, enemy, name, i, count);
     }
 }
 

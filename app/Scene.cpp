@@ -38,6 +38,9 @@ const CInputScript* g_pScript = nullptr;
 CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
 int g_nGamesEnded = 0;
+// The game was started past its chapter's beginning (testing): a replay, which
+// starts at the beginning, cannot repeat it.
+bool g_bStartedMidChapter = false;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -193,6 +196,7 @@ void SceneInput()
 void StartLiveGame(int stage, int selection)
 {
     g_bReplayPlaying = false;
+    g_bStartedMidChapter = false;
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
@@ -204,6 +208,8 @@ void StartLiveGame(int stage, int selection)
 void StartTestGame(int stage, int phase)
 {
     StartLiveGame(stage, stage);
+    // The boss test stage is no chapter a replay could start either.
+    g_bStartedMidChapter = phase != CStageControler::PHASE_INTRO || stage > CStageControler::STAGE_CHAPTER2;
     if (phase != CStageControler::PHASE_INTRO) g_StageControler.SetPhase(phase);
 }
 
@@ -258,11 +264,13 @@ void EndGame(int32_t score)
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
-    if (g_bInvulnerable) {
-        // A game that nothing could hit is no record of the player's: no replay
-        // to keep (nor an older one to be kept in its place), no barrage counts.
+    if (g_bInvulnerable || g_bStartedMidChapter) {
+        // A game that nothing could hit is no record of the player's, and one
+        // started past a chapter's beginning would replay as another game: no
+        // replay to keep (nor an older one to be kept in its place).
         std::remove(ResolvePath(kReplayTempFile).c_str());
         g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
+        if (KeepsRecords()) g_BarrageTable.Save();
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
