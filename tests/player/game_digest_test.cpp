@@ -92,3 +92,32 @@ TEST(DigestParts, FirstDifferentPartComparesTagsInOrder)
     EXPECT_EQ(FirstDifferentPart(digest({1, 2, 3}), digest({1, 2})), 2);
     EXPECT_EQ(FirstDifferentPart(digest({}), digest({4})), 0);
 }
+
+TEST_F(PlayerTest, AGameAfterAGameStartsFromTheCraftOfAFirstGame)
+{
+    m_pCraft->Reset();
+    g_GameRand.Seed(1024);
+    const SReplayDigest first = TakeGameDigest();
+
+    // A game: moves, a swing cut short, a bomb (and its barrier), a long wait.
+    m_pCraft->m_nGauge = 8000;
+    Frame(Input(1.0f, 0.0f));
+    CInputRecord swing = Input(1.0f, 0.0f);
+    swing.m_bBlade = 1;
+    Frame(swing);
+    Frame(swing);
+    Frame(Input());
+    CInputRecord bomb;
+    bomb.m_bReload = 1;
+    Frame(bomb);
+    for (int i = 0; i < 40; ++i) Frame(Input(0.0f, 1.0f));
+    ASSERT_EQ(m_pCraft->m_nState, CObject::STATE_APPEAR);
+    EXPECT_NE(TakeGameDigest(), first);
+
+    // The next game: its stage start empties the world and seeds the
+    // generator; the craft's Reset does the rest.
+    EmptyWorldLists();
+    m_pCraft->Reset();
+    g_GameRand.Seed(1024);
+    EXPECT_EQ(TakeGameDigest(), first);
+}
