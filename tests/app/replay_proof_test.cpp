@@ -187,24 +187,24 @@ TEST(Autopilot, PlaysFromTheTitleBackToBackKeepingReplaysButNoRecords)
 {
     CGameHome home;
     const std::string records = ReadText(home.path / "critical.ini");
-    // Chapter 2 alone, then, from the save list, the main menu and a full run
-    // cut short by the step count.
-    ASSERT_EQ(home.RunArgs({"--null-renderer", "--unpaced", "--autopilot", "--stage", "1", "--frames", "40000",
-                            "--home", home.path.string()},
+    // Chapter 2 alone, then, from the save list, the main menu and a full run.
+    ASSERT_EQ(home.RunArgs({"--null-renderer", "--unpaced", "--autopilot", "--stage", "1", "--games", "2",
+                            "--frames", "100000", "--home", home.path.string()},
                            300),
               0)
         << home.Err();
     const std::string log = home.Stages();
     SCOPED_TRACE(log);
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(log, m, std::regex("(\\d+):-5 (\\d+):-2 (\\d+):-3L \\d+:0")));
+    ASSERT_TRUE(std::regex_search(log, m, std::regex("(\\d+):-5 (\\d+):-2 (\\d+):-3L \\d+:0 .* \\d+:-5")));
     EXPECT_EQ(m[1], m[2]) << "the save list left at once";
     EXPECT_LT(std::stoll(m[3]) - std::stoll(m[2]), 10) << "the next game started from the main menu";
 
-    // Chapter 2's game is the kept replay, and it proves itself.
+    // The second game, a full run, is the kept replay, and it proves itself
+    // (nothing of the first game lingers in it).
     const std::string game = ReadText(home.path / "replay" / "_tmp.dat");
     ASSERT_GT(game.size(), 72u);
-    EXPECT_EQ(U32(game, 56), 1u);
+    EXPECT_EQ(U32(game, 56), 0xFFFFFFFFu);
     EXPECT_EQ(home.RunArgs({"--verify-replay", (home.path / "replay" / "_tmp.dat").string(), "--home",
                             home.path.string()}),
               0)
@@ -219,4 +219,14 @@ TEST(Autopilot, PlaysFromTheTitleBackToBackKeepingReplaysButNoRecords)
               0);
     EXPECT_TRUE(std::regex_search(home.Stages(), std::regex("^0:-1 0:-6 \\d+:-2 \\d+:-3L \\d+:0$")))
         << home.Stages();
+}
+
+TEST(Autopilot, AGameStartedPastItsChapterBeginningKeepsNoReplay)
+{
+    CGameHome home;
+    fs::create_directories(home.path / "replay");
+    WriteText(home.path / "replay" / "_tmp.dat", "an older game");
+    ASSERT_EQ(home.Run("", 30000, {"--stage", "1:3", "--games", "1"}), 0) << home.Err();
+    EXPECT_NE(home.Stages().find(":-5"), std::string::npos) << "the game ended";
+    EXPECT_FALSE(fs::exists(home.path / "replay" / "_tmp.dat"));
 }
