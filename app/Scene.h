@@ -22,19 +22,22 @@ void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
 
-// A game played live: the stage (chapter) set, a fresh recording, the play
-// count, the common start. selection is -1 for a full run.
+// A game played live: the stage (chapter) set, a fresh recording and its
+// digests, the play count (a person's games only), the common start.
+// selection is -1 for a full run.
 void StartLiveGame(int stage, int selection);
 // Watching the loaded replay, whose chapter selection is selection.
 void StartReplay(int selection);
 // A game started from the command line for testing: the stage alone (a chapter
-// or the boss test stage), put on the phase.
+// or the boss test stage), put on the phase. Only a chapter from its beginning
+// keeps a replay.
 void StartTestGame(int stage, int phase);
 
 // The end of a game (the craft's Kill after its last miss, or the end of the
 // last chapter): a live game is written as the temporary replay with its score
-// and the records of the barrages are saved, then the save list opens; a
-// watched replay returns to the replay list.
+// and digests and the records of the barrages are saved (a person's games
+// only), then the save list opens; a watched replay returns to the replay
+// list, and a verified one gets its verdict.
 void EndGame(int32_t score);
 
 // Escape in play: the game is abandoned (its recording discarded, a watched
