@@ -16,29 +16,13 @@
 #include <vector>
 
 #include "app/GameDigest.h"
-#include "core/ObjectLists.h"
-#include "enemy/Boss1.h"
-#include "headless_game.h"
-#include "input/InputScript.h"
+#include "boss_fight.h"
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"
 
 namespace {
 
 constexpr int kSteps = 600;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-CBoss* FindBoss()
-{
-    for (int i = 0; i < g_EnemyList.Count(); ++i)
-        if (auto* boss = dynamic_cast<CBoss1*>(g_EnemyList.At(i))) return boss;
-    return nullptr;
-}
 
 void Step()
 {
@@ -53,28 +37,18 @@ double MsSince(std::chrono::steady_clock::time_point t0)
 
 void BM_DigestShareOfAStep(benchmark::State& state)
 {
-    CHeadlessGame game;
+    CFiringGame game;
     std::string error;
     if (!game.Start(error, true)) {
         state.SkipWithError(error.c_str());
         return;
     }
-    CInputScript firing;
-    firing.LoadText("0-1000000 attack0\n", error);
-    SetSceneInputScript(&firing);
-    g_bInvulnerable = true;   // the craft stays in the fight
 
     for (auto _ : state) {
-        StartTestGame(CStageControler::STAGE_CHAPTER2, CStageControler::PHASE_BOSS);
-        for (int i = 0; i < 1200; ++i) Step();
-        CBoss* boss = FindBoss();
-        if (!boss) {
+        if (!EnterBarrage23(Step)) {
             state.SkipWithError("no boss");
             break;
         }
-        boss->SetPhase(7);
-        for (int i = 0; i < CBoss::kSilentFrames + 360; ++i) Step();
-
         std::vector<double> steps, digests;
         std::vector<double> parts;
         uint64_t sink = 0;
@@ -98,9 +72,6 @@ void BM_DigestShareOfAStep(benchmark::State& state)
         state.counters["share_per_step_pct"] =
             100.0 * digest / (static_cast<double>(CReplayTrailer::kInterval) * step);
     }
-
-    SetSceneInputScript(nullptr);
-    g_bInvulnerable = false;
 }
 BENCHMARK(BM_DigestShareOfAStep)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
 
