@@ -98,12 +98,13 @@ void CAutopilot::GatherThreats()
             // Harmful only while it flashes, fading from its first update on:
             // a row of still probes for the tests that find it above the
             // harmless rate.
+            if (beam->m_nState != CObject::STATE_VANISH || beam->m_nVanishTotal <= 0) continue;
             int frames = 0;
-            while (frames < kHorizon && beam->m_nVanishTotal > 0 &&
+            while (frames < kHorizon &&
                    static_cast<float>(beam->m_nVanishCount - frames) / static_cast<float>(beam->m_nVanishTotal) >
                        CBeam::kHarmlessRate)
                 ++frames;
-            if (beam->m_nState != CObject::STATE_VANISH || frames == 0) continue;
+            if (frames == 0) continue;
             const float r = std::max(CBeam::kProbeStep * beam->GetVanishRate(), kCraftRadius);
             for (int k = 0; k < CBeam::kProbes; ++k) {
                 const Vec3 p = beam->m_vPos + beam->ProbeOffset(k);
