@@ -271,16 +271,7 @@ int KorvoMain(int argc, const char* const* argv)
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
     }
-    g_pDeviceLink = nullptr;
-    if (g_pDevice) {
-        g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-    }
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
+    ReleaseDevices();
     g_pForm->Destroy();
     g_pForm->Window().SetCursorVisible(true);
     delete g_pForm;
@@ -291,6 +282,20 @@ int KorvoMain(int argc, const char* const* argv)
     TearDownGlobals();
     instance.Release();
     return kExitOk;
+}
+
+void ReleaseDevices()
+{
+    g_pDeviceLink = nullptr;
+    if (g_pDevice) {
+        g_pDevice->Release();
+        delete g_pDevice;
+        g_pDevice = nullptr;
+    }
+    delete g_pInput;
+    g_pInput = nullptr;
+    delete g_pSoundDevice;
+    g_pSoundDevice = nullptr;
 }
 
 void SetGameIcons(const SIconPng* icons, int count)
