@@ -4,12 +4,20 @@
 #include <vector>
 
 #include "app/Game.h"
+#include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
+#include "player/LightParticle.h"
+#include "player/MyKorvo.h"
+#include "player/SlowMotion.h"
+#include "player/Spark.h"
 #include "sound/SoundSystem.h"
+#include "stage/Cutin.h"
+#include "stage/DigitalNumber.h"
+#include "stage/Flare.h"
 
 CModel* g_pKorvoModel = nullptr;
 CModel* g_pStageModelMesh = nullptr;
@@ -36,6 +44,8 @@ CTexture* g_pChapterLoadingTexture = nullptr;
 CTexture* g_pHudFrameTexture = nullptr;
 CTexture* g_pReplayMarkerTexture = nullptr;
 CTexture* g_pGlowTexture = nullptr;
+CTexture* g_pShotTexture = nullptr;
+CTexture* g_pShockWaveTexture = nullptr;
 CTexture* g_pHudDigits[11] = {};
 CTexture* g_pExplosionFrames[16] = {};
 CTexture* g_pNumberDigits[10] = {};
@@ -141,6 +151,8 @@ void LoadTextures()
     g_pHudFrameTexture = FindTexture(110);
     g_pReplayMarkerTexture = FindTexture(410);
     g_pGlowTexture = FindTexture(239);
+    g_pShotTexture = FindTexture(103);
+    g_pShockWaveTexture = FindTexture(187);
     const int bullets[kBulletTextures] = {107, 113, 114, 116, 117, 118};
     for (int i = 0; i < kBulletTextures; ++i) g_pBulletTextures[i] = FindTexture(bullets[i]);
     g_pZabFlareTexture = FindTexture(185);
@@ -186,14 +198,18 @@ CTexture* FindTexture(int number)
     return nullptr;
 }
 
+void (*g_pPlaySEListener)(int number) = nullptr;
+
 void PlaySE(int number)
 {
+    if (g_pPlaySEListener) g_pPlaySEListener(number);
     if (CSound* s = FindSE(number)) s->Play();
 }
 
-void PlaySEAt(int number, const Vec3& pos)
+void PlaySEAt(int number, const Vec3& pos, int volume)
 {
-    if (CSound* s = FindSE(number)) s->PlayAt(pos);
+    if (g_pPlaySEListener) g_pPlaySEListener(number);
+    if (CSound* s = FindSE(number)) s->PlayAtVolume(pos, volume);
 }
 
 void LoadAssetSet()
@@ -206,7 +222,14 @@ void LoadAssetSet()
 
 void CreateResidentObjects()
 {
-    // The light particles and the craft come with the player side.
+    // The presentation objects' shared pictures and sound.
+    CFlare::s_pTexture = g_pGlowTexture;
+    CCutin::s_pSound = FindSE(113);
+    for (int i = 0; i < 10; ++i) CDigitalNumber::s_pDigits[i] = g_pNumberDigits[i];
+
+    g_pLightParticles = new CLightParticleSystem(g_pGlowTexture, false);
+    g_pSparks = new CSparkSystem();
+    g_pPlayer = new CMyKorvo(g_pDevice, g_pKorvoModel, 1.0f);
     g_pStageModel = new CSimpleModel(g_pStageModelMesh, Vec3{});
     g_pStageModel->Kill();
     g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
@@ -215,6 +238,9 @@ void CreateResidentObjects()
     g_pMenuModel->SetRotVel(Vec3{0.0f, 0.0025f, 0.0f});
     g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
     ChooseMenuModel();
+    if (g_pSlowMotion) g_pSlowMotion->SetSounds(FindSE(400), FindSE(401), FindSE(402));
+    // The start sound's update runs the chain to its ambience.
+    if (CSound* start = FindSE(400)) g_SoundList.Add(start);
 }
 
 void ChooseMenuModel()
@@ -226,6 +252,18 @@ void ChooseMenuModel()
 
 void ReleaseAssetSet()
 {
+    delete g_pPlayer;
+    g_pPlayer = nullptr;
+    delete g_pSparks;
+    g_pSparks = nullptr;
+    delete g_pLightParticles;
+    g_pLightParticles = nullptr;
+    if (g_pSlowMotion) g_pSlowMotion->SetSounds(nullptr, nullptr, nullptr);
+    CFlare::s_pTexture = nullptr;
+    CCutin::s_pSound = nullptr;
+    for (CTexture*& t : CDigitalNumber::s_pDigits) t = nullptr;
+    // The sound list only steps the slow-motion sound; the set owns it.
+    g_SoundList.RemoveAll();
     delete g_pMenuModel;
     g_pMenuModel = nullptr;
     delete g_pCursorModel;
@@ -243,7 +281,7 @@ void ReleaseAssetSet()
     for (CTexture*& t : g_pNumberDigits) DeleteTexture(t);
     g_pRowBarTexture = g_pLeftPanelTexture = g_pRightPanelTexture = g_pFpsLabelTexture = nullptr;
     g_pMainMenuTexture = g_pChapterLoadingTexture = g_pHudFrameTexture = g_pReplayMarkerTexture = nullptr;
-    g_pGlowTexture = nullptr;
+    g_pGlowTexture = g_pShotTexture = g_pShockWaveTexture = nullptr;
     for (CTexture*& t : g_pPortraits) t = nullptr;
     for (CTexture*& t : g_pBarrageTitles) t = nullptr;
     for (CTexture*& t : g_pBulletTextures) t = nullptr;

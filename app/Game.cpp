@@ -118,9 +118,7 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 2-3. Replay format; barrage names and records; the score name.
     g_nFormatVersion = 6;
-    g_BarrageTable.LoadNames();
-    g_BarrageTable.Load();
-    g_GlobalResult.Load();
+    LoadRecords(g_GlobalResult, g_BarrageTable);
 
     // 6. Global set-up (the sky box and slow-motion controller arrive with their
     // objects).
@@ -204,22 +202,15 @@ int KorvoMain(int argc, const char* const* argv)
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
-        SetSceneStage(-1);
+        SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
-        SetSceneStage(-6);
+        SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
         CFramePacer pacer(g_FrameTimer, clock);
         pacer.Start();
         COfflineAudioPump audio;
-        SWindowProcHooks hooks;
-        hooks.getStage = &GetSceneStage;
-        hooks.setStage = &SceneEscapeToMenu;
-        hooks.snapshot = [] {
-            PlaySE(kSnapshotSE);
-            if (g_pDevice) g_pDevice->SaveSnapshot();
-        };
         long long steps = 0;
         size_t nextSnapshot = 0;
         std::vector<int> snapshots = opt.snapshotAt;
@@ -228,7 +219,7 @@ int KorvoMain(int argc, const char* const* argv)
         while (!g_pForm->IsQuitPosted()) {
             SWindowEvent ev;
             if (g_pForm->Window().PollEvent(ev)) {
-                GameWindowProc(*g_pForm, ev, hooks);
+                GameWindowProc(*g_pForm, ev);
                 continue;
             }
             const bool display = g_pDevice->IsVsync();

@@ -28,6 +28,19 @@ std::string Key(const char* format, int index)
     return buf;
 }
 
+// Records used to live in the settings file. Carry them over the first time,
+// but copy rather than move: the same file still holds the player's graphics
+// keys and bindings, which a rename would throw away. Both loads do this
+// first, so neither reads an empty file whichever comes first.
+void CarryOverOldRecords()
+{
+    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
+        std::vector<std::uint8_t> old;
+        if (ReadWholeFile(kOldRecordsFile, old))
+            WriteFileAtomic(kRecordsFile, old.data(), old.size());
+    }
+}
+
 } // namespace
 
 CGlobalResult g_GlobalResult(true);
@@ -47,15 +60,7 @@ CGlobalResult::~CGlobalResult()
 
 void CGlobalResult::Load()
 {
-    // Records used to live in the settings file. Carry them over the first
-    // time, but copy rather than move: the same file still holds the player's
-    // graphics keys and bindings, which a rename would throw away.
-    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
-        std::vector<std::uint8_t> old;
-        if (ReadWholeFile(kOldRecordsFile, old))
-            WriteFileAtomic(kRecordsFile, old.data(), old.size());
-    }
-
+    CarryOverOldRecords();
     CSettingsFile file(kRecordsFile);
     m_strScoreName = file.GetString("scorename", "");
     m_nPlayCount = file.GetInt("playcount", 0);
@@ -146,6 +151,7 @@ void CBarrageTable::LoadNames()
 
 void CBarrageTable::Load()
 {
+    CarryOverOldRecords();
     CSettingsFile file(kRecordsFile);
     for (int d = 0; d < kBarrages; ++d) {
         m_Records[d].m_nClearCount = file.GetInt(Key("barrage%d.ClearCount", d), 0);
@@ -188,4 +194,11 @@ const CBarrageRecord& CBarrageTable::Get(int barrage) const
     if (barrage < 0 || barrage >= kBarrages)
         return kEmpty;
     return m_Records[barrage];
+}
+
+void LoadRecords(CGlobalResult& records, CBarrageTable& barrages)
+{
+    records.Load();
+    barrages.LoadNames();
+    barrages.Load();
 }

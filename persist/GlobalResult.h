@@ -27,8 +27,9 @@ public:
     CGlobalResult(const CGlobalResult&) = delete;
     CGlobalResult& operator=(const CGlobalResult&) = delete;
 
-    // Renames "korvo.ini" to "critical.ini" when only the former exists, then
-    // reads the name, the counters and the chapter records (nothing is written).
+    // Copies "korvo.ini" to "critical.ini" when only the former exists, then
+    // reads the name, the counters and the chapter records (nothing else is
+    // written).
     void Load();
     // Re-reads the score name from the file (the settings tool may have changed
     // it; the file's name wins), then writes every key of this object.
@@ -86,7 +87,8 @@ public:
 
     // Names of the two bosses' barrages (10-13 and 20-24).
     void LoadNames();
-    // Reads the counts of every barrage from "critical.ini".
+    // Reads the counts of every barrage from "critical.ini" (carrying the old
+    // file over first, as CGlobalResult::Load does).
     void Load();
     // Writes the counts of every barrage into "critical.ini". False when the
     // file could not be written.
@@ -106,3 +108,7 @@ private:
 };
 
 extern CBarrageTable g_BarrageTable;
+
+// The program's start: the records (with the carry-over of the old file), the
+// barrage names, the barrage records, in this order.
+void LoadRecords(CGlobalResult& records, CBarrageTable& barrages);
