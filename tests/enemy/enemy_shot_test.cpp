@@ -58,12 +58,18 @@ TEST_F(EnemyShotTest, EmitOperationsMakeTheirBullets)
           Small(1.06f, 0.03f, 1)}},
         {"spread 4", [] { EmitSpread(kFrom, Vec3{0, -0.03f, 0}, 4, 1); }, -1, {}},
         {"spread 1", [] { EmitSpread(kFrom, Vec3{0, -0.03f, 0}, 1, 1); }, -1, {}},
-        {"sweep 7 right", [] { EmitSweep(kFrom, nullptr, 0.1f, 1, 7, 3); }, 3,
+        // Side < 1 starts at +0.15, side 1 at -0.15; each bullet a tenth slower.
+        {"sweep 7 side -1", [] { EmitSweep(kFrom, nullptr, 0.1f, -1, 7, 3); }, 3,
          {Small(1.15f, 0.1f, 1), Small(1.10f, 0.09f, 1), Small(1.05f, 0.08f, 1), Small(1.0f, 0.07f, 1),
           Small(0.95f, 0.06f, 1), Small(0.90f, 0.05f, 1), Small(0.85f, 0.04f, 1)}},
-        {"sweep 7 left", [] { EmitSweep(kFrom, nullptr, 0.1f, -1, 7, 3); }, 3,
+        {"sweep 7 side 1", [] { EmitSweep(kFrom, nullptr, 0.1f, 1, 7, 3); }, 3,
          {Small(0.85f, 0.1f, 1), Small(0.90f, 0.09f, 1), Small(0.95f, 0.08f, 1), Small(1.0f, 0.07f, 1),
           Small(1.05f, 0.06f, 1), Small(1.10f, 0.05f, 1), Small(1.15f, 0.04f, 1)}},
+        {"sweep 15 side 0", [] { EmitSweep(kFrom, nullptr, 0.1f, 0, 15, 5); }, 5,
+         {Small(1.15f, 0.1f, 1), Small(1.125f, 0.095f, 1), Small(1.1f, 0.09f, 1), Small(1.075f, 0.085f, 1),
+          Small(1.05f, 0.08f, 1), Small(1.025f, 0.075f, 1), Small(1.0f, 0.07f, 1), Small(0.975f, 0.065f, 1),
+          Small(0.95f, 0.06f, 1), Small(0.925f, 0.055f, 1), Small(0.9f, 0.05f, 1), Small(0.875f, 0.045f, 1),
+          Small(0.85f, 0.04f, 1), Small(0.825f, 0.035f, 1), Small(0.8f, 0.03f, 1)}},
         {"sweep 8", [] { EmitSweep(kFrom, nullptr, 0.1f, 1, 8, 3); }, -1, {}},
         {"gravity", [] { Vec3 d{0, 2, 0}; EmitGravity(kFrom, d, 0.05f); }, 3, {Medium(2.0f, 0.05f)}},
         {"turning", [] { Vec3 d{-1, 0, 0}; EmitTurning(kFrom, d, 0.03f, 45.9f, 0.5f, 0.02f); }, 3,
@@ -291,7 +297,9 @@ TEST_F(EnemyShotTest, GravityBulletsMayRisePastTheTopAndFallBack)
         ++updates;
         highest = std::max(highest, s->m_vPos.y);
         EXPECT_NEAR(s->m_vVel.y, vy - 0.0005f, 1e-7f);
-        if (s->m_nState != CObject::STATE_ALIVE) EXPECT_LT(s->m_vPos.y, -5.1f);
+        if (s->m_nState != CObject::STATE_ALIVE) {
+            EXPECT_LT(s->m_vPos.y, -5.1f);
+        }
     }
     EXPECT_GT(highest, 7.0f);
     EXPECT_EQ(s->m_nState, CObject::STATE_DEAD);
