@@ -4,7 +4,8 @@
 #include "enemy_fixture.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 
 #include "enemy/BarrageFire.h"
 #include "enemy/Beam.h"
@@ -58,15 +59,16 @@ protected:
         return counts;
     }
 
-    // Positions and velocities of everything in the bullet and effects lists.
-    static std::vector<float> WorldState()
+    // Positions and velocities of everything in the bullet and effects lists,
+    // bit for bit.
+    static std::vector<uint32_t> WorldState()
     {
-        std::vector<float> out;
+        std::vector<uint32_t> out;
         for (const CObjectList* list : {&g_EnemyShotList, &g_EffectList}) {
             for (int i = 0; i < list->Count(); ++i) {
                 const CObject* o = list->At(i);
                 for (float v : {o->m_vPos.x, o->m_vPos.y, o->m_vPos.z, o->m_vVel.x, o->m_vVel.y, o->m_vVel.z})
-                    out.push_back(v);
+                    out.push_back(std::bit_cast<uint32_t>(v));
             }
         }
         return out;
@@ -121,7 +123,7 @@ TEST_F(BarrageTest, EveryPatternKeepsItsTimetableAndReplaysBitForBit)
     for (int pattern = 0; pattern < CBarrageFire::kPatterns; ++pattern) {
         SCOPED_TRACE(pattern);
         std::vector<int> counts[2];
-        std::vector<float> state[2];
+        std::vector<uint32_t> state[2];
         for (int run = 0; run < 2; ++run) {
             ResetGameState();
             Start(pattern);
@@ -130,8 +132,7 @@ TEST_F(BarrageTest, EveryPatternKeepsItsTimetableAndReplaysBitForBit)
             ClearLists();
         }
         EXPECT_EQ(counts[0], counts[1]);
-        ASSERT_EQ(state[0].size(), state[1].size());
-        EXPECT_EQ(std::memcmp(state[0].data(), state[1].data(), state[0].size() * sizeof(float)), 0);
+        EXPECT_TRUE(state[0] == state[1]);
 
         const auto t = std::find_if(std::begin(kTimetables), std::end(kTimetables),
                                     [&](const STimetable& e) { return e.nPattern == pattern; });
