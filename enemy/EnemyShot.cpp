@@ -77,7 +77,7 @@ void CEnemyShot::Update()
         if (m_nRelaunched == 0 && !m_VelTrack.active) Relaunch();
         break;
     case BEHAVIOUR_TURN:
-        // Off the field before its turn is allowed: it may turn back in.
+        // Before its turn a bullet is never removed, wherever it flies.
         if (m_nAge < m_nTurnFrame) return;
         if (m_nAge == m_nTurnFrame) Turn();
         break;
@@ -95,10 +95,15 @@ void CEnemyShot::Update()
     RemoveOutside();
 }
 
+bool OutsideBulletField(const Vec3& p)
+{
+    constexpr float e = CEnemyShot::kFieldEdge;
+    return p.x < -e || p.x > e || p.y < -e || p.y > e;
+}
+
 void CEnemyShot::RemoveOutside()
 {
-    if (m_vPos.x < -kFieldEdge || m_vPos.x > kFieldEdge || m_vPos.y < -kFieldEdge || m_vPos.y > kFieldEdge)
-        Kill();
+    if (OutsideBulletField(m_vPos)) Kill();
 }
 
 void CEnemyShot::Relaunch()
