@@ -170,6 +170,16 @@ void LoadSounds()
         std::snprintf(name, sizeof name, "#%d", kSoundOrder[i]);
         g_pSounds[i] = g_pSoundDevice ? new CSound(g_pSoundDevice, name, "SE") : nullptr;
     }
+    // The slow-motion sound fades out, which takes its update every frame.
+    if (CSound* slow = FindSE(kSlowMotionSE)) g_SoundList.Add(slow);
+}
+
+// The presentation objects' pictures and sound (null: they draw or play nothing).
+void ConnectPresentation(CTexture* glow, CTexture* const* digits, CSound* cutin)
+{
+    CFlare::s_pTexture = glow;
+    for (int i = 0; i < 10; ++i) CDigitalNumber::s_pDigits[i] = digits ? digits[i] : nullptr;
+    CCutin::s_pSound = cutin;
 }
 
 void DeleteTexture(CTexture*& t)
@@ -222,11 +232,7 @@ void LoadAssetSet()
 
 void CreateResidentObjects()
 {
-    // The presentation objects' shared pictures and sound.
-    CFlare::s_pTexture = g_pGlowTexture;
-    CCutin::s_pSound = FindSE(113);
-    for (int i = 0; i < 10; ++i) CDigitalNumber::s_pDigits[i] = g_pNumberDigits[i];
-
+    ConnectPresentation(g_pGlowTexture, g_pNumberDigits, FindSE(kCutinSE));
     g_pLightParticles = new CLightParticleSystem(g_pGlowTexture, false);
     g_pSparks = new CSparkSystem();
     g_pPlayer = new CMyKorvo(g_pDevice, g_pKorvoModel, 1.0f);
@@ -239,8 +245,6 @@ void CreateResidentObjects()
     g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
     ChooseMenuModel();
     if (g_pSlowMotion) g_pSlowMotion->SetSounds(FindSE(400), FindSE(401), FindSE(402));
-    // The start sound's update runs the chain to its ambience.
-    if (CSound* start = FindSE(400)) g_SoundList.Add(start);
 }
 
 void ChooseMenuModel()
@@ -259,17 +263,15 @@ void ReleaseAssetSet()
     delete g_pLightParticles;
     g_pLightParticles = nullptr;
     if (g_pSlowMotion) g_pSlowMotion->SetSounds(nullptr, nullptr, nullptr);
-    CFlare::s_pTexture = nullptr;
-    CCutin::s_pSound = nullptr;
-    for (CTexture*& t : CDigitalNumber::s_pDigits) t = nullptr;
-    // The sound list only steps the slow-motion sound; the set owns it.
-    g_SoundList.RemoveAll();
     delete g_pMenuModel;
     g_pMenuModel = nullptr;
     delete g_pCursorModel;
     g_pCursorModel = nullptr;
     delete g_pStageModel;
     g_pStageModel = nullptr;
+    ConnectPresentation(nullptr, nullptr, nullptr);
+    // The sound list holds the slow-motion sound but the set owns it.
+    g_SoundList.RemoveWhere([](void* p) { return p == FindSE(kSlowMotionSE); }, [](void*) {});
     for (CSound*& s : g_pSounds) {
         delete s;
         s = nullptr;

@@ -14,6 +14,8 @@
 #include "core/Object.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/Noise.h"
+#include "gfx/Skybox.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "input/InputScript.h"
@@ -96,6 +98,7 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
     g_bHeadless = opt.headless;
+    g_bInvulnerable = opt.invulnerable;
     if (!opt.home.empty()) SetProgramDir(opt.home);
     CSystemClock startClock;
     const uint32_t startMs = startClock.NowMs();
@@ -120,10 +123,9 @@ int KorvoMain(int argc, const char* const* argv)
     g_nFormatVersion = 6;
     LoadRecords(g_GlobalResult, g_BarrageTable);
 
-    // 6. Global set-up (the sky box and slow-motion controller arrive with their
-    // objects).
+    // 6. Global set-up (the slow-motion controller arrives with the craft).
+    SetUpGlobals();
     CreateDirectories(GetProgramDir() + "replay");
-    g_pFader = new CFader();
     SaveWindowLayout();
 
     // 8. No score name: the message, and nothing else is created (not even the
@@ -131,8 +133,7 @@ int KorvoMain(int argc, const char* const* argv)
     if (!g_GlobalResult.HasScoreName()) {
         ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
         RestoreWindowLayout();
-        delete g_pFader;
-        g_pFader = nullptr;
+        TearDownGlobals();
         return kExitFailed;
     }
 
@@ -166,8 +167,7 @@ int KorvoMain(int argc, const char* const* argv)
         if (videoUp) CWindow::QuitVideo();
         RestoreWindowLayout();
         instance.Release();
-        delete g_pFader;
-        g_pFader = nullptr;
+        TearDownGlobals();
         return kExitFailed;
     }
 
@@ -188,11 +188,8 @@ int KorvoMain(int argc, const char* const* argv)
 
     CSystemClock clock;
     if (deviceReady) {
-        g_pDeviceLink = g_pDevice;
         // 12-14.
-        g_pDevice->SetPlayFieldViewport();
-        g_pWorldAnchor = new CObject(g_pDevice);
-        g_pWorldAnchor->m_bLocked = true;
+        StartWorld();
         g_pForm->Show();
 
         // 15-18. The loading picture while the asset set loads, then the title.
@@ -250,19 +247,7 @@ int KorvoMain(int argc, const char* const* argv)
         }
 
         // Shut-down, in order.
-        SetSceneInputScript(nullptr);
-        ClearWorld();
-        g_StageControler.Shutdown();
-        DeleteAll(g_MusicList);
-        ReleaseAssetSet();
-        g_pWorldHooks = nullptr;
-        if (g_pLoadingTexture) {
-            g_pLoadingTexture->Release();
-            delete g_pLoadingTexture;
-            g_pLoadingTexture = nullptr;
-        }
-        delete g_pWorldAnchor;
-        g_pWorldAnchor = nullptr;
+        StopWorld();
         g_BarrageTable.Save();
         g_GlobalResult.Save();
     } else {
@@ -285,8 +270,50 @@ int KorvoMain(int argc, const char* const* argv)
     CloseResourceLibrary();
     if (videoUp) CWindow::QuitVideo();
     RestoreWindowLayout();
-    delete g_pFader;
-    g_pFader = nullptr;
+    TearDownGlobals();
     instance.Release();
     return kExitOk;
+}
+
+void SetUpGlobals()
+{
+    g_pFader = new CFader();
+    g_pSkybox = new CSkybox2();
+}
+
+void TearDownGlobals()
+{
+    delete g_pSkybox;
+    g_pSkybox = nullptr;
+    delete g_pFader;
+    g_pFader = nullptr;
+}
+
+void StartWorld()
+{
+    g_pDeviceLink = g_pDevice;
+    // The device steps the noise and reads its fade; registering it also
+    // kills it, so no noise shows until something starts it.
+    g_pDevice->SetNoise(&g_Noise);
+    g_pDevice->SetPlayFieldViewport();
+    g_pWorldAnchor = new CObject(g_pDevice);
+    g_pWorldAnchor->m_bLocked = true;
+}
+
+void StopWorld()
+{
+    SetSceneInputScript(nullptr);
+    ClearWorld();
+    g_StageControler.Shutdown();
+    DeleteAll(g_MusicList);
+    ReleaseAssetSet();
+    g_pWorldHooks = nullptr;
+    if (g_pLoadingTexture) {
+        g_pLoadingTexture->Release();
+        delete g_pLoadingTexture;
+        g_pLoadingTexture = nullptr;
+    }
+    delete g_pWorldAnchor;
+    g_pWorldAnchor = nullptr;
+    if (g_pDevice) g_pDevice->SetNoise(nullptr);
 }

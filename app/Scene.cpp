@@ -125,7 +125,8 @@ void SceneFrame()
 {
     CCustomStageControler& stage = g_StageControler;
     stage.Step();
-    if (!g_pDevice) return;
+    // Nothing is drawn without a renderer (a device that was never set up).
+    if (!g_pDevice || !g_pDevice->IsReady()) return;
     g_pDevice->Update();
     g_pDevice->BeginFrame();
     g_Camera.Step();
@@ -165,7 +166,7 @@ void StartLiveGame(int stage, int selection)
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    g_GlobalResult.CountGameStarted();
+    if (!g_bInvulnerable) g_GlobalResult.CountGameStarted();
     CommonGameStart();
 }
 
@@ -203,6 +204,13 @@ void EndGame(int32_t score)
 {
     if (g_bReplayPlaying) {
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
+        return;
+    }
+    if (g_bInvulnerable) {
+        // A game that nothing could hit is no record of the player's: no replay
+        // to keep (nor an older one to be kept in its place), no barrage counts.
+        std::remove(ResolvePath(kReplayTempFile).c_str());
+        g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.

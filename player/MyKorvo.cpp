@@ -17,6 +17,7 @@
 #include "player/Spark.h"
 #include "player/Bomb.h"
 #include "sound/SoundSystem.h"
+#include "stage/CustomStageControler.h"
 #include "stage/Cutin.h"
 #include "stage/DigitalNumber.h"
 #include "stage/Fader.h"
@@ -328,6 +329,7 @@ bool CMyKorvo::IsSlowMotionActive() const { return g_pSlowMotion && g_pSlowMotio
 
 void CMyKorvo::Miss()
 {
+    if (g_bInvulnerable) return;   // testing: nothing strikes the craft
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (m_nStock == 0) {
         StopSlowMotion();
