@@ -40,6 +40,7 @@ protected:
         LoadAssetSet();
         g_Camera.Reset();
         g_GameRand.Seed(1024);
+        g_GameRand.ClearLockedDraws();
         ASSERT_NE(g_pPlayer, nullptr);
         g_pPlayer->Reset();
         g_pPlayer->SetPos(Vec3{0.0f, -3.0f, 0.0f});
@@ -176,6 +177,8 @@ TEST_F(WaveSceneTest, ChapterOneWavesAreDrawnWhereTheyFly)
         ++next;
     }
     EXPECT_EQ(next, std::size(shots));
+    // Nothing drawn took a number from the game's generator.
+    EXPECT_EQ(g_GameRand.LockedDraws(), 0);
 }
 
 }  // namespace
