@@ -116,6 +116,7 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
     g_bHeadless = opt.headless;
+    g_bInvulnerable = opt.invulnerable;
     if (!opt.home.empty()) SetProgramDir(opt.home);
     CSystemClock startClock;
     const uint32_t startMs = startClock.NowMs();

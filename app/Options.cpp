@@ -59,6 +59,9 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
         } else if (arg == "--unpaced") {
             if (!noValue("--unpaced")) return false;
             out.unpaced = true;
+        } else if (arg == "--invulnerable") {
+            if (!noValue("--invulnerable")) return false;
+            out.invulnerable = true;
         } else if (arg == "--help" || arg == "-h") {
             out.help = true;
         } else if (arg == "--frames") {
@@ -129,6 +132,11 @@ std::string OptionsHelp()
            "  --input-script FILE take the game's input from FILE instead of the\n"
            "                      keyboard and controller (format in README.md)\n"
            "  --help              show this text\n"
+           "\n"
+           "Testing:\n"
+           "  --invulnerable      the craft cannot be hit or struck, so every phase of\n"
+           "                      both chapters can be reached; such a game keeps no\n"
+           "                      records and no replay, and the screen says so\n"
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
            "(run the settings program first), 2 a command line or input script that\n"

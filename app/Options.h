@@ -16,6 +16,7 @@ struct SOptions {
     std::string home;           // --home DIR: the program folder
     std::string audioOut;       // --audio-out FILE.wav: the mixed sound goes to a file
     std::string inputScript;    // --input-script FILE: channel 0 from a script
+    bool invulnerable = false;  // --invulnerable: the craft cannot be hit; nothing is recorded
 };
 
 // Exit code of a command line that cannot be understood.

@@ -19,6 +19,8 @@
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
+#include "player/MyKorvo.h"
+#include "player/SlowMotion.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
@@ -97,7 +99,7 @@ void CommonGameStart()
 {
     g_bFreeCamera = false;
     g_dwGameStartTime = SceneClockMs();
-    // The craft's Reset comes with the player side.
+    if (g_pPlayer) g_pPlayer->Reset();
 }
 
 void DrawNumberSprite(float x, float y, int value, float alpha) { DrawNumber(x, y, value, alpha); }
@@ -111,6 +113,10 @@ public:
     }
     void ResetCamera() override { g_Camera.Reset(); }
     void ClearBackgroundLayers() override { CBG2D::ClearAll(); }
+    void TickSlowMotionCooldown() override
+    {
+        if (g_pSlowMotion) g_pSlowMotion->TickCooldown();
+    }
 };
 CSceneWorldHooks g_SceneWorldHooks;
 
@@ -120,7 +126,8 @@ void SceneFrame()
 {
     CCustomStageControler& stage = g_StageControler;
     stage.Step();
-    if (!g_pDevice) return;
+    // Nothing is drawn without a renderer (a device that was never set up).
+    if (!g_pDevice || !g_pDevice->IsReady()) return;
     g_pDevice->Update();
     g_pDevice->BeginFrame();
     g_Camera.Step();
@@ -168,7 +175,7 @@ void StartLiveGame(int stage, int selection)
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    g_GlobalResult.CountGameStarted();
+    if (!g_bInvulnerable) g_GlobalResult.CountGameStarted();
     CommonGameStart();
 }
 
@@ -206,6 +213,13 @@ void EndGame(int32_t score)
 {
     if (g_bReplayPlaying) {
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
+        return;
+    }
+    if (g_bInvulnerable) {
+        // A game that nothing could hit is no record of the player's: no replay
+        // to keep (nor an older one to be kept in its place), no barrage counts.
+        std::remove(ResolvePath(kReplayTempFile).c_str());
+        g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.

@@ -15,6 +15,11 @@ class CTexture;
 extern int32_t g_nChapterSelection;   // -1 full run, else the chapter played alone
 extern bool g_bReplayPlaying;         // a replay is being watched
 extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
+extern bool g_bInvulnerable;          // testing: the craft cannot be hit, nothing is recorded
+
+// Records (chapter results, barrage counts, the temporary replay) come from live
+// games only: not from a watched replay, not from an invulnerable game.
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bInvulnerable; }
 
 class CCustomStageControler : public CStageControler {
 public:

@@ -38,6 +38,9 @@ TEST(Options, Accepted)
     EXPECT_EQ(o.frames, 0);
     ASSERT_TRUE(Parse({"--help"}, o, e));
     EXPECT_TRUE(o.help);
+    EXPECT_FALSE(o.invulnerable);
+    ASSERT_TRUE(Parse({"--invulnerable"}, o, e));
+    EXPECT_TRUE(o.invulnerable);
 }
 
 TEST(Options, Rejected)
@@ -46,7 +49,7 @@ TEST(Options, Rejected)
         {"--frames"},          {"--frames", "-1"},    {"--frames", "12x"},   {"--frames", "99999999999"},
         {"--snapshot-at", ""}, {"--snapshot-at", "1,,2"}, {"--snapshot-at", "1,"}, {"--home"},
         {"--home="},           {"--headless=1"},      {"--fullscreen"},      {"game.dat"},
-        {"--audio-out"},
+        {"--audio-out"},       {"--invulnerable=1"},
     };
     for (const auto& args : bad) {
         SOptions o;
@@ -62,4 +65,8 @@ TEST(Options, HelpListsEveryOption)
     for (const char* name : {"--headless", "--null-renderer", "--frames", "--unpaced", "--snapshot-at", "--home",
                              "--audio-out", "--help", "255"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
+    // The test facility stands apart from the player's options.
+    const size_t testing = help.find("Testing:");
+    ASSERT_NE(testing, std::string::npos);
+    EXPECT_GT(help.find("--invulnerable"), testing);
 }
