@@ -333,6 +333,9 @@ void CMyKorvo::Miss()
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (m_nStock == 0) {
         StopSlowMotion();
+        // The music fades out below; slow motion's cooldown must not bring
+        // back at full volume what it had stopped.
+        if (g_pSlowMotion) g_pSlowMotion->KeepMusicStopped();
         if (g_pDevice) g_pDevice->SetQuake(64.0f);
         PlaySE(kFinalExplosionSE);
         CBomb::Spawn(m_vPos);
