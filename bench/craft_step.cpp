@@ -3,6 +3,8 @@
 // lasers steering in flight. No renderer: the game's logic only.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/Enemy.h"
@@ -15,12 +17,16 @@
 namespace {
 
 struct SWorld {
+    std::unique_ptr<CLightParticleSystem> particles = std::make_unique<CLightParticleSystem>(nullptr, false);
+    std::unique_ptr<CSparkSystem> sparks = std::make_unique<CSparkSystem>();
+    std::unique_ptr<CMyKorvo> craft = std::make_unique<CMyKorvo>(nullptr, nullptr, 1.0f);
+
     SWorld()
     {
         g_GameRand.Seed(1024);
-        g_pLightParticles = new CLightParticleSystem(nullptr, false);
-        g_pSparks = new CSparkSystem();
-        g_pPlayer = new CMyKorvo(nullptr, nullptr, 1.0f);
+        g_pLightParticles = particles.get();
+        g_pSparks = sparks.get();
+        g_pPlayer = craft.get();
         g_pPlayer->Reset();
         g_pPlayer->SetPos(Vec3{0.0f, -4.0f, 0.0f});
         // 2,000 still bullets over the upper field, clear of the craft.
@@ -42,11 +48,8 @@ struct SWorld {
     {
         ClearWorld();
         DeleteAll(g_EnemyShotList);
-        delete g_pPlayer;
         g_pPlayer = nullptr;
-        delete g_pSparks;
         g_pSparks = nullptr;
-        delete g_pLightParticles;
         g_pLightParticles = nullptr;
     }
 };

@@ -33,18 +33,8 @@
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
+#include "tests/support/CraftWorld.h"
 
-inline std::vector<int>& PlayedSounds()
-{
-    static std::vector<int> played;
-    return played;
-}
-
-inline int CountSound(int number)
-{
-    const std::vector<int>& p = PlayedSounds();
-    return static_cast<int>(std::count(p.begin(), p.end(), number));
-}
 
 // The screen sprites of the overlay list at (x, y).
 inline std::vector<CSimpleSprite*> SpritesAt(float x, float y)
@@ -67,8 +57,6 @@ protected:
         SetProgramDir(m_strHome);
         CreateDirectories(m_strHome + "replay");
         SetResourceMessageSink([](const char*) {});
-        PlayedSounds().clear();
-        g_pPlaySEListener = [](int n) { PlayedSounds().push_back(n); };
 
         // Records of a fresh folder: nothing reached, no best, no barrage met.
         g_GlobalResult.Load();
@@ -79,11 +67,6 @@ protected:
         g_nBarrageIndex = -1;
 
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
-        g_pFader = new CFader();
-        g_pLightParticles = new CLightParticleSystem(nullptr, false);
-        g_pSparks = new CSparkSystem();
-        m_pSavedSlowMotion = g_pSlowMotion;
-        g_pSlowMotion = &m_SlowMotion;
         g_pWorldAnchor = new CObject();
         g_pWorldAnchor->m_bLocked = true;
         g_pStageModel = new CObject();
@@ -91,10 +74,7 @@ protected:
         // Empty pictures stand for the portraits, so talk lines show them.
         for (CTexture*& p : g_pPortraits) p = new CTexture();
         g_Camera.Reset();
-        g_GameRand.Seed(1024);
-        m_pCraft = new CMyKorvo(nullptr, nullptr, 1.0f);
-        g_pPlayer = m_pCraft;
-        m_pCraft->Reset();
+        m_pCraft = m_World.Start(nullptr);
     }
 
     void TearDown() override
@@ -105,8 +85,7 @@ protected:
         DeleteAll(g_MusicList);
         g_StageControler.m_nStage = CStageControler::STAGE_MAIN_MENU;
         g_StageControler.SetPhase(0);
-        delete m_pCraft;
-        g_pPlayer = nullptr;
+        m_World.Stop();
         delete g_pStageModel;
         g_pStageModel = nullptr;
         for (CTexture*& p : g_pPortraits) {
@@ -115,20 +94,12 @@ protected:
         }
         delete g_pWorldAnchor;
         g_pWorldAnchor = nullptr;
-        g_pSlowMotion = m_pSavedSlowMotion;
-        delete g_pSparks;
-        g_pSparks = nullptr;
-        delete g_pLightParticles;
-        g_pLightParticles = nullptr;
-        delete g_pFader;
-        g_pFader = nullptr;
         delete g_pSoundDevice;
         g_pSoundDevice = nullptr;
         g_bReplayPlaying = false;
         g_bInvulnerable = false;
         g_nChapterSelection = -1;
         g_nBarrageIndex = -1;
-        g_pPlaySEListener = nullptr;
         SetResourceMessageSink(nullptr);
         SetProgramDir("");
         std::error_code ec;
@@ -149,7 +120,6 @@ protected:
     }
 
     std::string m_strHome;
+    CCraftWorld m_World;
     CMyKorvo* m_pCraft = nullptr;
-    CSlowMotion m_SlowMotion;
-    CSlowMotion* m_pSavedSlowMotion = nullptr;
 };
