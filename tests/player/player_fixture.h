@@ -38,14 +38,12 @@ inline CObject* AddBullet(const Vec3& pos, float radius = 0.05f)
     return b;
 }
 
+// Every object deleted, persistent bullets too; the sound and music lists,
+// which hold the tests' own sounds, only emptied.
 inline void EmptyWorldLists()
 {
-    DeleteAll(g_OverlayList);
-    DeleteAll(g_EffectList);
+    ClearWorld();
     DeleteAll(g_EnemyShotList);
-    DeleteAll(g_EnemyList);
-    DeleteAll(g_ScoreItemList);
-    DeleteAll(g_ForegroundList);
     g_SoundList.RemoveAll();
     g_MusicList.RemoveAll();
 }
