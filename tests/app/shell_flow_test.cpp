@@ -26,6 +26,8 @@
 #include "platform/ResourceImage.h"
 #include "sound/SoundSystem.h"
 
+#include "tests/support/TempHome.h"
+
 namespace fs = std::filesystem;
 
 namespace {
