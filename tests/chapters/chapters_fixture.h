@@ -77,6 +77,7 @@ protected:
     {
         g_bReplayPlaying = false;
         g_bInvulnerable = false;
+        g_bUnrecorded = false;
         g_nChapterSelection = -1;
         g_nBarrageIndex = -1;
     }
