@@ -1,6 +1,6 @@
-// The real program run in a temporary program folder of its own: headless,
-// its input from a script, its exit code, the stage changes of "log/scene.txt"
-// and its snapshots read back.
+// The real program run as a child process in a private program folder (with a
+// link to the built data.dll and a score name), driven by --input-script; its
+// scene log and snapshots read back.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -204,6 +204,23 @@ TEST_F(SlowMotionTest, ScriptingTheCraftOrTheLastMissStopsIt)
     }
 }
 
+// The last miss stops slow motion and fades the music out; the end of slow
+// motion's cooldown must not start the music again at full volume.
+TEST_F(SlowMotionTest, TheMusicStaysSilentAfterTheLastMissInSlowMotion)
+{
+    m_pCraft->m_nGauge = 9000;
+    ASSERT_TRUE(m_pCraft->StartSlowMotion());
+    ASSERT_FALSE(m_pMusic->IsPlaying());
+    m_pCraft->m_nStock = 0;
+    m_pCraft->Miss();
+    for (int i = 0; i < 120; ++i) {
+        m_SlowMotion.TickCooldown();
+        StepListKeep(g_MusicList);
+    }
+    EXPECT_EQ(m_SlowMotion.Cooldown(), 0);
+    EXPECT_FALSE(m_pMusic->IsPlaying());
+}
+
 // A game left in slow motion (Escape) must not hand it to the next game: a
 // replay of that game would start at full speed and play differently.
 TEST_F(SlowMotionTest, ANewGameStartsAtFullSpeed)
