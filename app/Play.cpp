@@ -6,6 +6,7 @@
 #include "app/Scene.h"
 #include "app/SceneKit.h"
 #include "core/ObjectLists.h"
+#include "core/Random.h"
 #include "gfx/BG2D.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
@@ -105,7 +106,10 @@ void DrawPlay()
         g_pSparks->Draw();
     }
     if (g_pLightParticles) g_pLightParticles->Step();
-    DrawHud();
+    {
+        CRandomLock lock(g_GameRand);
+        DrawHud();
+    }
     // The gauge fills by one every frame of play.
     if (g_pPlayer) g_pPlayer->AddGauge(1);
 }

@@ -9,6 +9,7 @@
 #include "app/Menus.h"
 #include "app/Play.h"
 #include "core/ObjectLists.h"
+#include "core/Random.h"
 #include "core/Util.h"
 #include "core/WorldHooks.h"
 #include "gfx/BG2D.h"
@@ -131,7 +132,15 @@ void SceneFrame()
     g_pDevice->BeginFrame();
     g_Camera.Step();
     const SScreen& screen = FindScreen(stage.m_nStage);
-    if (screen.pDraw) screen.pDraw();
+    if (screen.pDraw == DrawPlay) {
+        // Play updates the world between its drawing; it locks its own drawing.
+        DrawPlay();
+    } else if (screen.pDraw) {
+        CRandomLock lock(g_GameRand);
+        screen.pDraw();
+    }
+    // From here on only drawing.
+    CRandomLock lock(g_GameRand);
     if (screen.bMenuModel) {
         g_pDevice->SetFullScreenViewport();
         g_pDevice->SetProjection(45, 1.3333334f);

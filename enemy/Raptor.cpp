@@ -14,18 +14,9 @@ constexpr int kTurnFrames = 6;       // 60 x 0.1
 constexpr int kScatterPattern = 24;
 }  // namespace
 
-CRaptor::CRaptor() : CEnemy(g_pRaptorModel)
+CRaptor::CRaptor() : CSmallEnemy(g_pRaptorModel, kHp, kScore, 0.5f, kExplosionSE)
 {
-    m_nHp = m_nMaxHp = kHp;
-    m_nScore = kScore;
-    m_fRadius = 0.5f;
     m_pFire[0]->SetPattern(kScatterPattern);
-}
-
-void CRaptor::Kill()
-{
-    CEnemy::Kill();
-    if (!m_bSilent) Explode(kExplosionSE, true);
 }
 
 void CRaptor::Update()
@@ -38,10 +29,7 @@ void CRaptor::Update()
         AccelTo(Vec3{vx, 0.0f, 0.0f}, kDepartFrames);
     }
     if (!m_bStraight && g_pPlayer) RotateTo(FaceToward(g_pPlayer), kTurnFrames);
-    if (IsOffField()) {
-        m_bSilent = true;
-        Kill();
-    }
+    LeaveIfOffField();
 }
 
 void CRaptor::Draw()

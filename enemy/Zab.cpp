@@ -10,28 +10,16 @@ constexpr int kExplosionSE = 105;
 constexpr float kFlareSize = 3.0f;
 }  // namespace
 
-CZab::CZab() : CEnemy(g_pZabModel)
+CZab::CZab() : CSmallEnemy(g_pZabModel, kHp, kScore, 0.25f, kExplosionSE)
 {
-    m_nHp = m_nMaxHp = kHp;
-    m_nScore = kScore;
-    m_fRadius = 0.25f;
     SetRotVel(Vec3{0.01f, 0.0f, 0.007f});
-}
-
-void CZab::Kill()
-{
-    CEnemy::Kill();
-    if (!m_bSilent) Explode(kExplosionSE, m_bDropsItem);
 }
 
 void CZab::Update()
 {
     if (CountDownAppear()) return;
     CEnemy::Update();
-    if (IsOffField()) {
-        m_bSilent = true;
-        Kill();
-    }
+    LeaveIfOffField();
 }
 
 void CZab::Draw()

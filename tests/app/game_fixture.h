@@ -15,6 +15,7 @@
 #include "app/Game.h"
 #include "app/Scene.h"
 #include "core/ObjectLists.h"
+#include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "input/InputControler.h"
 #include "persist/GlobalResult.h"
@@ -46,10 +47,15 @@ protected:
         LoadRecords(g_GlobalResult, g_BarrageTable);
         InitScene();
         LoadAssetSet();
+        g_GameRand.ClearLockedDraws();
     }
 
     void TearDown() override
     {
+        // Whatever the test ran, nothing drew from the game's generator while
+        // drawing.
+        EXPECT_EQ(g_GameRand.LockedDraws(), 0);
+        g_GameRand.ClearLockedDraws();
         g_bReplayPlaying = false;
         if (g_pDevice) StopWorld();
         g_pDeviceLink = nullptr;
