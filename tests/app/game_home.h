@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,18 +90,26 @@ public:
         return -1;
     }
 
-    // The stage changes as "step:stage" words, loading frames as "step:-3L".
-    std::string Stages() const
+    // The stage changes as "step:stage" words, loading frames as "step:-3L";
+    // with phases, a chapter's later phases too, as "step:pP".
+    std::string Stages(bool phases = false) const
     {
         std::istringstream in(ReadText(path / "log" / "scene.txt"));
         std::string line, out;
         while (std::getline(in, line)) {
             long long step = 0;
-            int stage = 0;
-            if (std::sscanf(line.c_str(), "step %lld stage %d", &step, &stage) != 2) continue;
+            int n = 0;
+            std::string word;
+            if (std::sscanf(line.c_str(), "step %lld stage %d", &step, &n) == 2) {
+                word = std::to_string(step) + ":" + std::to_string(n);
+                if (line.find("(loading)") != std::string::npos) word += 'L';
+            } else if (phases && std::sscanf(line.c_str(), "step %lld phase %d", &step, &n) == 2) {
+                word = std::to_string(step) + ":p" + std::to_string(n);
+            } else {
+                continue;
+            }
             if (!out.empty()) out += ' ';
-            out += std::to_string(step) + ":" + std::to_string(stage);
-            if (line.find("(loading)") != std::string::npos) out += 'L';
+            out += word;
         }
         return out;
     }
