@@ -20,6 +20,11 @@
 
 namespace {
 
+constexpr int kInvulnerableX = 516;
+constexpr int kInvulnerableY = 120;
+constexpr const char* kInvulnerableMark = "INVULNERABLE";
+constexpr uint32_t kInvulnerableColor = 0xFFFFFF40u;
+
 int HudScore() { return g_pPlayer ? g_pPlayer->m_nScore : 0; }
 int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
 int HudGauge() { return g_pPlayer ? g_pPlayer->m_nGauge : 0; }
@@ -47,6 +52,8 @@ void DrawHud()
     }
     if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
     g_pDevice->Sprite().End();
+    // A game nothing can hit says so, under the replay marker's place.
+    if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);
 
     const int gauge = HudGauge();
     g_pDevice->FillRect(5, 91, GaugeBarWidth(gauge, HudGaugeMax()), 10, 0.5f, 0.0f, 1.0f, 0.0f);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/AssetSet.h"
+#include "app/SceneKit.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/BarrageFire.h"
@@ -319,7 +320,7 @@ void CBoss::DrawHud()
     {
         CSpriteBatchScope batch(&d);
         if (m_pEmblem) m_pEmblem->DrawSprite(156.0f, 8.0f, nullptr, 1.0f, 1.0f);
-        if (m_nTimer > 0 && CSimpleSprite::s_pDrawNumber) CSimpleSprite::s_pDrawNumber(484.0f, 8.0f, m_nTimer / 60, 1.0f);
+        if (m_nTimer > 0) DrawNumber(484.0f, 8.0f, m_nTimer / 60);   // whole seconds left
     }
     d.SetPlayFieldViewport();
 }

@@ -22,6 +22,7 @@ int32_t g_nChapterSelection = -1;
 bool g_bReplayPlaying = false;
 int32_t g_nBarrageIndex = -1;
 bool g_bInvulnerable = false;
+bool g_bUnrecorded = false;
 
 CCustomStageControler g_StageControler;
 
@@ -129,6 +130,12 @@ void CCustomStageControler::SetStage(int stage)
     default: break;
     }
     SceneStageChanged(m_nStage);
+}
+
+void CCustomStageControler::SetPhase(int phase)
+{
+    CStageControler::SetPhase(phase);
+    if (m_nStage >= STAGE_CHAPTER1 && phase != PHASE_INTRO) ScenePhaseChanged(m_nStage, phase);
 }
 
 void CCustomStageControler::StartChapter(int chapter)

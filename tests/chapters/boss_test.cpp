@@ -49,7 +49,7 @@ TEST_F(BossFight, BarrageClearedPaysTheTimeLeftWhileTheCraftIsClean)
 {
     struct SClear {
         int nTimer;
-        bool bClean, bReplay, bInvulnerable;
+        bool bClean, bReplay, bTestGame;
         int32_t nBonus;
         bool bRecorded;
     };
@@ -58,19 +58,19 @@ TEST_F(BossFight, BarrageClearedPaysTheTimeLeftWhileTheCraftIsClean)
         {0, true, false, false, 0, false},        // time already up: no bonus
         {1000, false, false, false, 0, false},    // a miss or a bomb since the barrage began
         {1000, true, true, false, 200000, false}, // a watched replay pays but records nothing
-        {1000, true, false, true, 200000, false}, // so does an invulnerable game
+        {1000, true, false, true, 200000, false}, // so does a test game
     };
     for (const SClear& c : clears) {
         SCOPED_TRACE(testing::Message() << "timer " << c.nTimer << " clean " << c.bClean << " replay " << c.bReplay
-                                        << " invulnerable " << c.bInvulnerable);
+                                        << " test game " << c.bTestGame);
         g_BarrageTable.Load();
         g_bReplayPlaying = c.bReplay;
-        g_bInvulnerable = c.bInvulnerable;
+        g_bUnrecorded = c.bTestGame;
         PlayedSounds().clear();
         CBoss& boss = *AddBoss<CBoss0>();
         boss.SetPhase(1);
         ASSERT_EQ(g_nBarrageIndex, 10);
-        EXPECT_EQ(g_BarrageTable.Get(10).m_nTotalCount, c.bReplay || c.bInvulnerable ? 0 : 1);
+        EXPECT_EQ(g_BarrageTable.Get(10).m_nTotalCount, c.bReplay || c.bTestGame ? 0 : 1);
         g_BG2D[0].SetTexture(&m_Backdrop);
         m_pCraft->m_bClean = c.bClean;
         boss.m_nTimer = c.nTimer;

@@ -1,50 +1,28 @@
 // The world of a chapter for in-process tests: a private program folder with
 // empty records, no graphics device (nothing is drawn; the scene frame of a
 // chapter's loading only steps the script), an offline sound system (music
-// objects exist, silent),
-// the fader, both particle systems, the world anchor, the intro model, the
-// slow-motion controller and the craft after Reset. Every sound the game asks
-// for is logged by number. Everything is put back after each test.
+// objects exist, silent), the craft's world (the fader, both particle systems,
+// the slow-motion controller, the craft after Reset, every sound logged by
+// number), the world anchor, the intro model and stand-ins for the portraits.
+// Everything is put back after each test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
 #include "app/Game.h"
 #include "core/ObjectLists.h"
-#include "core/Random.h"
-#include "core/Util.h"
 #include "gfx/BG2D.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "persist/GlobalResult.h"
 #include "platform/Resources.h"
-#include "player/LightParticle.h"
-#include "player/MyKorvo.h"
-#include "player/SlowMotion.h"
-#include "player/Spark.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
-#include "stage/Fader.h"
-
-inline std::vector<int>& PlayedSounds()
-{
-    static std::vector<int> played;
-    return played;
-}
-
-inline int CountSound(int number)
-{
-    const std::vector<int>& p = PlayedSounds();
-    return static_cast<int>(std::count(p.begin(), p.end(), number));
-}
+#include "tests/support/CraftWorld.h"
+#include "tests/support/TempHome.h"
 
 // The screen sprites of the overlay list at (x, y).
 inline std::vector<CSimpleSprite*> SpritesAt(float x, float y)
@@ -59,31 +37,17 @@ inline std::vector<CSimpleSprite*> SpritesAt(float x, float y)
 
 class ChapterWorld : public ::testing::Test {
 protected:
+    ChapterWorld() : m_Home("mz-chapters"), m_strHome(m_Home.Dir()) {}
+
     void SetUp() override
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz_chapters_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_strHome = tmpl + "/";
-        SetProgramDir(m_strHome);
         CreateDirectories(m_strHome + "replay");
         SetResourceMessageSink([](const char*) {});
-        PlayedSounds().clear();
-        g_pPlaySEListener = [](int n) { PlayedSounds().push_back(n); };
-
         // Records of a fresh folder: nothing reached, no best, no barrage met.
         g_GlobalResult.Load();
         g_BarrageTable.Load();
-        g_bReplayPlaying = false;
-        g_bInvulnerable = false;
-        g_nChapterSelection = -1;
-        g_nBarrageIndex = -1;
-
+        ResetGameFlags();
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
-        g_pFader = new CFader();
-        g_pLightParticles = new CLightParticleSystem(nullptr, false);
-        g_pSparks = new CSparkSystem();
-        m_pSavedSlowMotion = g_pSlowMotion;
-        g_pSlowMotion = &m_SlowMotion;
         g_pWorldAnchor = new CObject();
         g_pWorldAnchor->m_bLocked = true;
         g_pStageModel = new CObject();
@@ -91,52 +55,44 @@ protected:
         // Empty pictures stand for the portraits, so talk lines show them.
         for (CTexture*& p : g_pPortraits) p = new CTexture();
         g_Camera.Reset();
-        g_GameRand.Seed(1024);
-        m_pCraft = new CMyKorvo(nullptr, nullptr, 1.0f);
-        g_pPlayer = m_pCraft;
-        m_pCraft->Reset();
+        m_pCraft = m_World.Start(nullptr);
     }
 
     void TearDown() override
     {
         ClearWorld();
+        DeleteAll(g_EnemyShotList);   // the persistent bullets too
         CBG2D::ClearAll();
         g_StageControler.Shutdown();
         DeleteAll(g_MusicList);
         g_StageControler.m_nStage = CStageControler::STAGE_MAIN_MENU;
         g_StageControler.SetPhase(0);
-        delete m_pCraft;
-        g_pPlayer = nullptr;
-        delete g_pStageModel;
-        g_pStageModel = nullptr;
+        m_World.Stop();
         for (CTexture*& p : g_pPortraits) {
             delete p;
             p = nullptr;
         }
+        delete g_pStageModel;
+        g_pStageModel = nullptr;
         delete g_pWorldAnchor;
         g_pWorldAnchor = nullptr;
-        g_pSlowMotion = m_pSavedSlowMotion;
-        delete g_pSparks;
-        g_pSparks = nullptr;
-        delete g_pLightParticles;
-        g_pLightParticles = nullptr;
-        delete g_pFader;
-        g_pFader = nullptr;
         delete g_pSoundDevice;
         g_pSoundDevice = nullptr;
+        ResetGameFlags();
+        SetResourceMessageSink(nullptr);
+    }
+
+    static void ResetGameFlags()
+    {
         g_bReplayPlaying = false;
         g_bInvulnerable = false;
+        g_bUnrecorded = false;
         g_nChapterSelection = -1;
         g_nBarrageIndex = -1;
-        g_pPlaySEListener = nullptr;
-        SetResourceMessageSink(nullptr);
-        SetProgramDir("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_strHome, ec);
     }
 
     // A chapter started as the game does, then put on the phase.
-    void StartAt(int stage, int phase)
+    static void StartAt(int stage, int phase)
     {
         g_StageControler.SetStage(stage);
         if (phase != CStageControler::PHASE_INTRO) g_StageControler.SetPhase(phase);
@@ -148,8 +104,8 @@ protected:
         for (int i = 0; i < n; ++i) g_StageControler.Update();
     }
 
-    std::string m_strHome;
+    CTempHome m_Home;
+    const std::string m_strHome;
+    CCraftWorld m_World;
     CMyKorvo* m_pCraft = nullptr;
-    CSlowMotion m_SlowMotion;
-    CSlowMotion* m_pSavedSlowMotion = nullptr;
 };
