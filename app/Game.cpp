@@ -23,6 +23,7 @@
 #include "persist/Replay.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/ResourceImage.h"
 #include "platform/Resources.h"
 #include "platform/SingleInstance.h"
 #include "platform/Window.h"
@@ -73,6 +74,23 @@ private:
     long long m_nMilli = 0;
     std::vector<int16_t> m_Buffer;
 };
+
+const SIconPng* g_pIcons = nullptr;
+int g_nIcons = 0;
+
+// The embedded icons, decoded, on the window; a picture that does not decode
+// is left out.
+void SetWindowIcons(CWindow& window)
+{
+    std::vector<CResourceImage> images;
+    for (int i = 0; i < g_nIcons; ++i) {
+        CResourceImage image;
+        if (DecodePngImage(g_pIcons[i].pData, g_pIcons[i].nSize, &image)) images.push_back(std::move(image));
+    }
+    std::vector<SWindowIcon> icons;
+    for (const CResourceImage& image : images) icons.push_back({image.m_nWidth, image.m_nHeight, image.m_Pixels.data()});
+    if (!icons.empty()) window.SetIcons(icons.data(), static_cast<int>(icons.size()));
+}
 
 std::string SnapshotName(int step)
 {
@@ -153,6 +171,7 @@ int KorvoMain(int argc, const char* const* argv)
     const int centreY = (screenH - 480 * cfg.scale) / 2;
     g_pForm = new CForm(kWindowClassName, cfg, centreX, centreY);
     g_pForm->Window().SetTitle(kWindowTitle);
+    SetWindowIcons(g_pForm->Window());
     g_pForm->Window().SetPosition(centreX, centreY);
     SetResourceMessageSink(ShowResourceMessageBox);
 
@@ -254,16 +273,7 @@ int KorvoMain(int argc, const char* const* argv)
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
     }
-    g_pDeviceLink = nullptr;
-    if (g_pDevice) {
-        g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-    }
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
+    ReleaseDevices();
     g_pForm->Destroy();
     g_pForm->Window().SetCursorVisible(true);
     delete g_pForm;
@@ -274,6 +284,26 @@ int KorvoMain(int argc, const char* const* argv)
     TearDownGlobals();
     instance.Release();
     return kExitOk;
+}
+
+void ReleaseDevices()
+{
+    g_pDeviceLink = nullptr;
+    if (g_pDevice) {
+        g_pDevice->Release();
+        delete g_pDevice;
+        g_pDevice = nullptr;
+    }
+    delete g_pInput;
+    g_pInput = nullptr;
+    delete g_pSoundDevice;
+    g_pSoundDevice = nullptr;
+}
+
+void SetGameIcons(const SIconPng* icons, int count)
+{
+    g_pIcons = icons;
+    g_nIcons = icons ? count : 0;
 }
 
 void SetUpGlobals()

@@ -12,6 +12,15 @@ class CTexture;
 // cannot be read.
 int KorvoMain(int argc, const char* const* argv);
 
+// A picture of the window icon: the bytes of a PNG file.
+struct SIconPng {
+    const unsigned char* pData;
+    unsigned long nSize;
+};
+// The window's icon in its sizes, set before KorvoMain (main gives the ones
+// the build embeds); without them the window has the desktop's default.
+void SetGameIcons(const SIconPng* icons, int count);
+
 // Pieces of the start and end, in the order KorvoMain runs them:
 // the global objects (fader, sky box) before the window ...
 void SetUpGlobals();
@@ -21,6 +30,9 @@ void StartWorld();
 // ... and at the end, in order: the world cleared, the stage pictures, the
 // music, the asset set, the loading picture and the anchor released ...
 void StopWorld();
+// ... then the graphics device (unlinked first), the input and the sound
+// devices ...
+void ReleaseDevices();
 // ... and after the window, the global objects.
 void TearDownGlobals();
 
