@@ -1,7 +1,6 @@
 #include "enemy/Boss.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/AssetSet.h"
 #include "app/SceneKit.h"
@@ -344,8 +343,9 @@ void CBoss::DrawDeath()
         glare.m[3][1] = m_vPos.y;
         glare.m[3][2] = m_vPos.z;
         d.SetWorldTransform(glare);
-        g_pGlowTexture->DrawBillboard(2.0f + 10.0f * t, 0.0f);   // additive
-        g_pGlowTexture->DrawBillboard(1.0f + 3.0f * v, v);
+        // Both additive (alpha 0): the glow's dark ground adds nothing.
+        g_pGlowTexture->DrawBillboard(2.0f + 10.0f * t, 0.0f);   // the glare swells
+        g_pGlowTexture->DrawBillboard(4.0f * v, 0.0f);           // the core burns out
     }
 
     Matrix identity;
