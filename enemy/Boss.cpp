@@ -68,6 +68,12 @@ CBoss::CBoss(const SBossDesign& design) : CEnemy(g_pBossModel), m_Design(design)
 
 CBoss::~CBoss() = default;
 
+void CBoss::Enter()
+{
+    SetPhase(PHASE_ENTRY);
+    if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
+}
+
 int CBoss::LastBarragePhase() const { return m_Design.barrages.back().nPhase; }
 
 const SBarrageRow* CBoss::BarrageRow(int phase) const
