@@ -332,3 +332,23 @@ TEST_F(BossFight, SatellitesTakeTheirPhasesFormations)
     settle();
     EXPECT_TRUE(near(boss.m_Satellites[0].m_vPos, Vec3{0.0f, 0.0f, 1.0f}));
 }
+
+TEST_F(BossFight, AnInvulnerableCraftIsNotHitByBulletsOrBodies)
+{
+    for (bool invulnerable : {false, true}) {
+        SCOPED_TRACE(invulnerable);
+        g_bInvulnerable = invulnerable;
+        m_pCraft->Reset();
+        CObject* bullet = AddBullet(false);
+        bullet->m_fRadius = 0.05f;    // on the craft
+        auto& boss = *AddBoss<CBoss0>();
+        boss.SetPhase(1);
+        boss.SetPos(m_pCraft->m_vPos);   // its body too
+        boss.m_PosTrack.active = false;
+        m_pCraft->Update();
+        EXPECT_EQ(m_pCraft->m_nStock, invulnerable ? 2 : 1);
+        EXPECT_EQ(m_pCraft->m_nState, invulnerable ? CObject::STATE_ALIVE : CObject::STATE_APPEAR);
+        ClearWorld();
+        DeleteAll(g_EnemyShotList);
+    }
+}
