@@ -37,6 +37,9 @@ constexpr int kNoBonusPicture = 130;
 // The swipe's sounds: the craft's own blade sounds, heard from the boss.
 constexpr int kSwingSE = 115;
 constexpr int kStrikeSE = 116;
+constexpr int kBreakSE = 107;     // a barrage's hit points run out
+constexpr int kClearedSE = 168;   // then the bonus, or none
+constexpr int kDeathSE = 102;
 
 // The backdrop behind a barrage: the first 2D layer, the one the play frame draws.
 CBG2D& Backdrop() { return g_BG2D[0]; }
@@ -183,7 +186,7 @@ void CBoss::ClearBarrage()
     Backdrop().SetTexture(nullptr);
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (g_pDevice) g_pDevice->SetQuake(32.0f);
-    PlaySEAt(107, m_vPos);
+    PlaySEAt(kBreakSE, m_vPos);
     ClearEnemyBullets();
     CBit2::RemoveAll();
     if (g_pPlayer && g_pPlayer->m_bClean && m_nTimer > 0) {
@@ -195,7 +198,7 @@ void CBoss::ClearBarrage()
     } else {
         CSimpleSprite::SpawnTimed(200.0f, 200.0f, FindTexture(kNoBonusPicture), g_vZero, 240);
     }
-    PlaySound(168);
+    PlaySound(kClearedSE);
 }
 
 void CBoss::Die()
@@ -204,7 +207,7 @@ void CBoss::Die()
     if (g_pSparks) g_pSparks->Burst(m_vPos, 256, 480);
     if (g_pLightParticles) g_pLightParticles->Burst(m_vPos, 2.5f, 64, 240);
     if (g_pFader) g_pFader->LongFlashWhite();
-    PlaySound(102);
+    PlaySound(kDeathSE);
     g_StageControler.SetPhase(g_StageControler.m_nPhase + 1);   // the boss was destroyed
 }
 
@@ -252,7 +255,7 @@ void CBoss::Swipe()
         m_bBladeHit = false;
         PlaySEAt(kSwingSE, m_vPos);
         m_Blade.SetLife(CBlade::kSwingFrames);
-        // Half a turn clockwise in 12 frames, starting a quarter turn left of the heading.
+        // 180 degrees clockwise in 12 frames, from 45 degrees left of the heading.
         m_Blade.SetRot(Vec3{0.0f, 0.0f, m_vRot.z + 0.25f});
         m_Blade.SetRotVel(Vec3{0.0f, 0.0f, -1.0f / static_cast<float>(CBlade::kSwingFrames)});
     }
