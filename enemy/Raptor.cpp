@@ -2,7 +2,6 @@
 
 #include "app/AssetSet.h"
 #include "enemy/BarrageFire.h"
-#include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "player/MyKorvo.h"
 
@@ -34,11 +33,6 @@ void CRaptor::Update()
 
 void CRaptor::Draw()
 {
-    if (m_nState == STATE_APPEAR || !g_pDevice || !m_pModel) return;
-    SetWorldTransform();
-    g_pDevice->SetCullMode(0);
-    g_pDevice->SetFog(0);
-    g_pDevice->SetBlendMode(0);
-    g_pDevice->SetWireframe(0);
+    if (m_nState == STATE_APPEAR || !m_pModel || !BeginModelDraw()) return;
     m_pModel->Draw();
 }

@@ -1,6 +1,7 @@
 #include "enemy/SmallEnemy.h"
 
 #include "app/AssetSet.h"
+#include "gfx/GraphicsDevice.h"
 #include "player/Bomb.h"
 #include "player/ScoreItem.h"
 
@@ -35,4 +36,15 @@ void CSmallEnemy::LeaveIfOffField()
         m_bSilent = true;
         Kill();
     }
+}
+
+bool CSmallEnemy::BeginModelDraw()
+{
+    if (!g_pDevice) return false;
+    SetWorldTransform();
+    g_pDevice->SetCullMode(0);
+    g_pDevice->SetFog(0);
+    g_pDevice->SetBlendMode(0);
+    g_pDevice->SetWireframe(0);
+    return true;
 }

@@ -24,6 +24,9 @@ protected:
     bool CountDownAppear();
     // Off the field: silent, and killed.
     void LeaveIfOffField();
+    // The world transform and the model states (no culling, no fog, alpha
+    // blending, solid); false without a device.
+    bool BeginModelDraw();
 
 private:
     int m_nExplosionSE;

@@ -1,7 +1,6 @@
 #include "enemy/Zab.h"
 
 #include "app/AssetSet.h"
-#include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "gfx/Texture.h"
 
@@ -24,12 +23,7 @@ void CZab::Update()
 
 void CZab::Draw()
 {
-    if (!g_pDevice) return;
-    SetWorldTransform();
-    g_pDevice->SetCullMode(0);
-    g_pDevice->SetFog(0);
-    g_pDevice->SetBlendMode(0);
-    g_pDevice->SetWireframe(0);
+    if (!BeginModelDraw()) return;
     if (m_nState != STATE_APPEAR) {
         if (m_pModel) m_pModel->Draw();
         return;
