@@ -258,6 +258,9 @@ void SceneEscapeToMenu(int stage)
     if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
         g_Replay.Clear();
         g_bReplayPlaying = false;
+        // An abandoned game takes its slow motion along: the looping ambience
+        // and the halved rate must not go on in the menus.
+        if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
 }

@@ -15,13 +15,14 @@
 
 namespace {
 
-// The game starts at step 12 (title, then main menu item 0); the intro holds
-// the craft for 480 frames, so play is free from step 492 on.
+// A full game starts at step 12 (title, then main menu item 0).
 const std::string kStartGame = "5 attack0\n12 attack0\n";
-constexpr int kAction = 560;     // the step every variant acts on
-constexpr int kLook = 575;       // where its effect is looked at
-constexpr int kVolleyLook = 650; // the bomb's lasers (fired 60 frames after it) in flight
-constexpr int kLate = 700;       // the bomb's cut-in has left the HUD
+// The control test plays chapter 1 from its waves (the intro holds the craft)
+// from step 0 on.
+constexpr int kAction = 60;      // the step every variant acts on
+constexpr int kLook = 75;        // where its effect is looked at
+constexpr int kVolleyLook = 150; // the bomb's lasers (fired 60 frames after it) in flight
+constexpr int kLate = 200;       // the bomb's cut-in has left the HUD
 
 // The play field's columns and the HUD's left column.
 constexpr int kFieldX0 = 140, kFieldX1 = 500;
@@ -62,7 +63,8 @@ struct SVariant {
     {
         const std::string shots = std::to_string(kAction - 1) + "," + std::to_string(kLook) + "," +
                                   std::to_string(kVolleyLook) + "," + std::to_string(kLate);
-        ASSERT_EQ(home.Run(kStartGame + action, frames, {"--snapshot-at", shots}, false), 0) << name << home.Err();
+        ASSERT_EQ(home.Run(action, frames, {"--stage", "0:1", "--snapshot-at", shots}, false), 0)
+            << name << home.Err();
         ASSERT_TRUE(before.Load(Snapshot(home, kAction - 1))) << name;
         ASSERT_TRUE(look.Load(Snapshot(home, kLook))) << name;
         ASSERT_TRUE(volley.Load(Snapshot(home, kVolleyLook))) << name;
@@ -99,9 +101,9 @@ TEST(Play, EveryControlShowsInThePictureAndTheHud)
         // frames-per-second figure in the top right corner).
         EXPECT_EQ(v->before.CountDifferent(idle.before, 0, 20, 640, 480), 0);
         EXPECT_EQ(v->before.CountDifferent(idle.before, 0, 0, 560, 20), 0);
-        // Two spare crafts: 2/9 of the stock bar.
-        EXPECT_EQ(BarWidth(v->before, 145, false), 2 * 117 / 9);
     }
+    // Two spare crafts: 2/9 of the stock bar (once the chapter has faded in).
+    EXPECT_EQ(BarWidth(idle.late, 145, false), 2 * 117 / 9);
     for (SVariant* v : {&move, &fire, &dash, &blade, &bomb, &slow}) {
         SCOPED_TRACE(v->name);
         EXPECT_GT(v->look.CountDifferent(idle.look, kFieldX0, 0, kFieldX1, 480), 100);
@@ -116,7 +118,7 @@ TEST(Play, EveryControlShowsInThePictureAndTheHud)
     // one bomb: its yellow third shows. The bomb spends it (read once its
     // flash and cut-in have gone).
     const int full = BarWidth(idle.late, 96, false);
-    EXPECT_NEAR(full, (3600 + kLate - 12) * 117 / 10800, 1);
+    EXPECT_NEAR(full, (3600 + kLate) * 117 / 10800, 1);
     EXPECT_EQ(BarWidth(idle.late, 96, true), 39);
     EXPECT_NEAR(BarWidth(bomb.late, 96, false), full - 39, 2);   // give or take an item
     EXPECT_EQ(BarWidth(bomb.late, 96, true), 0);
@@ -127,7 +129,7 @@ TEST(Play, EveryControlShowsInThePictureAndTheHud)
     // on every update (every second frame) until it is switched off 25
     // frames later.
     EXPECT_LT(Brightness(slow.look, kFieldX0, 0, kFieldX1, 480), Brightness(idle.look, kFieldX0, 0, kFieldX1, 480));
-    EXPECT_NEAR(BarWidth(slow.late, 96, false), (3600 + kLate - 12 - 900 - 10 * 13) * 117 / 10800, 1);
+    EXPECT_NEAR(BarWidth(slow.late, 96, false), (3600 + kLate - 900 - 10 * 13) * 117 / 10800, 1);
 
     // Firing on into the first wave shoots zabs down: the score shows.
     EXPECT_GT(fire.volley.CountDifferent(idle.volley, 60, 10, 128, 24), 0);
