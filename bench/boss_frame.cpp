@@ -25,7 +25,7 @@
 namespace {
 
 constexpr int kSeconds = 10;
-constexpr int kBurstCycle = 360;   // pattern 19 bursts every 360 frames
+constexpr int kBurstCycle = 360;  // pattern 19 bursts every 360 frames
 
 double Median(std::vector<double> v)
 {
@@ -58,7 +58,7 @@ void BM_Barrage23Frames(benchmark::State& state)
     CInputScript firing;
     firing.LoadText("0-1000000 attack0\n", error);
     SetSceneInputScript(&firing);
-    g_bInvulnerable = true;   // the craft stays in the fight
+    g_bInvulnerable = true;  // the craft stays in the fight
 
     for (auto _ : state) {
         // Chapter 2's boss phase 1200 frames in (its escorts flying), the boss

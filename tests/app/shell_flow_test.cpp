@@ -26,8 +26,6 @@
 #include "platform/ResourceImage.h"
 #include "sound/SoundSystem.h"
 
-#include "tests/support/TempHome.h"
-
 namespace fs = std::filesystem;
 
 namespace {
