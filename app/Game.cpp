@@ -200,7 +200,7 @@ int KorvoMain(int argc, const char* const* argv)
         // 15-18. The loading picture while the asset set loads, then the title.
         // Without the library (and no override file) there is no picture to load
         // yet; asking for it would only report it missing.
-        if (IsResourceLibraryOpen() || FileExists(GetOverridePath("#342", "TEXTURE", ".png")))
+        if (IsResourceLibraryOpen() || IsRegularFile(GetOverridePath("#342", "TEXTURE", ".png")))
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/ChapterRecords.h"
+#include "core/Util.h"
 
 #include <cstdint>
 #include <string>
@@ -29,11 +30,16 @@ public:
 
     // Renames "korvo.ini" to "critical.ini" when only the former exists, then
     // reads the name, the counters and the chapter records (nothing is written).
-    void Load();
+    // False when the records file exists but cannot be read (not a regular
+    // file, too large, no permission): the game must not start on it, since
+    // it could neither show nor keep what the file holds.
+    bool Load();
+    // How reading the records file went, for the program's message.
+    EReadResult GetReadResult() const { return m_eRead; }
     // Re-reads the score name from the file (the settings tool may have changed
     // it; the file's name wins), then writes every key of this object.
-    // False when the file could not be written.
-    bool Save();
+    // False when the file could not be written, with the reason in *pWhy.
+    bool Save(std::string* pWhy = nullptr);
 
     const std::string& GetScoreName() const { return m_strScoreName; }
     void SetScoreName(const std::string& name) { m_strScoreName = name; }
@@ -67,6 +73,7 @@ private:
     std::int32_t m_nPlayCount = 0;
     std::int32_t m_nPlayTime = 0;
     std::string m_strScoreName;
+    EReadResult m_eRead = EReadResult::Missing;
     SChapter m_Chapters[kChapters];
 };
 
@@ -89,8 +96,8 @@ public:
     // Reads the counts of every barrage from "critical.ini".
     void Load();
     // Writes the counts of every barrage into "critical.ini". False when the
-    // file could not be written.
-    bool Save() const;
+    // file could not be written, with the reason in *pWhy.
+    bool Save(std::string* pWhy = nullptr) const;
 
     // A barrage begins: its total count grows unless a replay plays.
     void RecordStart(int barrage, bool bReplay);
@@ -106,3 +113,10 @@ private:
 };
 
 extern CBarrageTable g_BarrageTable;
+
+// Tells the player when the records could not be saved (a read-only folder, a
+// full disk): the old file is kept, but the session's play count, time and
+// results would otherwise be lost without a word. Said once per run, through
+// the file warnings; the records stay in memory and the next save tries again.
+// Returns bSaved.
+bool NoteRecordsSave(bool bSaved, const std::string& why);

@@ -63,14 +63,17 @@ public:
     // new one. 0 on success, -1 on failure.
     int Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
              std::int32_t score, std::uint32_t elapsedMs);
-    // Reads a replay. False when the file cannot be opened, its header is
-    // incomplete, its check text does not match, or its chapter selection is
-    // outside -1..255. Records missing at the end of the file play as idle
-    // frames.
+    // Reads a replay. False when the file cannot be opened, is not a regular
+    // file or is larger than kMaxReplayFileBytes, its header is incomplete, its
+    // check text does not match, or its chapter selection is outside -1..255.
+    // Records missing at the end of the file play as idle frames.
     bool Load(std::string_view path);
+    // The same for the bytes of a replay file.
+    bool LoadBytes(const std::uint8_t* data, std::size_t size);
 
     // Reads the headers of the ten slot files. A slot whose file cannot be read
-    // gets an empty score name and keeps its other fields.
+    // (or is no regular file) gets an empty score name and keeps its other
+    // fields.
     void ReadSlotTable();
     const CReplayHeader& GetSlot(int slot) const;
 
