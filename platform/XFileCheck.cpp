@@ -265,6 +265,9 @@ public:
         uint64_t n = 0;
         if (!Count(kMaxXFileCount, &n)) return false;
         for (uint64_t f = 0; f < n && !m_bStop; ++f) {
+            // Every face declared must be there: a missing one is a count the
+            // file cannot hold.
+            if (m_Lexer.Peek().type != EToken::Number) return Skip(1);
             uint64_t k = 0;
             if (!Count(kMaxXFileCount, &k)) return false;
             if (!m_bStop && !Skip(k)) return false;

@@ -12,6 +12,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 class TempHome : public ::testing::Test {
 protected:
@@ -48,4 +53,58 @@ protected:
     bool Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
 
     std::string m_strDir;
+};
+
+// Limits the size of files this process may write, so that a write fails part
+// way through as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        struct rlimit lim = m_old;
+        lim.rlim_cur = bytes;
+        m_bOk = ::setrlimit(RLIMIT_FSIZE, &lim) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool Ok() const { return m_bOk; }
+
+private:
+    struct rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_bOk = false;
+};
+
+
+// Collects the file warnings given while it lives (each text is said once per
+// run, so the record of given texts is reset too).
+class CaptureFileWarnings {
+public:
+    explicit CaptureFileWarnings(std::vector<std::string>* sink)
+    {
+        s_pSink = sink;
+        ResetFileWarnings();
+        SetFileWarningSink([](const char* text) { s_pSink->push_back(text); });
+    }
+    ~CaptureFileWarnings()
+    {
+        SetFileWarningSink(nullptr);
+        ResetFileWarnings();
+        s_pSink = nullptr;
+    }
+
+private:
+    static inline std::vector<std::string>* s_pSink = nullptr;
+};
+
+// Ends the test process if a step blocks: a hang becomes a failure.
+class Watchdog {
+public:
+    explicit Watchdog(unsigned seconds) { ::alarm(seconds); }
+    ~Watchdog() { ::alarm(0); }
 };

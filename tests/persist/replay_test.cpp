@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 void PutLE(std::string& s, std::size_t at, std::uint32_t v)
@@ -358,6 +360,28 @@ TEST_F(Replay, KeepingTheLastGameInASlotReplacesItsReplay)
     std::filesystem::create_directories(PathOf("replay/replay4.dat/x"));
     EXPECT_FALSE(CReplay::KeepInSlot(4));
     EXPECT_TRUE(Exists(kReplayTempFile));
+}
+
+// A pipe or a device in a slot's place is an empty slot that cannot be
+// watched, and neither the list nor the load waits on it.
+TEST_F(Replay, ASlotThatIsNoRegularFileIsEmptyAndNeverWaitedOn)
+{
+    CReplay r;
+    r.Record(CInputRecord{});
+    ASSERT_EQ(r.Save("replay/replay1.dat", -1, "kept", 10, 0), 0);
+    ASSERT_EQ(::mkfifo(PathOf("replay/replay2.dat").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", PathOf("replay/replay3.dat"));
+    std::filesystem::create_directories(PathOf("replay/replay4.dat"));
+
+    Watchdog watchdog(10);
+    CReplay table;
+    table.ReadSlotTable();
+    EXPECT_STREQ(table.GetSlot(1).m_szScoreName, "kept");
+    for (int i : {2, 3, 4}) {
+        EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
+        EXPECT_FALSE(table.Load(ReplaySlotFile(i))) << i;
+    }
+    EXPECT_TRUE(table.Load(ReplaySlotFile(1)));
 }
 
 }  // namespace
