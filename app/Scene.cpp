@@ -356,7 +356,7 @@ void EndGame(int32_t score)
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
                   SceneClockMs() - g_dwGameStartTime);
     g_StageControler.SetStage(-5);
-    g_BarrageTable.Save();
+    SaveRecords(false);
 }
 
 void SceneEscapeToMenu(int stage)

@@ -95,6 +95,8 @@ public:
                       bool softwareVertexProcessing, bool bitDepth32);
     void Release();
     bool IsReady() const { return m_pRenderer != nullptr; }
+    // Why CreateDevice failed, for the player ("" when it did not).
+    const std::string& GetFailureReason() const { return m_strFailure; }
 
     // The vsync flag the main loop reads: true when the display paces the steps.
     bool IsVsync() const { return m_bVsync; }
@@ -197,8 +199,8 @@ public:
     // overwriting the first. Returns the path written, or "" when none was.
     std::string SaveSnapshot();
     // The back buffer as a PNG at path (relative to the program folder unless
-    // absolute). False when nothing was written.
-    bool SaveSnapshotPng(const std::string& path);
+    // absolute). False when nothing was written, with the reason in *pWhy.
+    bool SaveSnapshotPng(const std::string& path, std::string* pWhy = nullptr);
 
 private:
     void DrawUntextured3D(EPrimitive primitive, int count, const Vec3* corners, int vertices, float alpha, float r,
@@ -207,6 +209,7 @@ private:
     void ApplyBlendMode(int mode);
 
     bool m_bNullRenderer = false;
+    std::string m_strFailure;
     CWindow* m_pWindow = nullptr;
     std::unique_ptr<CRenderer> m_pRenderer;
     std::unique_ptr<CSprite> m_pSprite;

@@ -47,6 +47,15 @@ bool NoteRecordsSave(bool bSaved, const std::string& why)
     return bSaved;
 }
 
+bool SaveRecords(bool bChapters)
+{
+    std::string why;
+    bool bSaved = NoteRecordsSave(g_BarrageTable.Save(&why), why);
+    if (bChapters && !NoteRecordsSave(g_GlobalResult.Save(&why), why))
+        bSaved = false;
+    return bSaved;
+}
+
 CGlobalResult g_GlobalResult(true);
 CBarrageTable g_BarrageTable;
 

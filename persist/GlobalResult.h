@@ -120,3 +120,8 @@ extern CBarrageTable g_BarrageTable;
 // the file warnings; the records stay in memory and the next save tries again.
 // Returns bSaved.
 bool NoteRecordsSave(bool bSaved, const std::string& why);
+
+// Saves the program's barrage records (at a game's end) or, with bChapters,
+// also the chapter records, name and counters (at exit), telling a failure as
+// NoteRecordsSave does. True when everything was saved.
+bool SaveRecords(bool bChapters);
