@@ -90,6 +90,14 @@ TEST(InputScriptTest, MistakesNameTheLineAndLeaveTheScriptEmpty)
     std::string error;
     EXPECT_FALSE(s.LoadFile("/nonexistent/script.txt", error));
     EXPECT_NE(error.find("/nonexistent/script.txt"), std::string::npos);
+
+    // What a mistake quotes reaches the terminal escaped, never as raw bytes.
+    for (const std::string text : {"1 \x1B[2J\x1B]0;title\x07\n", "\x9B" "5m 1\n", "1 \xC2\x9B" "31m\n"}) {
+        EXPECT_FALSE(s.LoadText(text, error));
+        for (char c : error) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << error;
+        EXPECT_EQ(error.find("\xC2\x9B"), std::string::npos) << error;
+        EXPECT_EQ(error.find('\x9B'), std::string::npos) << error;
+    }
 }
 
 TEST(HudTest, GaugeAndStockBars)
