@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -154,6 +155,7 @@ TEST_F(KillTrials, EveryFileHoldsAWholeVersionAfterAKillAtAnyMoment)
     }
     // The kills did land while the files changed, not only before the first save.
     EXPECT_GE(generations.back(), trials / 10);
+    std::printf("%d kills; the files went through %d versions\n", trials, generations.back());
 }
 
 }  // namespace
