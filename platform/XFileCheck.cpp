@@ -9,14 +9,18 @@ enum class EToken { End, Bad, Name, String, Number, Guid, Open, Close, Template,
 
 struct SToken {
     EToken type = EToken::End;
-    uint64_t value = 0;      // for whole non-negative numbers
-    bool whole = false;      // a whole number (a count can only be one)
-    std::string_view text;   // names
+    uint64_t value = 0;     // a number as the importer would take it for a count
+    std::string_view text;  // names
 };
 
+// Where the importer would stop or misread, the check stops too: the reason.
+constexpr const char* kCutShort = "the .x data is cut short or damaged";
+
 // Tokens of either flavour of .x file: names, strings, numbers, GUIDs and
-// braces; separators are dropped. A binary number list yields its numbers one
-// by one, so nothing is stored whatever the file declares.
+// braces; separators are dropped. Between objects a binary number list yields
+// its numbers one by one (the importer skips it whole); inside the objects the
+// importer reads, numbers are read as the importer reads them (Number), so
+// that the check and the importer never part ways over the same bytes.
 class CXLexer {
 public:
     CXLexer(const uint8_t* data, size_t size, bool binary, size_t floatBytes)
@@ -39,7 +43,71 @@ public:
         return m_Peek;
     }
 
+    // One number of an object's data, an integer (bInt) or a float, read the
+    // importer's way. False where the importer would misread the data: the
+    // check cannot follow it there, so such a file is refused.
+    bool Number(bool bInt, uint64_t* pValue)
+    {
+        if (!m_bBinary) {
+            if (Peek().type != EToken::Number) return false;
+            *pValue = Next().value;
+            return true;
+        }
+        if (m_bPeeked) return false;
+        if (m_nListLeft == 0) {
+            // A run of numbers starts with a list of the kind asked for, or a
+            // single integer; an empty list would make the importer count
+            // down from zero.
+            uint32_t token, n;
+            if (!TakeWord(&token)) return false;
+            if (token == 3) {
+                n = 1;
+            } else if (token == (bInt ? 6u : 7u)) {
+                if (!TakeDword(&n) || n == 0 || static_cast<uint64_t>(n) * Each(bInt) > m_nSize - m_nPos) return false;
+            } else {
+                return false;
+            }
+            m_nListLeft = n;
+            m_bIntList = bInt || token == 3;
+        }
+        // An integer read from a list of floats (or the reverse) is not what
+        // any writer means; with 8-byte floats it would misread the bytes.
+        if (m_bIntList != bInt && m_nFloatBytes != 4) return false;
+        --m_nListLeft;
+        const uint8_t* p;
+        if (!Take(m_bIntList ? 4 : m_nFloatBytes, &p)) return false;
+        *pValue = static_cast<uint64_t>(p[0]) | (static_cast<uint64_t>(p[1]) << 8) |
+                  (static_cast<uint64_t>(p[2]) << 16) | (static_cast<uint64_t>(p[3]) << 24);
+        return true;
+    }
+    // After an object's numbers: the importer reads the next token where the
+    // numbers end, so a list must end there too.
+    bool NumbersEnded() const { return m_nListLeft == 0; }
+
+    // One token of any kind, taken whole (a binary list with all its numbers),
+    // as the importer takes a name or string it expects.
+    bool SkipToken()
+    {
+        if (!m_bBinary || m_bPeeked || m_nListLeft != 0) {
+            const SToken t = Next();
+            return t.type != EToken::Bad && t.type != EToken::End;
+        }
+        uint32_t token, n;
+        const uint8_t* p;
+        if (!TakeWord(&token)) return false;
+        switch (token) {
+        case 1: return TakeDword(&n) && Take(n, &p);
+        case 2: return TakeDword(&n) && Take(n, &p) && TakeWord(&n);
+        case 3: return Take(4, &p);
+        case 5: return Take(16, &p);
+        case 6:
+        case 7: return TakeDword(&n) && Take(static_cast<size_t>(n) * Each(token == 6), &p);
+        default: return true;
+        }
+    }
+
 private:
+    size_t Each(bool bInt) const { return bInt ? 4 : m_nFloatBytes; }
     static bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';'; }
     static bool Ends(uint8_t c) { return IsBlank(c) || c == '{' || c == '}' || c == '"' || c == '<' || c == '#'; }
 
@@ -78,27 +146,18 @@ private:
         t.text = std::string_view(reinterpret_cast<const char*>(m_pData + start), m_nPos - start);
         const char first = t.text[0];
         if ((first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.') {
+            // The importer reads a count as the digits of a signed integer and
+            // uses it unsigned: a minus sign makes it enormous. Whatever follows
+            // the digits is taken as the importer would take the digits alone,
+            // so every number is a possible count here.
             t.type = EToken::Number;
-            // The importer reads a count as a signed integer and uses it
-            // unsigned: a minus sign makes it enormous.
-            t.whole = first != '-';
             uint64_t v = 0;
-            for (size_t i = first == '+' ? 1 : 0; i < t.text.size() && t.whole; ++i) {
+            for (size_t i = (first == '+' || first == '-') ? 1 : 0; i < t.text.size(); ++i) {
                 const char d = t.text[i];
-                if (d < '0' || d > '9') {
-                    t.whole = false;
-                    break;
-                }
+                if (d < '0' || d > '9') break;
                 if (v < (uint64_t(1) << 40)) v = v * 10 + static_cast<uint64_t>(d - '0');
             }
-            t.value = t.whole ? v : 0;
-            if (first == '-') {
-                t.whole = true;
-                t.value = UINT64_MAX;
-                for (size_t i = 1; i < t.text.size(); ++i)
-                    if (t.text[i] < '0' || t.text[i] > '9') t.whole = false;
-                if (t.text == "-0" || !t.whole) t.value = 0;
-            }
+            t.value = first == '-' && v != 0 ? UINT64_MAX : v;
             return t;
         }
         t.type = t.text == "template" ? EToken::Template : EToken::Name;
@@ -135,18 +194,10 @@ private:
         for (;;) {
             if (m_nListLeft > 0) {
                 --m_nListLeft;
+                const uint8_t* p;
+                if (!Take(m_bIntList ? 4 : m_nFloatBytes, &p)) return bad;
                 SToken t;
                 t.type = EToken::Number;
-                if (m_bIntList) {
-                    uint32_t v;
-                    if (!TakeDword(&v)) return bad;
-                    // Read as signed, used unsigned: the same wrap as in text.
-                    t.whole = true;
-                    t.value = v;
-                } else {
-                    const uint8_t* p;
-                    if (!Take(m_nFloatBytes, &p)) return bad;
-                }
                 return t;
             }
             if (m_nPos >= m_nSize) return {};
@@ -170,11 +221,9 @@ private:
                 return t;
             }
             case 3: {  // integer
-                uint32_t v;
-                if (!TakeDword(&v)) return bad;
+                const uint8_t* p;
+                if (!Take(4, &p)) return bad;
                 t.type = EToken::Number;
-                t.whole = true;
-                t.value = v;
                 return t;
             }
             case 5: {  // GUID
@@ -187,9 +236,8 @@ private:
             case 7: {  // float list
                 uint32_t n;
                 if (!TakeDword(&n)) return bad;
-                const size_t each = token == 6 ? 4 : m_nFloatBytes;
                 // A list longer than the rest of the file is damage, whatever it feeds.
-                if (static_cast<uint64_t>(n) * each > m_nSize - m_nPos) return bad;
+                if (static_cast<uint64_t>(n) * Each(token == 6) > m_nSize - m_nPos) return bad;
                 m_nListLeft = n;
                 m_bIntList = token == 6;
                 continue;
@@ -216,107 +264,127 @@ private:
     bool m_bPeeked = false;
 };
 
-// Checks the numbers at the start of one object's body against what follows.
+// The numbers of one object the importer reads, in its order, with every
+// count checked against the limits and against what follows.
 class CBodyCheck {
 public:
     CBodyCheck(CXLexer& lexer, std::string_view object) : m_Lexer(lexer), m_Object(object) {}
 
-    // Reads a count; false when it breaks a limit. A body that holds no
-    // number where a count belongs is left to the importer (bStop).
-    bool Count(uint64_t limit, uint64_t* pValue)
+    // A count; false when it breaks a limit or is not there.
+    bool Count(uint64_t* pValue, uint64_t limit = kMaxXFileCount)
     {
-        const SToken& t = m_Lexer.Peek();
-        if (t.type != EToken::Number || !t.whole) {
-            m_bStop = true;
-            return true;
-        }
-        *pValue = m_Lexer.Next().value;
-        if (*pValue > limit) {
-            m_strWhy = std::string(m_Object) + " declares " + std::to_string(*pValue) +
-                       " elements, more than a mesh may have";
-            return false;
-        }
+        if (!m_Lexer.Number(true, pValue)) return Fail(kCutShort);
+        return *pValue <= limit || TooMany(*pValue);
+    }
+    bool TooMany(uint64_t n)
+    {
+        return Fail(std::string(m_Object) + " declares " + std::to_string(n) + " elements, more than a mesh may have");
+    }
+    // n numbers of one kind; false when fewer follow.
+    bool Numbers(uint64_t n, bool bInt)
+    {
+        uint64_t v;
+        for (uint64_t i = 0; i < n; ++i)
+            if (!m_Lexer.Number(bInt, &v))
+                return Fail(std::string(m_Object) + " declares more elements than the file holds");
         return true;
     }
-    // Skips n numbers; false when the body holds fewer.
-    bool Skip(uint64_t n)
-    {
-        for (uint64_t i = 0; i < n; ++i) {
-            if (m_Lexer.Peek().type != EToken::Number) {
-                m_strWhy = std::string(m_Object) + " declares more elements than the file holds";
-                return false;
-            }
-            m_Lexer.Next();
-        }
-        return true;
-    }
-    bool Stopped() const { return m_bStop; }
-    const std::string& Why() const { return m_strWhy; }
-
-    // A count, then count groups of `each` numbers.
-    bool Array(uint64_t each)
+    bool Floats(uint64_t n) { return Numbers(n, false); }
+    bool Ints(uint64_t n) { return Numbers(n, true); }
+    // A count, then count groups of `each` floats.
+    bool FloatArray(uint64_t each)
     {
         uint64_t n = 0;
-        return Count(kMaxXFileCount, &n) && (m_bStop || Skip(n * each));
+        return Count(&n) && Floats(n * each);
     }
     // A count of faces, each a count of indices and the indices.
     bool Faces()
     {
         uint64_t n = 0;
-        if (!Count(kMaxXFileCount, &n)) return false;
-        for (uint64_t f = 0; f < n && !m_bStop; ++f) {
-            // Every face declared must be there: a missing one is a count the
-            // file cannot hold.
-            if (m_Lexer.Peek().type != EToken::Number) return Skip(1);
+        if (!Count(&n)) return false;
+        for (uint64_t f = 0; f < n; ++f) {
             uint64_t k = 0;
-            if (!Count(kMaxXFileCount, &k)) return false;
-            if (!m_bStop && !Skip(k)) return false;
+            if (!m_Lexer.Number(true, &k))
+                return Fail(std::string(m_Object) + " declares more elements than the file holds");
+            if (k > kMaxXFileCount) return TooMany(k);
+            if (!Ints(k)) return false;
         }
         return true;
     }
+    bool Ended()
+    {
+        return m_Lexer.NumbersEnded() || Fail(std::string(m_Object) + " holds more numbers than it reads");
+    }
+    bool Fail(std::string why)
+    {
+        m_strWhy = std::move(why);
+        return false;
+    }
+    const std::string& Why() const { return m_strWhy; }
 
 private:
     CXLexer& m_Lexer;
     std::string_view m_Object;
     std::string m_strWhy;
-    bool m_bStop = false;
 };
 
-// The counted members at the start of the standard templates the importer
-// reads. False with the reason when a count breaks a limit.
-bool CheckBody(CXLexer& lexer, std::string_view object, std::string* pWhy)
+// The data of the objects the importer reads, in its order. False with the
+// reason when a count breaks a limit or the data would be misread.
+bool CheckBody(CXLexer& lexer, std::string_view object, int depth, bool* pClosed, std::string* pWhy)
 {
     CBodyCheck b(lexer, object);
     bool ok = true;
-    uint64_t v = 0;
+    uint64_t n = 0, v = 0;
     if (object == "Mesh" || object == "MeshNormals") {
-        ok = b.Array(3) && (b.Stopped() || b.Faces());
+        ok = b.FloatArray(3) && b.Faces();
     } else if (object == "MeshTextureCoords") {
-        ok = b.Array(2);
+        ok = b.FloatArray(2);
     } else if (object == "MeshVertexColors") {
-        ok = b.Array(5);
-    } else if (object == "MeshFaceWraps") {
-        ok = b.Array(2);
-    } else if (object == "MeshMaterialList") {
-        ok = b.Count(kMaxXFileCount, &v) && (b.Stopped() || b.Array(1));
-    } else if (object == "VertexDuplicationIndices") {
-        uint64_t n = 0;
-        ok = b.Count(kMaxXFileCount, &n) && (b.Stopped() || (b.Count(kMaxXFileCount, &v) && (b.Stopped() || b.Skip(n))));
-    } else if (object == "FVFData") {
-        ok = b.Count(UINT64_MAX, &v) && (b.Stopped() || b.Array(1));
-    } else if (object == "DeclData") {
-        ok = b.Array(4) && (b.Stopped() || b.Array(1));
+        // Each: the vertex index and a colour of four floats.
+        ok = b.Count(&n);
+        for (uint64_t i = 0; ok && i < n; ++i) ok = b.Ints(1) && b.Floats(4);
+    } else if (object == "FrameTransformMatrix") {
+        ok = b.Floats(16);
+    } else if (object == "Material") {
+        ok = b.Floats(4 + 1 + 3 + 3);
+    } else if (object == "XSkinMeshHeader") {
+        ok = b.Ints(3);
+    } else if (object == "AnimTicksPerSecond") {
+        ok = b.Ints(1);
     } else if (object == "SkinWeights") {
-        if (lexer.Peek().type == EToken::String) lexer.Next();
-        uint64_t n = 0;
-        ok = b.Count(kMaxXFileCount, &n) && (b.Stopped() || (b.Skip(n) && b.Skip(n)));
+        ok = lexer.SkipToken() || b.Fail(kCutShort);
+        ok = ok && b.Count(&n) && b.Ints(n) && b.Floats(n) && b.Floats(16);
     } else if (object == "AnimationKey") {
-        uint64_t keys = 0;
-        ok = b.Count(UINT64_MAX, &v) && (b.Stopped() || b.Count(kMaxXFileCount, &keys));
-        // Each key: its time, a count of values and the values.
-        for (uint64_t k = 0; ok && !b.Stopped() && k < keys; ++k)
-            ok = b.Count(UINT64_MAX, &v) && (b.Stopped() || b.Array(1));
+        // The key type fixes the values of each key (a quaternion, a vector
+        // or a matrix); another type stops the importer.
+        uint64_t type = 0, keys = 0;
+        ok = b.Count(&type, UINT64_MAX) && b.Count(&keys);
+        static const uint64_t kValues[] = {4, 3, 3, 16, 16};
+        for (uint64_t k = 0; ok && type < 5 && k < keys; ++k) ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
+    } else if (object == "MeshMaterialList") {
+        ok = b.Count(&n) && b.Count(&v) && b.Ints(v) && b.Ended();
+        // The importer reads a material for every one declared and fails
+        // badly when one is missing: count the Material objects and the
+        // references ("{ name }") the list holds.
+        uint64_t found = 0;
+        for (int inner = 0; ok;) {
+            const SToken t = lexer.Next();
+            if (t.type == EToken::End || t.type == EToken::Bad) break;
+            if (t.type == EToken::Open) {
+                if (inner == 0) ++found;
+                if (++inner + depth > kMaxXFileDepth) ok = b.Fail("objects nested too deeply");
+            } else if (t.type == EToken::Close && inner-- == 0) {
+                *pClosed = true;
+                break;
+            }
+        }
+        if (ok && found < n) ok = b.Fail("MeshMaterialList declares more materials than it holds");
+        if (!ok && pWhy) *pWhy = b.Why();
+        return ok;
+    } else {
+        return true;  // read by the importer token by token, like the check
     }
+    ok = ok && b.Ended();
     if (!ok && pWhy) *pWhy = b.Why();
     return ok;
 }
@@ -343,7 +411,7 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
         const SToken t = lexer.Next();
         switch (t.type) {
         case EToken::End: return true;
-        case EToken::Bad: return Fail(pWhy, "the .x data is cut short or damaged");
+        case EToken::Bad: return Fail(pWhy, kCutShort);
         case EToken::Open:
             if (++depth > kMaxXFileDepth) return Fail(pWhy, "objects nested too deeply");
             break;
@@ -356,20 +424,21 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
             for (;;) {
                 const SToken u = lexer.Next();
                 if (u.type == EToken::End) return true;
-                if (u.type == EToken::Bad) return Fail(pWhy, "the .x data is cut short or damaged");
+                if (u.type == EToken::Bad) return Fail(pWhy, kCutShort);
                 if (u.type == EToken::Open) ++inner;
                 if (u.type == EToken::Close && --inner <= 0) break;
             }
             break;
         }
         case EToken::Name: {
-            // An object's header: its template, an optional name and GUID, a brace.
+            // An object's header: its template, an optional name, a brace.
             if (lexer.Peek().type == EToken::Name) lexer.Next();
-            if (lexer.Peek().type == EToken::Guid) lexer.Next();
             if (lexer.Peek().type != EToken::Open) break;
             lexer.Next();
             if (++depth > kMaxXFileDepth) return Fail(pWhy, "objects nested too deeply");
-            if (!CheckBody(lexer, t.text, pWhy)) return false;
+            bool closed = false;
+            if (!CheckBody(lexer, t.text, depth, &closed, pWhy)) return false;
+            if (closed) --depth;
             break;
         }
         default: break;

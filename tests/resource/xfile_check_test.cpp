@@ -92,6 +92,10 @@ TEST(XFileCheck, GenuineMeshesOfBothFlavoursPass)
     SBinary bin;
     bin.Name("Mesh").Open().Ints({3}).Floats(9).Ints({1, 3, 0, 1, 2}).Close();
     EXPECT_TRUE(Check(bin.bytes, &why)) << why;
+    // Numbers of one run may come as several lists, and an integer token counts.
+    SBinary split;
+    split.Name("Mesh").Open().Ints({3}).Floats(4).Floats(5).Word(3).Dword(1).Ints({3, 0, 1, 2}).Close();
+    EXPECT_TRUE(Check(split.bytes, &why)) << why;
     // Unknown objects and references are no business of the check.
     EXPECT_TRUE(Check(Text("Header { 1; 0; 1; }\nAnimTicksPerSecond { 4800; }\n{ tri }\n"), &why)) << why;
 }
@@ -115,6 +119,10 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
         {"material indices", Text("MeshMaterialList { 1; 800000; 0;; }"), "more elements than the file holds"},
         {"skin weights", Text("SkinWeights { \"bone\"; 900000; 0; }"), "more elements than the file holds"},
         {"animation keys", Text("AnimationKey { 0; 3000000000; }"), "more than a mesh may have"},
+        {"materials declared but not there", Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
+                                                  " MeshMaterialList { 2; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } } }"),
+         "more materials than it holds"},
+        {"no material at all", Text("MeshMaterialList { 1; 1; 0;; }"), "more materials than it holds"},
         {"nesting without end", Text(std::string(3000, '{').c_str()), "nested too deeply"},
         {"frames nested without end", [] {
              std::string s = "xof 0303txt 0032\n";
@@ -130,6 +138,14 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
              return b.bytes;
          }(), "cut short"},
         {"binary name longer than the file", SBinary().Word(1).Dword(0xFFFFFFF0u).bytes, "cut short"},
+        // The importer takes whatever stands where a count belongs as one
+        // number (here the bytes after a name token): the check refuses to
+        // guess along.
+        {"binary count where a name stands", SBinary().Name("Mesh").Open().Ints({3}).Floats(9).Name("MeshNormals").Open().bytes,
+         "cut short"},
+        {"binary count from an empty list", SBinary().Name("Mesh").Open().Ints({}).Ints({3}).bytes, "cut short"},
+        {"binary list running past its object", SBinary().Name("FrameTransformMatrix").Open().Floats(17).Close().bytes,
+         "holds more numbers than it reads"},
     };
     for (const auto& c : kCases) {
         std::string why;
