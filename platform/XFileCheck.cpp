@@ -365,17 +365,26 @@ bool CheckBody(CXLexer& lexer, std::string_view object, int depth, bool* pClosed
         ok = b.Count(&n) && b.Count(&v) && b.Ints(v) && b.Ended();
         // The importer reads a material for every one declared and fails
         // badly when one is missing: count the Material objects and the
-        // references ("{ name }") the list holds.
+        // references ("{ name }") the list holds; other objects are skipped.
         uint64_t found = 0;
+        std::string_view header;  // the first name before a brace of the list's own
+        bool named = false;
         for (int inner = 0; ok;) {
             const SToken t = lexer.Next();
             if (t.type == EToken::End || t.type == EToken::Bad) break;
             if (t.type == EToken::Open) {
-                if (inner == 0) ++found;
+                if (inner == 0 && (!named || header == "Material")) ++found;
+                named = false;
                 if (++inner + depth > kMaxXFileDepth) ok = b.Fail("objects nested too deeply");
-            } else if (t.type == EToken::Close && inner-- == 0) {
-                *pClosed = true;
-                break;
+            } else if (t.type == EToken::Close) {
+                named = false;
+                if (inner-- == 0) {
+                    *pClosed = true;
+                    break;
+                }
+            } else if (t.type == EToken::Name && inner == 0 && !named) {
+                header = t.text;
+                named = true;
             }
         }
         if (ok && found < n) ok = b.Fail("MeshMaterialList declares more materials than it holds");

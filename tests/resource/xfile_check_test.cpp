@@ -92,6 +92,10 @@ TEST(XFileCheck, GenuineMeshesOfBothFlavoursPass)
     SBinary bin;
     bin.Name("Mesh").Open().Ints({3}).Floats(9).Ints({1, 3, 0, 1, 2}).Close();
     EXPECT_TRUE(Check(bin.bytes, &why)) << why;
+    // A material may be given by reference.
+    EXPECT_TRUE(Check(Text("Material red { 1.0;0.0;0.0;1.0;; 1.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n"
+                           "MeshMaterialList { 2; 1; 0;; { red } Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } }"),
+                      &why)) << why;
     // Numbers of one run may come as several lists, and an integer token counts.
     SBinary split;
     split.Name("Mesh").Open().Ints({3}).Floats(4).Floats(5).Word(3).Dword(1).Ints({3, 0, 1, 2}).Close();
@@ -123,6 +127,8 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
                                                   " MeshMaterialList { 2; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } } }"),
          "more materials than it holds"},
         {"no material at all", Text("MeshMaterialList { 1; 1; 0;; }"), "more materials than it holds"},
+        {"objects that are no material", Text("MeshMaterialList { 1; 1; 0;; Materials { 1.0; } Other { } }"),
+         "more materials than it holds"},
         {"nesting without end", Text(std::string(3000, '{').c_str()), "nested too deeply"},
         {"frames nested without end", [] {
              std::string s = "xof 0303txt 0032\n";
