@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -264,6 +265,13 @@ private:
     bool m_bPeeked = false;
 };
 
+// What the objects inside a mesh are checked against: the importer indexes
+// its vertices and faces with their numbers unchecked.
+struct SMesh {
+    uint64_t nVertices = 0;
+    std::vector<uint32_t> faceSizes;
+};
+
 // The numbers of one object the importer reads, in its order, with every
 // count checked against the limits and against what follows.
 class CBodyCheck {
@@ -290,6 +298,17 @@ public:
         return true;
     }
     bool Floats(uint64_t n) { return Numbers(n, false); }
+    // n indices, each below `below`: the importer uses them unchecked.
+    bool Indices(uint64_t n, uint64_t below)
+    {
+        uint64_t v;
+        for (uint64_t i = 0; i < n; ++i) {
+            if (!m_Lexer.Number(true, &v))
+                return Fail(std::string(m_Object) + " declares more elements than the file holds");
+            if (v >= below) return Fail(std::string(m_Object) + " names an element the mesh does not have");
+        }
+        return true;
+    }
     bool Ints(uint64_t n) { return Numbers(n, true); }
     // A count, then count groups of `each` floats.
     bool FloatArray(uint64_t each)
@@ -297,17 +316,23 @@ public:
         uint64_t n = 0;
         return Count(&n) && Floats(n * each);
     }
-    // A count of faces, each a count of indices and the indices.
-    bool Faces()
+    // A count of faces, each a count of indices and the indices (below
+    // `below`). With pSizes empty the sizes are kept there; otherwise every
+    // face must have the size given there (normals per corner of each face).
+    bool Faces(uint64_t below, std::vector<uint32_t>* pSizes)
     {
         uint64_t n = 0;
         if (!Count(&n)) return false;
+        const bool bMatch = !pSizes->empty();
+        if (bMatch && n != pSizes->size()) return Fail(std::string(m_Object) + " does not match the mesh's faces");
         for (uint64_t f = 0; f < n; ++f) {
             uint64_t k = 0;
             if (!m_Lexer.Number(true, &k))
                 return Fail(std::string(m_Object) + " declares more elements than the file holds");
             if (k > kMaxXFileCount) return TooMany(k);
-            if (!Ints(k)) return false;
+            if (bMatch && k != (*pSizes)[f]) return Fail(std::string(m_Object) + " does not match the mesh's faces");
+            if (!Indices(k, below)) return false;
+            if (!bMatch) pSizes->push_back(static_cast<uint32_t>(k));
         }
         return true;
     }
@@ -330,19 +355,27 @@ private:
 
 // The data of the objects the importer reads, in its order. False with the
 // reason when a count breaks a limit or the data would be misread.
-bool CheckBody(CXLexer& lexer, std::string_view object, int depth, bool* pClosed, std::string* pWhy)
+bool CheckBody(CXLexer& lexer, std::string_view object, int depth, SMesh& mesh, bool* pClosed, std::string* pWhy)
 {
     CBodyCheck b(lexer, object);
     bool ok = true;
     uint64_t n = 0, v = 0;
-    if (object == "Mesh" || object == "MeshNormals") {
-        ok = b.FloatArray(3) && b.Faces();
+    if (object == "Mesh") {
+        mesh = SMesh();
+        ok = b.Count(&mesh.nVertices) && b.Floats(mesh.nVertices * 3) && b.Faces(mesh.nVertices, &mesh.faceSizes);
+    } else if (object == "MeshNormals") {
+        // One normal face for every face of the mesh, corner for corner.
+        std::vector<uint32_t> sizes = mesh.faceSizes;
+        ok = b.Count(&n) && b.Floats(n * 3) &&
+             (sizes.empty() ? b.Count(&v) && (v == 0 || b.Fail("MeshNormals does not match the mesh's faces"))
+                            : b.Faces(n, &sizes));
     } else if (object == "MeshTextureCoords") {
-        ok = b.FloatArray(2);
+        ok = b.Count(&n) && (n == mesh.nVertices || b.Fail("MeshTextureCoords does not match the mesh's vertices")) &&
+             b.Floats(n * 2);
     } else if (object == "MeshVertexColors") {
         // Each: the vertex index and a colour of four floats.
         ok = b.Count(&n);
-        for (uint64_t i = 0; ok && i < n; ++i) ok = b.Ints(1) && b.Floats(4);
+        for (uint64_t i = 0; ok && i < n; ++i) ok = b.Indices(1, mesh.nVertices) && b.Floats(4);
     } else if (object == "FrameTransformMatrix") {
         ok = b.Floats(16);
     } else if (object == "Material") {
@@ -353,7 +386,7 @@ bool CheckBody(CXLexer& lexer, std::string_view object, int depth, bool* pClosed
         ok = b.Ints(1);
     } else if (object == "SkinWeights") {
         ok = lexer.SkipToken() || b.Fail(kCutShort);
-        ok = ok && b.Count(&n) && b.Ints(n) && b.Floats(n) && b.Floats(16);
+        ok = ok && b.Count(&n) && b.Indices(n, mesh.nVertices) && b.Floats(n) && b.Floats(16);
     } else if (object == "AnimationKey") {
         // The key type fixes the values of each key (a quaternion, a vector
         // or a matrix); another type stops the importer.
@@ -362,7 +395,9 @@ bool CheckBody(CXLexer& lexer, std::string_view object, int depth, bool* pClosed
         static const uint64_t kValues[] = {4, 3, 3, 16, 16};
         for (uint64_t k = 0; ok && type < 5 && k < keys; ++k) ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
     } else if (object == "MeshMaterialList") {
-        ok = b.Count(&n) && b.Count(&v) && b.Ints(v) && b.Ended();
+        ok = b.Count(&n) && b.Count(&v) &&
+             (v == mesh.faceSizes.size() || v == 1 || b.Fail("MeshMaterialList does not match the mesh's faces")) &&
+             b.Indices(v, n) && b.Ended();
         // The importer reads a material for every one declared and fails
         // badly when one is missing: count the Material objects and the
         // references ("{ name }") the list holds; other objects are skipped.
@@ -416,6 +451,7 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
     CXLexer lexer(data, size, format == "bin ", floats == "0064" ? 8 : 4);
 
     int depth = 0;
+    SMesh mesh;
     for (;;) {
         const SToken t = lexer.Next();
         switch (t.type) {
@@ -446,7 +482,7 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
             lexer.Next();
             if (++depth > kMaxXFileDepth) return Fail(pWhy, "objects nested too deeply");
             bool closed = false;
-            if (!CheckBody(lexer, t.text, depth, &closed, pWhy)) return false;
+            if (!CheckBody(lexer, t.text, depth, mesh, &closed, pWhy)) return false;
             if (closed) --depth;
             break;
         }
