@@ -82,8 +82,9 @@ public:
         return true;
     }
     // After an object's numbers: the importer reads the next token where the
-    // numbers end, so a list must end there too.
-    bool NumbersEnded() const { return m_nListLeft == 0; }
+    // numbers end, so a binary list must end there too, and in text no
+    // number may follow (the importer would take it for an object's name).
+    bool NumbersEnded() { return m_bBinary ? m_nListLeft == 0 : Peek().type != EToken::Number; }
 
     // One token of any kind, taken whole (a binary list with all its numbers),
     // as the importer takes a name or string it expects.
@@ -355,7 +356,8 @@ private:
 
 // The data of the objects the importer reads, in its order. False with the
 // reason when a count breaks a limit or the data would be misread.
-bool CheckBody(CXLexer& lexer, std::string_view object, int depth, SMesh& mesh, bool* pClosed, std::string* pWhy)
+// *pMaterials: the materials a MeshMaterialList declares.
+bool CheckBody(CXLexer& lexer, std::string_view object, SMesh& mesh, uint64_t* pMaterials, std::string* pWhy)
 {
     CBodyCheck b(lexer, object);
     bool ok = true;
@@ -395,36 +397,9 @@ bool CheckBody(CXLexer& lexer, std::string_view object, int depth, SMesh& mesh, 
         static const uint64_t kValues[] = {4, 3, 3, 16, 16};
         for (uint64_t k = 0; ok && type < 5 && k < keys; ++k) ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
     } else if (object == "MeshMaterialList") {
-        ok = b.Count(&n) && b.Count(&v) &&
+        ok = b.Count(pMaterials) && b.Count(&v) &&
              (v == mesh.faceSizes.size() || v == 1 || b.Fail("MeshMaterialList does not match the mesh's faces")) &&
-             b.Indices(v, n) && b.Ended();
-        // The importer reads a material for every one declared and fails
-        // badly when one is missing: count the Material objects and the
-        // references ("{ name }") the list holds; other objects are skipped.
-        uint64_t found = 0;
-        std::string_view header;  // the first name before a brace of the list's own
-        bool named = false;
-        for (int inner = 0; ok;) {
-            const SToken t = lexer.Next();
-            if (t.type == EToken::End || t.type == EToken::Bad) break;
-            if (t.type == EToken::Open) {
-                if (inner == 0 && (!named || header == "Material")) ++found;
-                named = false;
-                if (++inner + depth > kMaxXFileDepth) ok = b.Fail("objects nested too deeply");
-            } else if (t.type == EToken::Close) {
-                named = false;
-                if (inner-- == 0) {
-                    *pClosed = true;
-                    break;
-                }
-            } else if (t.type == EToken::Name && inner == 0 && !named) {
-                header = t.text;
-                named = true;
-            }
-        }
-        if (ok && found < n) ok = b.Fail("MeshMaterialList declares more materials than it holds");
-        if (!ok && pWhy) *pWhy = b.Why();
-        return ok;
+             b.Indices(v, *pMaterials);
     } else {
         return true;  // read by the importer token by token, like the check
     }
@@ -450,18 +425,41 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
     if (format != "txt " && format != "bin ") return Fail(pWhy, "not a .x mesh (unknown format)");
     CXLexer lexer(data, size, format == "bin ", floats == "0064" ? 8 : 4);
 
-    int depth = 0;
+    // The objects open around the current token; a material list counts the
+    // materials given inside it (Material objects and references "{ name }"),
+    // since the importer reads one for every one declared and fails badly
+    // when one is missing.
+    struct SOpen {
+        bool bMaterialList = false;
+        uint64_t nDeclared = 0;
+        uint64_t nFound = 0;
+    };
+    std::vector<SOpen> open;
+    auto enter = [&](bool bMaterial, SOpen inner) {
+        if (!open.empty() && open.back().bMaterialList && bMaterial) ++open.back().nFound;
+        open.push_back(inner);
+        return static_cast<int>(open.size()) <= kMaxXFileDepth;
+    };
+    auto leave = [&]() {
+        if (open.empty()) return true;
+        const SOpen o = open.back();
+        open.pop_back();
+        return !o.bMaterialList || o.nFound >= o.nDeclared;
+    };
     SMesh mesh;
     for (;;) {
         const SToken t = lexer.Next();
         switch (t.type) {
-        case EToken::End: return true;
+        case EToken::End:
+            while (!open.empty())
+                if (!leave()) return Fail(pWhy, "MeshMaterialList declares more materials than it holds");
+            return true;
         case EToken::Bad: return Fail(pWhy, kCutShort);
         case EToken::Open:
-            if (++depth > kMaxXFileDepth) return Fail(pWhy, "objects nested too deeply");
+            if (!enter(true, SOpen())) return Fail(pWhy, "objects nested too deeply");
             break;
         case EToken::Close:
-            if (depth > 0) --depth;
+            if (!leave()) return Fail(pWhy, "MeshMaterialList declares more materials than it holds");
             break;
         case EToken::Template: {
             // A template declaration describes members; it holds no data.
@@ -480,10 +478,10 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
             if (lexer.Peek().type == EToken::Name) lexer.Next();
             if (lexer.Peek().type != EToken::Open) break;
             lexer.Next();
-            if (++depth > kMaxXFileDepth) return Fail(pWhy, "objects nested too deeply");
-            bool closed = false;
-            if (!CheckBody(lexer, t.text, depth, mesh, &closed, pWhy)) return false;
-            if (closed) --depth;
+            SOpen inner;
+            inner.bMaterialList = t.text == "MeshMaterialList";
+            if (!enter(t.text == "Material", inner)) return Fail(pWhy, "objects nested too deeply");
+            if (!CheckBody(lexer, t.text, mesh, &open.back().nDeclared, pWhy)) return false;
             break;
         }
         default: break;

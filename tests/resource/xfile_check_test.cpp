@@ -131,6 +131,11 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
                                                   " MeshMaterialList { 2; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } } }"),
          "more materials than it holds"},
         {"no material at all", Text("MeshMaterialList { 1; 1; 0;; }"), "more materials than it holds"},
+        // The importer would take the extra number for an object's name and
+        // skip the material after it as unknown.
+        {"a number after the material indices",
+         Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0, 1;; { red } } }"),
+         "holds more numbers than it reads"},
         {"objects that are no material", Text("MeshMaterialList { 1; 1; 0;; Materials { 1.0; } Other { } }"),
          "more materials than it holds"},
         {"a face naming a vertex that is not there", Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,3;; }"),
