@@ -4,12 +4,16 @@
 #include <vector>
 
 #include "app/Game.h"
+#include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
+#include "stage/Cutin.h"
+#include "stage/DigitalNumber.h"
+#include "stage/Flare.h"
 
 CModel* g_pKorvoModel = nullptr;
 CModel* g_pStageModelMesh = nullptr;
@@ -153,6 +157,16 @@ void LoadSounds()
         std::snprintf(name, sizeof name, "#%d", kSoundOrder[i]);
         g_pSounds[i] = g_pSoundDevice ? new CSound(g_pSoundDevice, name, "SE") : nullptr;
     }
+    // The slow-motion sound fades out, which takes its update every frame.
+    if (CSound* slow = FindSE(kSlowMotionSE)) g_SoundList.Add(slow);
+}
+
+// The presentation objects' pictures and sound (null: they draw or play nothing).
+void ConnectPresentation(CTexture* glow, CTexture* const* digits, CSound* cutin)
+{
+    CFlare::s_pTexture = glow;
+    for (int i = 0; i < 10; ++i) CDigitalNumber::s_pDigits[i] = digits ? digits[i] : nullptr;
+    CCutin::s_pSound = cutin;
 }
 
 void DeleteTexture(CTexture*& t)
@@ -197,6 +211,7 @@ void LoadAssetSet()
 void CreateResidentObjects()
 {
     // The light particles and the craft come with the player side.
+    ConnectPresentation(g_pGlowTexture, g_pNumberDigits, FindSE(kCutinSE));
     g_pStageModel = new CSimpleModel(g_pStageModelMesh, Vec3{});
     g_pStageModel->Kill();
     g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
@@ -222,6 +237,9 @@ void ReleaseAssetSet()
     g_pCursorModel = nullptr;
     delete g_pStageModel;
     g_pStageModel = nullptr;
+    ConnectPresentation(nullptr, nullptr, nullptr);
+    // The sound list holds the slow-motion sound but the set owns it.
+    g_SoundList.RemoveWhere([](void* p) { return p == FindSE(kSlowMotionSE); }, [](void*) {});
     for (CSound*& s : g_pSounds) {
         delete s;
         s = nullptr;

@@ -59,11 +59,18 @@ void PlaySE(int number);
 // The refusal sound of the replay lists and the screenshot sound.
 inline constexpr int kRefusalSE = 126;
 inline constexpr int kSnapshotSE = 160;
+// The cut-in's sound; the slow-motion sound, which is also on the sound list.
+inline constexpr int kCutinSE = 113;
+inline constexpr int kSlowMotionSE = 400;
 
-// Loads everything in the designed order, then CreateResidentObjects().
+// Loads everything in the designed order ("#400" also goes on the sound list),
+// then CreateResidentObjects().
 void LoadAssetSet();
+// The resident objects; the flare, the floating digits and the cut-in get
+// their pictures ("#239", "#120" ... "#129") and sound ("#113").
 void CreateResidentObjects();
-// Destroys the resident objects, every sound, texture and model.
+// Destroys the resident objects, every sound, texture and model; the
+// presentation objects and the sound list let go of them first.
 void ReleaseAssetSet();
 // The menu model: "#200" when g_EffectRand.Integer(2) is not 0, else "#201".
 void ChooseMenuModel();

@@ -1,5 +1,7 @@
 #include "app/Form.h"
 
+#include "app/Scene.h"
+#include "core/StageControler.h"
 #include "core/Util.h"
 #include "persist/SettingsFile.h"
 
@@ -64,7 +66,7 @@ void CForm::EndDrag()
     m_bDragging = false;
 }
 
-void GameWindowProc(CForm& form, const SWindowEvent& event, const SWindowProcHooks& hooks)
+void GameWindowProc(CForm& form, const SWindowEvent& event)
 {
     switch (event.type) {
     case EWindowEvent::CloseRequest: form.Destroy(); break;
@@ -72,15 +74,14 @@ void GameWindowProc(CForm& form, const SWindowEvent& event, const SWindowProcHoo
         if (event.key == EWindowKey::Escape) {
             // In play Escape abandons the game for the main menu; anywhere else
             // it ends the program.
-            const int stage = hooks.getStage ? hooks.getStage() : -1;
-            if (stage >= 0) {
-                if (hooks.setStage) hooks.setStage(-2);
+            if (GetSceneStage() >= CStageControler::STAGE_CHAPTER1) {
+                SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
             } else {
                 form.Destroy();
             }
         } else if (event.key == EWindowKey::F11) {
             // One snapshot per key-down, key repeats included.
-            if (hooks.snapshot) hooks.snapshot();
+            SceneSnapshot();
         }
         break;
     case EWindowEvent::MouseDown: form.BeginDrag(event.x, event.y); break;

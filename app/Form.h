@@ -53,12 +53,5 @@ private:
 
 extern CForm* g_pForm;
 
-// What the window procedure needs of the rest of the game.
-struct SWindowProcHooks {
-    int (*getStage)() = nullptr;          // the stage number (scene)
-    void (*setStage)(int stage) = nullptr;
-    void (*snapshot)() = nullptr;         // F11: the sound, then the device's snapshot
-};
-
 // The game's window procedure for one event.
-void GameWindowProc(CForm& form, const SWindowEvent& event, const SWindowProcHooks& hooks);
+void GameWindowProc(CForm& form, const SWindowEvent& event);

@@ -17,6 +17,8 @@
 #include "core/Text.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/Noise.h"
+#include "gfx/Skybox.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "input/InputScript.h"
@@ -25,6 +27,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/PeResources.h"
+#include "platform/ResourceImage.h"
 #include "platform/Resources.h"
 #include "platform/SingleInstance.h"
 #include "platform/Window.h"
@@ -120,6 +123,23 @@ bool CheckAudioOut(const SOptions& opt, std::string& error)
     return true;
 }
 
+const SIconPng* g_pIcons = nullptr;
+int g_nIcons = 0;
+
+// The embedded icons, decoded, on the window; a picture that does not decode
+// is left out.
+void SetWindowIcons(CWindow& window)
+{
+    std::vector<CResourceImage> images;
+    for (int i = 0; i < g_nIcons; ++i) {
+        CResourceImage image;
+        if (DecodePngImage(g_pIcons[i].pData, g_pIcons[i].nSize, &image)) images.push_back(std::move(image));
+    }
+    std::vector<SWindowIcon> icons;
+    for (const CResourceImage& image : images) icons.push_back({image.m_nWidth, image.m_nHeight, image.m_Pixels.data()});
+    if (!icons.empty()) window.SetIcons(icons.data(), static_cast<int>(icons.size()));
+}
+
 std::string SnapshotName(int step)
 {
     char name[64];
@@ -183,11 +203,9 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 2-3. Replay format; barrage names and records; the score name.
     g_nFormatVersion = 6;
-    g_BarrageTable.LoadNames();
-    g_BarrageTable.Load();
     // Records that are there but cannot be read stop the game: it could neither
     // show them nor keep them.
-    if (!g_GlobalResult.Load()) {
+    if (!LoadRecords(g_GlobalResult, g_BarrageTable)) {
         const std::string text = std::string("\"") + ResolvePath(kRecordsFile) + "\" " +
                                  ReadResultText(g_GlobalResult.GetReadResult(), kMaxSettingsFileBytes) +
                                  ": the records cannot be read.";
@@ -195,10 +213,9 @@ int KorvoMain(int argc, const char* const* argv)
         return kExitFailed;
     }
 
-    // 6. Global set-up (the sky box and slow-motion controller arrive with their
-    // objects).
+    // 6. Global set-up (the slow-motion controller arrives with the craft).
+    SetUpGlobals();
     CreateDirectories(GetProgramDir() + "replay");
-    g_pFader = new CFader();
     SaveWindowLayout();
 
     // 8. No score name: the message, and nothing else is created (not even the
@@ -208,8 +225,7 @@ int KorvoMain(int argc, const char* const* argv)
         // Also where a terminal sees it when a box took it.
         if (ShowMessageBox(text.c_str(), "", !opt.headless)) std::fprintf(stderr, "%s\n", text.c_str());
         RestoreWindowLayout();
-        delete g_pFader;
-        g_pFader = nullptr;
+        TearDownGlobals();
         return kExitFailed;
     }
 
@@ -223,8 +239,7 @@ int KorvoMain(int argc, const char* const* argv)
         std::fprintf(stderr, "korvo: %s\n", kNoDisplayMessage);
         if (videoUp) CWindow::QuitVideo();
         RestoreWindowLayout();
-        delete g_pFader;
-        g_pFader = nullptr;
+        TearDownGlobals();
         return kExitNoDisplay;
     }
     SWindowConfig cfg;
@@ -239,6 +254,7 @@ int KorvoMain(int argc, const char* const* argv)
     const int centreY = (screenH - 480 * cfg.scale) / 2;
     g_pForm = new CForm(kWindowClassName, cfg, centreX, centreY);
     g_pForm->Window().SetTitle(kWindowTitle);
+    SetWindowIcons(g_pForm->Window());
     g_pForm->Window().SetPosition(centreX, centreY);
     SetResourceMessageSink(ShowResourceMessageBox);
 
@@ -258,8 +274,7 @@ int KorvoMain(int argc, const char* const* argv)
         if (videoUp) CWindow::QuitVideo();
         RestoreWindowLayout();
         instance.Release();
-        delete g_pFader;
-        g_pFader = nullptr;
+        TearDownGlobals();
         return kExitFailed;
     }
 
@@ -280,11 +295,8 @@ int KorvoMain(int argc, const char* const* argv)
 
     CSystemClock clock;
     if (deviceReady) {
-        g_pDeviceLink = g_pDevice;
         // 12-14.
-        g_pDevice->SetPlayFieldViewport();
-        g_pWorldAnchor = new CObject(g_pDevice);
-        g_pWorldAnchor->m_bLocked = true;
+        StartWorld();
         g_pForm->Show();
 
         // 15-18. The loading picture while the asset set loads, then the title.
@@ -294,22 +306,15 @@ int KorvoMain(int argc, const char* const* argv)
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
-        SetSceneStage(-1);
+        SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
-        SetSceneStage(-6);
+        SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
         CFramePacer pacer(g_FrameTimer, clock);
         pacer.Start();
         COfflineAudioPump audio;
-        SWindowProcHooks hooks;
-        hooks.getStage = &GetSceneStage;
-        hooks.setStage = &SceneEscapeToMenu;
-        hooks.snapshot = [] {
-            PlaySE(kSnapshotSE);
-            if (g_pDevice) g_pDevice->SaveSnapshot();
-        };
         long long steps = 0;
         size_t nextSnapshot = 0;
         std::vector<int> snapshots = opt.snapshotAt;
@@ -318,7 +323,7 @@ int KorvoMain(int argc, const char* const* argv)
         while (!g_pForm->IsQuitPosted()) {
             SWindowEvent ev;
             if (g_pForm->Window().PollEvent(ev)) {
-                GameWindowProc(*g_pForm, ev, hooks);
+                GameWindowProc(*g_pForm, ev);
                 continue;
             }
             const bool display = g_pDevice->IsVsync();
@@ -350,19 +355,7 @@ int KorvoMain(int argc, const char* const* argv)
         }
 
         // Shut-down, in order.
-        SetSceneInputScript(nullptr);
-        ClearWorld();
-        g_StageControler.Shutdown();
-        DeleteAll(g_MusicList);
-        ReleaseAssetSet();
-        g_pWorldHooks = nullptr;
-        if (g_pLoadingTexture) {
-            g_pLoadingTexture->Release();
-            delete g_pLoadingTexture;
-            g_pLoadingTexture = nullptr;
-        }
-        delete g_pWorldAnchor;
-        g_pWorldAnchor = nullptr;
+        StopWorld();
         SaveRecords(true);
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
@@ -389,8 +382,56 @@ int KorvoMain(int argc, const char* const* argv)
     CloseResourceLibrary();
     if (videoUp) CWindow::QuitVideo();
     RestoreWindowLayout();
-    delete g_pFader;
-    g_pFader = nullptr;
+    TearDownGlobals();
     instance.Release();
     return kExitOk;
+}
+
+void SetGameIcons(const SIconPng* icons, int count)
+{
+    g_pIcons = icons;
+    g_nIcons = icons ? count : 0;
+}
+
+void SetUpGlobals()
+{
+    g_pFader = new CFader();
+    g_pSkybox = new CSkybox2();
+}
+
+void TearDownGlobals()
+{
+    delete g_pSkybox;
+    g_pSkybox = nullptr;
+    delete g_pFader;
+    g_pFader = nullptr;
+}
+
+void StartWorld()
+{
+    g_pDeviceLink = g_pDevice;
+    // The device steps the noise and reads its fade; registering it also
+    // kills it, so no noise shows until something starts it.
+    g_pDevice->SetNoise(&g_Noise);
+    g_pDevice->SetPlayFieldViewport();
+    g_pWorldAnchor = new CObject(g_pDevice);
+    g_pWorldAnchor->m_bLocked = true;
+}
+
+void StopWorld()
+{
+    SetSceneInputScript(nullptr);
+    ClearWorld();
+    g_StageControler.Shutdown();
+    DeleteAll(g_MusicList);
+    ReleaseAssetSet();
+    g_pWorldHooks = nullptr;
+    if (g_pLoadingTexture) {
+        g_pLoadingTexture->Release();
+        delete g_pLoadingTexture;
+        g_pLoadingTexture = nullptr;
+    }
+    delete g_pWorldAnchor;
+    g_pWorldAnchor = nullptr;
+    if (g_pDevice) g_pDevice->SetNoise(nullptr);
 }

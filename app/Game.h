@@ -15,6 +15,27 @@ int KorvoMain(int argc, const char* const* argv);
 
 inline constexpr int kExitNoDisplay = 3;
 
+// A picture of the window icon: the bytes of a PNG file.
+struct SIconPng {
+    const unsigned char* pData;
+    unsigned long nSize;
+};
+// The window's icon in its sizes, set before KorvoMain (main gives the ones
+// the build embeds); without them the window has the desktop's default.
+void SetGameIcons(const SIconPng* icons, int count);
+
+// Pieces of the start and end, in the order KorvoMain runs them:
+// the global objects (fader, sky box) before the window ...
+void SetUpGlobals();
+// ... the world once the graphics device is up: the device linked for the
+// objects, the noise handed to it, the play-field viewport, the world anchor ...
+void StartWorld();
+// ... and at the end, in order: the world cleared, the stage pictures, the
+// music, the asset set, the loading picture and the anchor released ...
+void StopWorld();
+// ... and after the window, the global objects.
+void TearDownGlobals();
+
 // The single-instance lock's name.
 inline constexpr const char* kInstanceLockName = "KorvoZeta";
 // The window class: names the profile file "profile/korvoh.txt".

@@ -1,5 +1,6 @@
 // The object framework's hot paths: one list pass over a full screen of moving
-// objects, and the random number generator.
+// objects, clearing the lists (a barrage clear, a world reset), and the random
+// number generator.
 #include <benchmark/benchmark.h>
 
 #include "core/ObjectLists.h"
@@ -38,6 +39,67 @@ void BM_StepList2000Objects(benchmark::State& state) {
     DeleteAll(list);
 }
 BENCHMARK(BM_StepList2000Objects);
+
+// A screen of enemy bullets, every tenth persistent, as a barrage leaves it.
+void FillBullets(int count) {
+    for (int i = 0; i < count; ++i) {
+        auto* p = new CBenchObject(i);
+        p->m_bPersistent = i % 10 == 0;
+        g_EnemyShotList.Add(p);
+    }
+}
+
+// A cleared barrage: the non-persistent bullets die, the rest keep their order.
+void BM_ClearEnemyBullets(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillBullets(count);
+        state.ResumeTiming();
+        ClearEnemyBullets();
+        benchmark::DoNotOptimize(g_EnemyShotList.Count());
+        state.PauseTiming();
+        DeleteAll(g_EnemyShotList);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_ClearEnemyBullets)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
+// A world reset: every object of a list deleted.
+void BM_DeleteAll(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    CObjectList list;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < count; ++i) list.Add(new CBenchObject(i));
+        state.ResumeTiming();
+        DeleteAll(list);
+        benchmark::DoNotOptimize(list.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_DeleteAll)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
+// A pass in which a tenth of the bullets die and as many are fired anew.
+void BM_StepListWithDeaths(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    CObjectList list;
+    for (int i = 0; i < count; ++i) list.Add(new CBenchObject(i));
+    int next = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < count / 10; ++k) {
+            list.At((next + k * 10) % list.Count())->Kill();
+            list.Add(new CBenchObject(next + k));
+        }
+        ++next;
+        StepList(list);
+        benchmark::DoNotOptimize(list.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    DeleteAll(list);
+}
+BENCHMARK(BM_StepListWithDeaths)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
 void BM_MillionDraws(benchmark::State& state) {
     CRandom rand;

@@ -1,5 +1,7 @@
 #include "core/Object.h"
 
+#include "core/Random.h"
+
 #include <cmath>
 #include <limits>
 
@@ -19,6 +21,8 @@ void StartTrack(MotionTrack& track, const Vec3& from, const Vec3& to, const Vec3
     track.t = 0.0f;
     track.step = frames > 0 ? 1.0f / static_cast<float>(frames)
                             : std::numeric_limits<float>::infinity();
+    track.frames = frames > 0 ? frames : 1;
+    track.done = 0;
     track.active = true;
 }
 
@@ -27,12 +31,11 @@ void StartTrack(MotionTrack& track, const Vec3& from, const Vec3& to, const Vec3
 bool AdvanceTrack(MotionTrack& track, Vec3& value, bool useTangents) {
     if (!track.active) return false;
     track.t += track.step;
-    // A track of n frames ends on its n-th update. The sum of n single-precision
-    // steps 1/n can fall a hair short of 1 (it does for 60), which would add a
-    // frame and leave the vector short of its target; half a step is far above
-    // that rounding and far below a whole step.
+    // A track of n frames ends on its n-th update, counted as an integer: the
+    // sum of n single-precision steps 1/n drifts from 1 (short of it for 60,
+    // by more than a step for long glides), so the sum cannot tell the end.
     bool ended = false;
-    if (track.t >= 1.0f - 0.5f * track.step) {
+    if (++track.done >= track.frames) {
         track.t = 1.0f;
         track.active = false;
         ended = true;
@@ -151,7 +154,11 @@ void CObject::Notify() { OnNotify(); }
 void CObject::OnNotify() {}
 
 void CObject::Step() {
-    Draw();
+    {
+        // Drawing never draws from the game's generator.
+        CRandomLock lock(g_GameRand);
+        Draw();
+    }
     // Slow motion: drawing goes on every frame, updates only on the frames
     // where the device's phase bit is set.
     if (g_pDeviceLink != nullptr && g_pDeviceLink->IsSlowMotion() &&

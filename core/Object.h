@@ -28,6 +28,8 @@ struct MotionTrack {
     Vec3 endTangent;
     float step = 0.0f;   // 1 / frames
     float t = 0.0f;      // progress 0 ... 1
+    int32_t frames = 0;  // updates the track lasts (at least 1)
+    int32_t done = 0;    // updates made
     bool active = false;
 };
 

@@ -16,16 +16,7 @@ CObjectList g_TerrainList;
 CWorldHooks* g_pWorldHooks = nullptr;
 
 void ClearEnemyBullets() {
-    int i = 0;
-    while (i < g_EnemyShotList.Count()) {
-        CObject* p = g_EnemyShotList.At(i);
-        if (p != nullptr && p->m_bPersistent) {
-            ++i;
-        } else {
-            g_EnemyShotList.RemoveAt(i);
-            delete p;
-        }
-    }
+    DeleteWhere(g_EnemyShotList, [](CObject* p) { return !p->m_bPersistent; });
 }
 
 void ClearWorld() {

@@ -1,5 +1,7 @@
 #include "core/PointerList.h"
 
+#include <cstring>
+
 CPointerList::~CPointerList() { delete[] m_pBegin; }
 
 void CPointerList::Insert(int index, void* p) {
@@ -8,19 +10,22 @@ void CPointerList::Insert(int index, void* p) {
     // (the list may be its only owner) at the nearest end instead.
     if (index < 0) index = 0;
     if (index > count) index = count;
+    for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) {
+        if (index < c->nNext) ++c->nNext;
+    }
     if (m_pEnd == m_pCapEnd) {
         const int grown = count + (count > 1 ? count : 1);
         void** fresh = new void*[grown];
-        for (int i = 0; i < index; ++i) fresh[i] = m_pBegin[i];
+        if (index > 0) std::memcpy(fresh, m_pBegin, sizeof(void*) * index);
         fresh[index] = p;
-        for (int i = index; i < count; ++i) fresh[i + 1] = m_pBegin[i];
+        if (count > index) std::memcpy(fresh + index + 1, m_pBegin + index, sizeof(void*) * (count - index));
         delete[] m_pBegin;
         m_pBegin = fresh;
         m_pEnd = fresh + count + 1;
         m_pCapEnd = fresh + grown;
         return;
     }
-    for (int i = count; i > index; --i) m_pBegin[i] = m_pBegin[i - 1];
+    if (count > index) std::memmove(m_pBegin + index + 1, m_pBegin + index, sizeof(void*) * (count - index));
     m_pBegin[index] = p;
     ++m_pEnd;
 }
@@ -30,12 +35,16 @@ int CPointerList::Count() const { return static_cast<int>(m_pEnd - m_pBegin); }
 void CPointerList::RemoveAt(int index) {
     const int count = Count();
     if (index < 0 || index >= count) return;
-    for (int i = index + 1; i < count; ++i) m_pBegin[i - 1] = m_pBegin[i];
+    for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) {
+        if (index < c->nNext) --c->nNext;
+    }
+    if (count - index > 1) std::memmove(m_pBegin + index, m_pBegin + index + 1, sizeof(void*) * (count - index - 1));
     --m_pEnd;
 }
 
 void CPointerList::RemoveAll() {
-    while (m_pEnd != m_pBegin) --m_pEnd;
+    for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) c->nNext = 0;
+    m_pEnd = m_pBegin;
 }
 
 void CPointerList::PopFront(void** out) {
@@ -54,3 +63,18 @@ void CPointerList::Get(void** out, int index) const {
 }
 
 void CPointerList::Add(void* p) { Insert(Count(), p); }
+
+void CPointerList::AttachCursor(SListCursor* cursor) {
+    cursor->pOuter = m_pCursors;
+    m_pCursors = cursor;
+}
+
+void CPointerList::DetachCursor(SListCursor* cursor) {
+    // Walks end innermost first; unlink wherever it is all the same.
+    for (SListCursor** link = &m_pCursors; *link != nullptr; link = &(*link)->pOuter) {
+        if (*link == cursor) {
+            *link = cursor->pOuter;
+            return;
+        }
+    }
+}

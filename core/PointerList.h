@@ -7,7 +7,19 @@
 //
 // TPointerList<T> is the same container with typed access, so that pointers go
 // in and come out as T* (no reinterpretation of a void* as another base).
+//
+// A walk over the list (the per-frame pass) attaches an SListCursor. Every
+// change to the list moves the attached cursors with the elements, so a walk
+// whose steps insert or remove elements, anywhere, neither skips an element
+// nor visits one twice.
 #pragma once
+
+// The place of a walk: the index of the next element it visits. Elements
+// removed or inserted before it move it; an element inserted at it is visited.
+struct SListCursor {
+    int nNext = 0;
+    SListCursor* pOuter = nullptr;   // the walk over the same list this one runs in
+};
 
 class CPointerList {
 public:
@@ -34,11 +46,46 @@ public:
     // Number of elements the array holds before it must grow.
     int Capacity() const { return static_cast<int>(m_pCapEnd - m_pBegin); }
 
+    // Removes, in one pass that keeps the order of the rest, every element for
+    // which remove(p) is true, handing each to taken(p) in list order. Neither
+    // callback may change the list. Linear in the count.
+    template <class Remove, class Taken>
+    void RemoveWhere(Remove remove, Taken taken);
+
+    // Walks: a cursor is attached for the length of one walk; walks nest, and
+    // the innermost is detached first.
+    void AttachCursor(SListCursor* cursor);
+    void DetachCursor(SListCursor* cursor);
+    // True while a walk over the list runs.
+    bool IsWalked() const { return m_pCursors != nullptr; }
+
 private:
     void** m_pBegin = nullptr;
     void** m_pEnd = nullptr;
     void** m_pCapEnd = nullptr;
+    SListCursor* m_pCursors = nullptr;   // innermost walk first
 };
+
+template <class Remove, class Taken>
+void CPointerList::RemoveWhere(Remove remove, Taken taken) {
+    void** kept = m_pBegin;
+    int removed = 0;
+    for (void** it = m_pBegin; it != m_pEnd; ++it) {
+        void* p = *it;
+        if (!remove(p)) {
+            *kept++ = p;
+            continue;
+        }
+        // A cursor moves back by the elements removed before its original place.
+        const int index = static_cast<int>(it - m_pBegin);
+        for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) {
+            if (index < c->nNext + removed) --c->nNext;
+        }
+        ++removed;
+        taken(p);
+    }
+    m_pEnd = kept;
+}
 
 template <class T>
 class TPointerList : public CPointerList {

@@ -24,6 +24,7 @@ void CRandom::Seed(uint32_t s) {
 }
 
 uint32_t CRandom::NextOutput() {
+    if (m_nLocks > 0) ++m_nLockedDraws;
     if (m_nIndex >= kN) {
         if (m_nIndex == kN + 1) Seed(5489u);
         int k = 0;

@@ -2,8 +2,9 @@
 //
 // g_GameRand drives the game rules and is re-seeded with 1024 at every chapter
 // start, so a replay (which stores only input) repeats every draw. Only gameplay
-// code in the frame update may draw from it, one draw per expression, in a fixed
-// order. g_EffectRand drives presentation (particles, menus) and may differ
+// code in the frame update may draw from it, one draw per statement (checked
+// over the sources by tools/drawcheck), in a fixed order; drawing passes lock
+// it (see Lock). g_EffectRand drives presentation (particles, menus) and may differ
 // between a game and its replay. Each draw consumes exactly one 32-bit output.
 #pragma once
 
@@ -31,6 +32,15 @@ public:
     // The scaling of Real for a given output y.
     static float ScaleReal(uint32_t y);
 
+    // Drawing code must not draw from the game's generator (a replay would not
+    // repeat it). While locked (locks nest) every draw still happens but is
+    // counted; tests of whole frames expect the count to stay 0.
+    void Lock() { ++m_nLocks; }
+    void Unlock() { --m_nLocks; }
+    bool IsLocked() const { return m_nLocks > 0; }
+    int64_t LockedDraws() const { return m_nLockedDraws; }
+    void ClearLockedDraws() { m_nLockedDraws = 0; }
+
 protected:
     // One raw tempered output (seeds with 5489 on first use). Game code draws
     // only through Real and Integer.
@@ -39,6 +49,20 @@ protected:
 private:
     uint32_t m_State[kStateWords] = {};
     int m_nIndex = kStateWords + 1;   // 624: used up; 625: never seeded
+    int m_nLocks = 0;
+    int64_t m_nLockedDraws = 0;
+};
+
+// Locks a generator for the length of a scope (a drawing pass).
+class CRandomLock {
+public:
+    explicit CRandomLock(CRandom& r) : m_Random(r) { m_Random.Lock(); }
+    ~CRandomLock() { m_Random.Unlock(); }
+    CRandomLock(const CRandomLock&) = delete;
+    CRandomLock& operator=(const CRandomLock&) = delete;
+
+private:
+    CRandom& m_Random;
 };
 
 extern CRandom g_GameRand;

@@ -184,7 +184,7 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
     // 4. Render states, font, sprite, light, reflection textures.
     Log("Initialize Render States.\n");
     CRenderer& r = *m_pRenderer;
-    m_pSprite = std::make_unique<CSprite>(&r);
+    m_pSprite = std::make_unique<CSprite>(&r, static_cast<CSpriteStateKeeper*>(this));
     m_pFont = std::make_unique<CFont>();
     std::string fontError;
     if (m_pFont->Open(kFontFamily, kFontHeight, fontError)) {
@@ -350,6 +350,22 @@ void CGraphicsDevice::SetMaterialColor(float a, float r, float g, float b)
     m.ambient = c;
     m.emissive = c;
     m_pRenderer->SetMaterial(m);
+}
+
+void CGraphicsDevice::SaveKeptStates()
+{
+    m_SpriteSaved = {m_nWireframe, m_nFog, m_nBlendMode, m_nCull, m_nDepth, m_nShade, m_nTextureFilter};
+}
+
+void CGraphicsDevice::RestoreKeptStates()
+{
+    m_nWireframe = m_SpriteSaved.nWireframe;
+    m_nFog = m_SpriteSaved.nFog;
+    m_nBlendMode = m_SpriteSaved.nBlendMode;
+    m_nCull = m_SpriteSaved.nCull;
+    m_nDepth = m_SpriteSaved.nDepth;
+    m_nShade = m_SpriteSaved.nShade;
+    m_nTextureFilter = m_SpriteSaved.nTextureFilter;
 }
 
 void CGraphicsDevice::SetTextureFilter(int mode)

@@ -70,7 +70,7 @@ inline constexpr const char* kDeviceFailedMessage =
     "Direct3D9 の初期化に失敗しました。ビデオカードに必要とされているモードが存在しないかハードウェア T&L "
     "がないのにそれを使おうとしています。";
 
-class CGraphicsDevice : public CDeviceLink {
+class CGraphicsDevice : public CDeviceLink, private CSpriteStateKeeper {
 public:
     static constexpr int kScreenWidth = 640;
     static constexpr int kScreenHeight = 480;
@@ -207,6 +207,11 @@ private:
                           float g, float b);
     void Log(const char* text);
     void ApplyBlendMode(int mode);
+    // A sprite batch restores the renderer's states at its end: the cache of
+    // those states is saved and restored with them, so it stays true even when
+    // code inside the batch set them through the cache.
+    void SaveKeptStates() override;
+    void RestoreKeptStates() override;
 
     bool m_bNullRenderer = false;
     std::string m_strFailure;
@@ -248,6 +253,10 @@ private:
     CRenderTexture* m_pNoiseTexture = nullptr;
     float m_fNoiseMax = 0.0f;
     SViewport m_SavedViewport;
+    struct SCachedStates {
+        int nWireframe, nFog, nBlendMode, nCull, nDepth, nShade, nTextureFilter;
+    };
+    SCachedStates m_SpriteSaved{};
 };
 
 // The game's device; null until the program entry creates it.

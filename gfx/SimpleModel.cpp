@@ -52,7 +52,9 @@ void CSimpleModel::DrawMirror()
     MatrixMultiply(wvp, wv, d.GetTransform(ETransform::Projection));
     BuildReflectionVertices(*m_pModel, wvp, m_Scratch);
     d.SetTexture(d.GetReflectionTexture());
-    d.GetRenderer()->SetRenderState(ERenderState::FillMode, m_pModel->m_bWireframe ? FILL_WIREFRAME : FILL_SOLID);
+    // Through the cache, as for plain models: drawing after it (HUD bars, the
+    // fader) must not find a stale solid in the cache over a wireframe device.
+    d.SetWireframe(m_pModel->m_bWireframe ? 1 : 0);
     d.SetDepthTest(1);
     SMaterial white;
     white.diffuse = white.ambient = SColorValue{1.0f, 1.0f, 1.0f, 1.0f};

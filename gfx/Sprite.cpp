@@ -11,6 +11,7 @@ void CSprite::Begin()
     m_bBegun = true;
     CRenderer& r = *m_pRenderer;
     r.SaveState(m_Saved);
+    if (m_pKeeper) m_pKeeper->SaveKeptStates();
     r.SetRenderState(ERenderState::AlphaBlendEnable, 1);
     r.SetRenderState(ERenderState::SrcBlend, BLEND_SRCALPHA);
     r.SetRenderState(ERenderState::DestBlend, BLEND_INVSRCALPHA);
@@ -150,4 +151,5 @@ void CSprite::End()
     if (!m_bBegun) return;
     m_bBegun = false;
     m_pRenderer->RestoreState(m_Saved);
+    if (m_pKeeper) m_pKeeper->RestoreKeptStates();
 }

@@ -13,9 +13,22 @@ struct SRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// Whoever keeps its own record of renderer states beside the sprite (the
+// graphics device's cache): End restores the renderer's states as Begin found
+// them, so the record is saved at Begin and put back at End with them.
+class CSpriteStateKeeper {
+public:
+    virtual void SaveKeptStates() = 0;
+    virtual void RestoreKeptStates() = 0;
+
+protected:
+    ~CSpriteStateKeeper() = default;
+};
+
 class CSprite {
 public:
-    explicit CSprite(CRenderer* renderer) : m_pRenderer(renderer) {}
+    explicit CSprite(CRenderer* renderer, CSpriteStateKeeper* keeper = nullptr)
+        : m_pRenderer(renderer), m_pKeeper(keeper) {}
 
     void Begin();
     // tex: the texture; src: the part of it (null: all of it at its texture size);
@@ -36,6 +49,7 @@ public:
 
 private:
     CRenderer* m_pRenderer;
+    CSpriteStateKeeper* m_pKeeper;
     CRenderer::SSavedState m_Saved;
     Matrix m_Transform{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     bool m_bBegun = false;

@@ -36,6 +36,19 @@ bool SaveReporting(CSettingsFile& file, std::string* pWhy)
     return bSaved;
 }
 
+// Records used to live in the settings file. Carry them over the first time,
+// but copy rather than move: the same file still holds the player's graphics
+// keys and bindings, which a rename would throw away. Both loads do this
+// first, so neither reads an empty file whichever comes first.
+void CarryOverOldRecords()
+{
+    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
+        std::vector<std::uint8_t> old;
+        if (ReadWholeFile(kOldRecordsFile, old, kMaxSettingsFileBytes))
+            WriteFileAtomic(kRecordsFile, old.data(), old.size());
+    }
+}
+
 } // namespace
 
 bool NoteRecordsSave(bool bSaved, const std::string& why)
@@ -73,15 +86,7 @@ CGlobalResult::~CGlobalResult()
 
 bool CGlobalResult::Load()
 {
-    // Records used to live in the settings file. Carry them over the first
-    // time, but copy rather than move: the same file still holds the player's
-    // graphics keys and bindings, which a rename would throw away.
-    if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
-        std::vector<std::uint8_t> old;
-        if (ReadWholeFile(kOldRecordsFile, old, kMaxSettingsFileBytes))
-            WriteFileAtomic(kRecordsFile, old.data(), old.size());
-    }
-
+    CarryOverOldRecords();
     CSettingsFile file(kRecordsFile);
     m_eRead = file.GetReadResult();
     m_strScoreName = file.GetString("scorename", "");
@@ -174,6 +179,7 @@ void CBarrageTable::LoadNames()
 
 void CBarrageTable::Load()
 {
+    CarryOverOldRecords();
     CSettingsFile file(kRecordsFile);
     for (int d = 0; d < kBarrages; ++d) {
         m_Records[d].m_nClearCount = file.GetInt(Key("barrage%d.ClearCount", d), 0);
@@ -216,4 +222,12 @@ const CBarrageRecord& CBarrageTable::Get(int barrage) const
     if (barrage < 0 || barrage >= kBarrages)
         return kEmpty;
     return m_Records[barrage];
+}
+
+bool LoadRecords(CGlobalResult& records, CBarrageTable& barrages)
+{
+    const bool bRead = records.Load();
+    barrages.LoadNames();
+    barrages.Load();
+    return bRead;
 }

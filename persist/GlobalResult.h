@@ -28,7 +28,7 @@ public:
     CGlobalResult(const CGlobalResult&) = delete;
     CGlobalResult& operator=(const CGlobalResult&) = delete;
 
-    // Renames "korvo.ini" to "critical.ini" when only the former exists, then
+    // Copies "korvo.ini" to "critical.ini" when only the former exists, then
     // reads the name, the counters and the chapter records (nothing is written).
     // False when the records file exists but cannot be read (not a regular
     // file, too large, no permission): the game must not start on it, since
@@ -93,7 +93,8 @@ public:
 
     // Names of the two bosses' barrages (10-13 and 20-24).
     void LoadNames();
-    // Reads the counts of every barrage from "critical.ini".
+    // Reads the counts of every barrage from "critical.ini" (carrying the old
+    // file over first, as CGlobalResult::Load does).
     void Load();
     // Writes the counts of every barrage into "critical.ini". False when the
     // file could not be written, with the reason in *pWhy.
@@ -125,3 +126,9 @@ bool NoteRecordsSave(bool bSaved, const std::string& why);
 // also the chapter records, name and counters (at exit), telling a failure as
 // NoteRecordsSave does. True when everything was saved.
 bool SaveRecords(bool bChapters);
+
+// The program's start: the records (with the carry-over of the old file), the
+// barrage names, the barrage records, in this order.
+// False when the records file is there but cannot be read (see
+// CGlobalResult::Load).
+bool LoadRecords(CGlobalResult& records, CBarrageTable& barrages);

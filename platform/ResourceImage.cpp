@@ -171,3 +171,24 @@ bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage
     pImage->m_nHeight = static_cast<int32_t>(h);
     return true;
 }
+
+bool DecodePngImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
+{
+    uint32_t w, h;
+    int channels;
+    std::vector<uint8_t> pixels;
+    if (!DecodeRows(data, size, &w, &h, &channels, &pixels, pError)) return false;
+    const size_t n = static_cast<size_t>(w) * h;
+    if (channels == 3) {
+        pImage->m_Pixels.resize(n * 4);
+        for (size_t i = 0; i < n; ++i) {
+            for (int k = 0; k < 3; ++k) pImage->m_Pixels[i * 4 + k] = pixels[i * 3 + k];
+            pImage->m_Pixels[i * 4 + 3] = 255;
+        }
+    } else {
+        pImage->m_Pixels = std::move(pixels);
+    }
+    pImage->m_nWidth = static_cast<int32_t>(w);
+    pImage->m_nHeight = static_cast<int32_t>(h);
+    return true;
+}

@@ -45,3 +45,7 @@ inline void KeyedPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t* out)
 // The texture image of a PNG file: alpha blended over black, then keyed. False
 // (with a reason) when the bytes are not a PNG or cannot be decoded.
 bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError = nullptr);
+
+// A PNG as it is, alpha kept (pictures for the desktop, such as the window
+// icon); RGB pictures become opaque.
+bool DecodePngImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError = nullptr);

@@ -1,7 +1,12 @@
 #include "platform/Window.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+#endif
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -113,6 +118,45 @@ bool CWindow::IsShown() const
 void CWindow::SetTitle(const char* title)
 {
     if (m_pWindow) SDL_SetWindowTitle(m_pWindow, title ? title : "");
+}
+
+void CWindow::SetIcons(const SWindowIcon* icons, int count)
+{
+    if (!m_pWindow || !icons || count <= 0) return;
+    const SWindowIcon* largest = std::max_element(
+        icons, icons + count, [](const SWindowIcon& a, const SWindowIcon& b) { return a.width < b.width; });
+    if (!largest->pRgba || largest->width <= 0 || largest->height <= 0) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(largest->pRgba), largest->width,
+                                                              largest->height, 32, largest->width * 4,
+                                                              SDL_PIXELFORMAT_RGBA32);
+    if (surface) {
+        SDL_SetWindowIcon(m_pWindow, surface);
+        SDL_FreeSurface(surface);
+    }
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // SDL offers one size; the X11 property takes them all (width, height, then
+    // ARGB pixels, one long each), so the desktop need not scale.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(m_pWindow, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    std::vector<unsigned long> data;
+    for (int i = 0; i < count; ++i) {
+        const SWindowIcon& icon = icons[i];
+        if (!icon.pRgba || icon.width <= 0 || icon.height <= 0) continue;
+        data.push_back(static_cast<unsigned long>(icon.width));
+        data.push_back(static_cast<unsigned long>(icon.height));
+        for (int p = 0; p < icon.width * icon.height; ++p) {
+            const uint8_t* c = icon.pRgba + static_cast<size_t>(p) * 4;
+            data.push_back(static_cast<unsigned long>(c[3]) << 24 | static_cast<unsigned long>(c[0]) << 16 |
+                           static_cast<unsigned long>(c[1]) << 8 | c[2]);
+        }
+    }
+    Display* display = info.info.x11.display;
+    const Atom property = XInternAtom(display, "_NET_WM_ICON", False);
+    XChangeProperty(display, info.info.x11.window, property, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+    XFlush(display);
+#endif
 }
 
 void CWindow::GetPosition(int& x, int& y) const

@@ -33,6 +33,12 @@ struct SWindowConfig {
     const char* title = "";
 };
 
+// One size of the window's icon: R, G, B, A bytes, rows top first.
+struct SWindowIcon {
+    int width = 0, height = 0;
+    const uint8_t* pRgba = nullptr;
+};
+
 enum class EWindowEvent {
     None,
     CloseRequest,   // the window manager asks the window to close
@@ -78,6 +84,9 @@ public:
     void Show();
     bool IsShown() const;
     void SetTitle(const char* title);
+    // The window's icon in several sizes; the desktop shows the one that suits
+    // it (under X11 all sizes are offered, elsewhere the largest).
+    void SetIcons(const SWindowIcon* icons, int count);
     void GetPosition(int& x, int& y) const;
     void SetPosition(int x, int y);
     void SetCursorVisible(bool visible);

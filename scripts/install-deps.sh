@@ -8,7 +8,7 @@ PACKAGES=(
   # toolchain
   cmake g++ make pkg-config
   # window, OpenGL (Mesa's software rasteriser where no GPU exists), audio
-  libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libx11-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   # images, sound, meshes, fonts
   libpng-dev zlib1g-dev libvorbis-dev libogg-dev libassimp-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
@@ -17,7 +17,7 @@ PACKAGES=(
   # independent checks of the built files
   icoutils binutils pngcheck vorbis-tools assimp-utils
   # a real X server for window tests on machines without a display
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils
 )
 
 missing=()

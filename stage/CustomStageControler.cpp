@@ -4,12 +4,14 @@
 
 #include "app/AssetSet.h"
 #include "app/Game.h"
+#include "app/Scene.h"
 #include "core/DeviceLink.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/BG.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
+#include "persist/Replay.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/Fader.h"
@@ -41,6 +43,24 @@ CSound* CreateMusic(const char* name)
     return s;
 }
 
+// The title loop: one picture of the stage (its textures 0 ... 6) at (64, 0)
+// per row, with its appear, stay and vanish frames.
+struct STitleCue {
+    int32_t nFrame, nPicture, nAppear, nLife, nVanish;
+};
+constexpr STitleCue kTitleLoop[] = {
+    // frame  picture  appear  stay  vanish
+    {0,       0,       120,    240,  120},
+    {360,     1,       120,    240,  120},
+    {720,     2,       120,    240,  120},
+    {1080,    3,       120,    420,  120},
+    {1740,    4,       0,      0,    120},
+    {1860,    5,       0,      0,    120},
+    {1980,    6,       0,      0,    120},
+};
+// The main menu follows.
+constexpr int32_t kTitleLoopEnd = 2160;
+
 }  // namespace
 
 CCustomStageControler::~CCustomStageControler() { Shutdown(); }
@@ -68,17 +88,17 @@ void CCustomStageControler::ResetWorld()
 void CCustomStageControler::LoadStage(int stage)
 {
     switch (stage) {
-    case -8: LoadStageTexture(*this, 405); break;
-    case -7: LoadStageTexture(*this, 112); break;
-    case -6:
+    case STAGE_CHAPTER_MENU: LoadStageTexture(*this, 405); break;
+    case STAGE_RECORDS: LoadStageTexture(*this, 112); break;
+    case STAGE_TITLE:
         for (int i = 280; i <= 286; ++i) LoadStageTexture(*this, i);
         break;
-    case -5: LoadStageTexture(*this, 109); break;
-    case -4: LoadStageTexture(*this, 108); break;
-    case 0:
+    case STAGE_SAVE_LIST: LoadStageTexture(*this, 109); break;
+    case STAGE_REPLAY_LIST: LoadStageTexture(*this, 108); break;
+    case STAGE_CHAPTER1:
         for (int n : {346, 353, 359, 360}) LoadStageTexture(*this, n);
         break;
-    case 1:
+    case STAGE_CHAPTER2:
         for (int n : {420, 421, 422, 423}) LoadStageTexture(*this, n);
         break;
     default: break;
@@ -89,23 +109,23 @@ void CCustomStageControler::SetStage(int stage)
 {
     CStageControler::SetStage(stage);
     switch (stage) {
-    case -8:
-    case -7:
-    case -2: ResetWorld(); break;
-    case -6:
+    case STAGE_CHAPTER_MENU:
+    case STAGE_RECORDS:
+    case STAGE_MAIN_MENU: ResetWorld(); break;
+    case STAGE_TITLE:
         if (!m_pTitleMusic) m_pTitleMusic = CreateMusic("#109");
         if (m_pTitleMusic) m_pTitleMusic->PlayLoop();
         break;
-    case -5:
-    case -4:
+    case STAGE_SAVE_LIST:
+    case STAGE_REPLAY_LIST:
         ResetWorld();
-        if (m_Hooks.readSlotTable) m_Hooks.readSlotTable();
+        g_Replay.ReadSlotTable();
         break;
-    case 0:
-    case 1: StartChapter(stage); break;
+    case STAGE_CHAPTER1:
+    case STAGE_CHAPTER2: StartChapter(stage); break;
     default: break;
     }
-    if (m_Hooks.stageChanged) m_Hooks.stageChanged();
+    SceneStageChanged(m_nStage);
 }
 
 void CCustomStageControler::StartChapter(int chapter)
@@ -118,7 +138,7 @@ void CCustomStageControler::StartChapter(int chapter)
         CBG::SpawnChain(bg, g_pWorldAnchor, Vec3{0.0f, -40.0f, 0.0f}, 40.0f, -40.0f);
     if (g_pWorldAnchor) {
         g_pWorldAnchor->Reset();
-        g_pWorldAnchor->SetVel(Vec3{0.0f, chapter == 0 ? -0.3f : -0.15f, 0.0f});
+        g_pWorldAnchor->SetVel(Vec3{0.0f, chapter == STAGE_CHAPTER1 ? -0.3f : -0.15f, 0.0f});
         g_pWorldAnchor->SetRot(Vec3{});
     }
     g_GameRand.Seed(1024);
@@ -127,49 +147,48 @@ void CCustomStageControler::StartChapter(int chapter)
         // The music decodes synchronously: one frame of the loading picture
         // first, the only sign of life meanwhile.
         if (g_pDeviceLink) g_pDeviceLink->SetFogColor(0, 0, 0);
-        m_nStage = -3;
-        if (m_Hooks.renderFrame) m_Hooks.renderFrame();
-        music = CreateMusic(chapter == 0 ? "#111" : "#113");
+        m_nStage = STAGE_CHAPTER_LOADING;
+        SceneLoadingFrame();
+        music = CreateMusic(chapter == STAGE_CHAPTER1 ? "#111" : "#113");
         ++m_nMusicLoads;
         m_nStage = chapter;
     }
     if (music) music->PlayLoop();
     if (g_pDeviceLink) {
-        if (chapter == 0) g_pDeviceLink->SetFogColor(0, 0, 85);
+        if (chapter == STAGE_CHAPTER1) g_pDeviceLink->SetFogColor(0, 0, 85);
         else g_pDeviceLink->SetFogColor(119, 119, 119);
     }
     if (g_pFader) g_pFader->FadeFromBlack(120);
     // The intro model is revived by the chapter's timeline.
     if (g_pStageModel) g_pStageModel->Kill();
-    SetPhase(0);
+    SetPhase(PHASE_INTRO);
 }
 
 void CCustomStageControler::UpdateTitleLoop()
 {
     const int f = m_nAge;
-    const int picture = f == 0 ? 0 : f == 360 ? 1 : f == 720 ? 2 : f == 1080 ? 3 : f == 1740 ? 4 : f == 1860 ? 5
-                      : f == 1980 ? 6 : -1;
-    const Vec3 still{};
-    if (picture >= 0 && picture <= 2)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 120, 240, 120);
-    else if (picture == 3)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(3), still, 120, 420, 120);
-    else if (picture >= 4)
-        CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(picture), still, 0, 0, 120);
-    if (f == 2160) SetStage(-2);
+    for (const STitleCue& cue : kTitleLoop) {
+        if (cue.nFrame == f)
+            CSimpleSprite::Spawn(64.0f, 0.0f, StageTexture(cue.nPicture), Vec3{}, cue.nAppear, cue.nLife, cue.nVanish);
+    }
+    if (f == kTitleLoopEnd) SetStage(STAGE_MAIN_MENU);
 }
 
 void CCustomStageControler::Update()
 {
     CStageControler::Update();
     switch (m_nStage) {
-    case -6: UpdateTitleLoop(); break;
-    case -2:
-        if (m_nAge == 900) SetStage(-6);
+    case STAGE_TITLE: UpdateTitleLoop(); break;
+    case STAGE_MAIN_MENU:
+        // Whatever the player does on the menu, the title comes back.
+        if (m_nAge == 900) SetStage(STAGE_TITLE);
         break;
-    case 111:
-        if (m_nAge % 1200 == 0 && m_Hooks.spawnTestBoss) m_Hooks.spawnTestBoss();
-        break;
-    default: break;  // the chapter timelines come with the craft and the enemies
+    case STAGE_CHAPTER1:
+    case STAGE_CHAPTER2: UpdateChapter(); break;
+    default: break;  // the test stage's boss comes with the bosses
     }
 }
+
+// The chapter timelines come with the craft and the enemies, each chapter in
+// its own file; this runs the one of m_nStage for m_nPhase at frame m_nAge.
+void CCustomStageControler::UpdateChapter() {}

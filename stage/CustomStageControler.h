@@ -18,19 +18,6 @@ extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
 
 class CCustomStageControler : public CStageControler {
 public:
-    // What the controller needs of the layers above it: the one frame drawn
-    // while a chapter's music loads, the menu model's choice at every stage
-    // change, the slot table of the replay lists.
-    // What the controller needs of the program above it: the one frame drawn
-    // while a chapter's music loads, the menu model's choice at every stage
-    // change, the slot table of the replay lists, stage 111's boss.
-    struct SHooks {
-        void (*renderFrame)() = nullptr;
-        void (*stageChanged)() = nullptr;
-        void (*readSlotTable)() = nullptr;
-        void (*spawnTestBoss)() = nullptr;
-    };
-
     ~CCustomStageControler() override;
 
     void Update() override;                  // 12
@@ -41,7 +28,6 @@ public:
     // Releases the stage pictures and deletes the music objects (shut-down).
     void Shutdown();
 
-    SHooks m_Hooks;
     CSound* m_pTitleMusic = nullptr;
     CSound* m_pChapterMusic[2] = {};
     // Times a chapter's music was loaded (once per program run is the rule).
@@ -50,6 +36,8 @@ public:
 private:
     void StartChapter(int chapter);
     void UpdateTitleLoop();
+    // The running chapter's timeline for its phase, on the phase's frame counter.
+    void UpdateChapter();
     CTexture* StageTexture(int index) const;
 };
 

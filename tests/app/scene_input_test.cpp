@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/Game.h"
+#include "app/Menus.h"
 #include "app/Scene.h"
 #include "core/ObjectLists.h"
 #include "core/Util.h"

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/AssetSet.h"
+#include "app/Menus.h"
+#include "app/Play.h"
 #include "app/Scene.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"

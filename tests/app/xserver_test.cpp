@@ -1,7 +1,7 @@
 // The game window under a real X server (Xvfb): it opens, F11 takes snapshots,
 // the left mouse button drags it, Escape on the title ends the program with exit
-// code 0 and the profile keeps the dragged position. Skipped when Xvfb or
-// xdotool is not installed.
+// code 0 and the profile keeps the dragged position; the window carries the
+// game's icon. Skipped when Xvfb or xdotool is not installed.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -124,6 +124,12 @@ TEST(XServer, WindowOpensDragsSnapsAndClosesOnEscape)
     const std::string geometry = Shell(display, "xdotool getwindowgeometry " + wid);
     EXPECT_NE(geometry.find("Position: 192,144"), std::string::npos) << geometry;
     EXPECT_NE(geometry.find("Geometry: 640x480"), std::string::npos) << geometry;
+    // The game's icon in both sizes the asset generator draws.
+    if (OnPath("xprop")) {
+        const std::string icon = Shell(display, "xprop -id " + wid + " _NET_WM_ICON");
+        EXPECT_NE(icon.find("Icon (32 x 32)"), std::string::npos) << icon.substr(0, 200);
+        EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << icon.substr(0, 200);
+    }
 
     // Waits (up to 15 s) for something the game does in answer to an event, so
     // that a busy machine slows the test down instead of failing it.

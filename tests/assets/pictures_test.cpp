@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +58,52 @@ std::vector<int> Range(int first, int last) {
     std::vector<int> v;
     for (int i = first; i <= last; ++i) v.push_back(i);
     return v;
+}
+
+// The menu cursor is a model placed at a menu item's pixel through the
+// screen-to-world placement (x = (px - 140) / 480 x 10 - 5, y = 5 - py / 480 x 10)
+// and drawn by the default camera (eye 10 in front, vertical field of view
+// 0.9299114, aspect 0.75) in the play-field viewport (x 140, 360 x 480): it lands
+// nearer the middle than the pixel named. Its barrier (radius 0.4, about 19
+// pixels) must not cover the item's text, which is light.
+TEST(Pictures, MainMenuLeavesRoomWhereTheCursorLands) {
+    Picture menu;
+    ASSERT_TRUE(Load(343, menu));
+    const double halfH = 10.0 * std::tan(0.9299114 / 2.0), halfW = halfH * 0.75;
+    const int items[4][2] = {{542, 353}, {512, 378}, {482, 403}, {452, 428}};
+    for (const auto& item : items) {
+        const double wx = (item[0] - 140.0) / 480.0 * 10.0 - 5.0, wy = 5.0 - item[1] / 480.0 * 10.0;
+        const double sx = 140.0 + 180.0 * (1.0 + wx / halfW), sy = 240.0 * (1.0 - wy / halfH);
+        SCOPED_TRACE(testing::Message() << "item at " << item[0] << ", " << item[1] << " lands at " << sx << ", " << sy);
+        int light = 0;
+        for (int y = static_cast<int>(sy) - 20; y <= static_cast<int>(sy) + 20; ++y)
+            for (int x = static_cast<int>(sx) - 20; x <= static_cast<int>(sx) + 20; ++x) {
+                const double dx = x - sx, dy = y - sy;
+                if (dx * dx + dy * dy > 20.0 * 20.0) continue;
+                // Picture x = screen x - 64.
+                if (menu.Luma(x - 64, y) > 160) ++light;
+            }
+        EXPECT_EQ(light, 0);
+    }
+}
+
+// The window icons: square, their own alpha kept (transparent corners around
+// a rounded plate), the plate opaque in the middle.
+TEST(Pictures, WindowIconsAreRoundedPlatesOfTheirSize) {
+    for (const int size : {32, 64}) {
+        SCOPED_TRACE(size);
+        const std::vector<uint8_t> bytes = ReadFile(kBuild + "/assets/ICON/" + std::to_string(size) + ".png");
+        CResourceImage icon;
+        std::string error;
+        ASSERT_TRUE(DecodePngImage(bytes.data(), bytes.size(), &icon, &error)) << error;
+        ASSERT_EQ(icon.m_nWidth, size);
+        ASSERT_EQ(icon.m_nHeight, size);
+        const auto alpha = [&](int x, int y) { return icon.m_Pixels[(static_cast<size_t>(y) * size + x) * 4 + 3]; };
+        EXPECT_EQ(alpha(0, 0), 0);
+        EXPECT_EQ(alpha(size - 1, size - 1), 0);
+        EXPECT_EQ(alpha(size / 2, size / 2), 255);
+        EXPECT_EQ(alpha(size / 2, 2), 255);   // the plate reaches the edges between its corners
+    }
 }
 
 TEST(Pictures, HudFrameLeavesThePlayFieldSeeThrough) {

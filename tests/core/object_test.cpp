@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Object.h"
+#include "core/Random.h"
 #include "core_test_support.h"
 
 namespace {
@@ -113,8 +114,10 @@ TEST_F(ObjectTest, VanishRateFallsFromOneAndZeroVanishKillsAtOnce) {
     EXPECT_EQ(q.GetAppearRate(), 0.75f);
 }
 
+// A track of n frames ends on its n-th update, long glides included (the sum
+// of n steps of 1/n drifts away from 1 by more than a step beyond 5858).
 TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce) {
-    for (int frames : {60, 12, 120, 1}) {
+    for (int frames : {60, 12, 120, 1, 5858, 5859, 20000}) {
         SCOPED_TRACE(frames);
         CMoveCounter o;
         o.SetPos(Vec3{1.0f, 2.0f, 3.0f});
@@ -122,7 +125,10 @@ TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce) {
         o.MoveTo(target, frames);
         for (int i = 0; i < frames - 1; ++i) o.Update();
         EXPECT_EQ(o.m_nMoveEnds, 0);
-        EXPECT_FALSE(o.m_vPos == target);
+        EXPECT_TRUE(o.m_PosTrack.active);
+        if (frames <= 120) {   // longer glides are there to a float's width
+            EXPECT_FALSE(o.m_vPos == target);
+        }
         o.Update();
         EXPECT_TRUE(o.m_vPos == target);
         EXPECT_EQ(o.m_nMoveEnds, 1);
@@ -361,6 +367,49 @@ TEST_F(ObjectTest, VectorTranslateAndNotifyGoThroughTheirSlots) {
     EXPECT_TRUE(o.m_vPos == (Vec3{1.0f, 2.0f, 3.0f}));
     o.Notify();
     EXPECT_EQ(o.m_nNotified, 1);
+}
+
+// Drawing must not draw from the game's generator: a draw in Draw() is counted,
+// one in Update() is not, and the draw itself still happens (the sequence
+// moves on by one output either way).
+class CDrawingDrawer : public CObject {
+public:
+    void Draw() override {
+        if (m_bInDraw) m_fDrawn = g_GameRand.Real();
+    }
+    void Update() override {
+        CObject::Update();
+        if (!m_bInDraw) m_fDrawn = g_GameRand.Real();
+    }
+    bool m_bInDraw = false;
+    float m_fDrawn = -1.0f;
+};
+
+TEST_F(ObjectTest, ADrawWhileDrawingIsCounted) {
+    g_GameRand.ClearLockedDraws();
+    CRandom expected;
+    expected.Seed(7);
+    g_GameRand.Seed(7);
+    for (const bool inDraw : {false, true}) {
+        SCOPED_TRACE(inDraw ? "drawn in Draw" : "drawn in Update");
+        CDrawingDrawer o;
+        o.m_bInDraw = inDraw;
+        o.Step();
+        EXPECT_EQ(o.m_fDrawn, expected.Real());
+        EXPECT_EQ(g_GameRand.LockedDraws(), inDraw ? 1 : 0);
+        EXPECT_FALSE(g_GameRand.IsLocked());
+    }
+    // Locks nest: the count goes on until the last one is lifted.
+    {
+        CRandomLock outer(g_GameRand);
+        {
+            CRandomLock inner(g_GameRand);
+        }
+        g_GameRand.Integer(3);
+    }
+    g_GameRand.Integer(3);
+    EXPECT_EQ(g_GameRand.LockedDraws(), 2);
+    g_GameRand.ClearLockedDraws();
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // CPointerList and the game-wide object lists with their passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ObjectLists.h"
@@ -173,6 +176,116 @@ TEST_F(ObjectListTest, ClearEnemyBulletsKeepsPersistentOnesInOrder) {
     EXPECT_EQ(static_cast<CLoggedObject*>(g_EnemyShotList.At(0))->m_Name, "p1");
     EXPECT_EQ(static_cast<CLoggedObject*>(g_EnemyShotList.At(1))->m_Name, "p2");
     EXPECT_EQ(static_cast<CLoggedObject*>(g_EnemyShotList.At(2))->m_Name, "p3");
+}
+
+// Runs an action on the list it is in when it first updates.
+class CMeddler : public CLoggedObject {
+public:
+    CMeddler(std::string name, std::function<void()> action)
+        : CLoggedObject(std::move(name)), m_Action(std::move(action)) {}
+    void Update() override {
+        CLoggedObject::Update();
+        if (!m_Action) return;
+        std::exchange(m_Action, nullptr)();
+        m_bActed = true;   // like any step, it goes on with its own fields
+    }
+    std::function<void()> m_Action;
+    bool m_bActed = false;
+};
+
+std::vector<std::string> Names(const CObjectList& list) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list.Count(); ++i) out.push_back(static_cast<CLoggedObject*>(list.At(i))->m_Name);
+    return out;
+}
+
+// Whatever a step does to its own list, the pass goes on with the next object
+// still in it: none skipped, none stepped twice, nothing deleted under the
+// object being stepped (AddressSanitizer watches the unit tests).
+TEST_F(ObjectListTest, RemovalDuringThePassNeitherSkipsNorRepeats) {
+    CObjectList& list = g_EnemyShotList;
+    auto named = [](std::vector<std::string> names) {
+        return [names](CObject* p) {
+            const std::string& n = static_cast<CLoggedObject*>(p)->m_Name;
+            return std::find(names.begin(), names.end(), n) != names.end();
+        };
+    };
+    struct SCase {
+        const char* what;
+        int nMeddler;                    // which of a ... e acts
+        std::function<void()> action;
+        const char* persistent;          // names of persistent bullets
+        Log pass;                        // events of the pass
+        Log survivors;
+    };
+    const SCase cases[] = {
+        {"earlier and later objects deleted", 2, [&] { DeleteWhere(list, named({"b", "d"})); }, "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw e", "update e",
+          "delete b", "delete d"},
+         {"a", "c", "e"}},
+        {"the object being stepped deletes itself", 2, [&] { DeleteWhere(list, named({"c"})); }, "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
+          "draw e", "update e", "delete c"},
+         {"a", "b", "d", "e"}},
+        {"the whole list cleared from its middle", 2, [&] { DeleteAll(list); }, "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "delete a", "delete b",
+          "delete c", "delete d", "delete e"},
+         {}},
+        {"the last object clears the list", 4, [&] { DeleteAll(list); }, "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
+          "draw e", "update e", "delete a", "delete b", "delete c", "delete d", "delete e"},
+         {}},
+        {"a cleared barrage from the first bullet, then a new one fired", 0,
+         [&] {
+             ClearEnemyBullets();
+             list.Add(new CLoggedObject("f"));
+         },
+         "bd",
+         {"draw a", "update a", "draw b", "update b", "draw d", "update d", "draw f", "update f",
+          "delete a", "delete c", "delete e"},
+         {"b", "d", "f"}},
+        {"an object inserted before the one being stepped waits for the next pass", 2,
+         [&] { list.Insert(0, new CLoggedObject("z")); }, "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
+          "draw e", "update e"},
+         {"z", "a", "b", "c", "d", "e"}},
+        {"an earlier object killed and deleted by a nested pass", 3,
+         [&] {
+             list.At(1)->Kill();
+             StepList(list);
+         },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
+          // the nested pass: b is taken out, the others stepped once more
+          "draw a", "update a", "draw c", "update c", "draw d", "update d", "draw e", "update e",
+          // the outer pass goes on after d: e again, then b is deleted
+          "draw e", "update e", "delete b"},
+         {"a", "c", "d", "e"}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const char* names[] = {"a", "b", "c", "d", "e"};
+        for (int i = 0; i < 5; ++i) {
+            CLoggedObject* o = i == c.nMeddler ? new CMeddler(names[i], c.action) : new CLoggedObject(names[i]);
+            o->m_bPersistent = std::string(c.persistent).find(names[i][0]) != std::string::npos;
+            list.Add(o);
+        }
+        EventLog().clear();
+        StepList(list);
+        EXPECT_EQ(EventLog(), c.pass);
+        EXPECT_EQ(Names(list), c.survivors);
+        EXPECT_FALSE(list.IsWalked());
+        // The next pass steps every survivor once.
+        EventLog().clear();
+        StepList(list);
+        Log again;
+        for (const std::string& n : c.survivors) {
+            again.push_back("draw " + n);
+            again.push_back("update " + n);
+        }
+        EXPECT_EQ(EventLog(), again);
+        DeleteAll(list);
+    }
 }
 
 TEST_F(ObjectListTest, ClearWorldDeletesTheWorldInOrderAndLeavesSoundAndTerrain) {

@@ -247,6 +247,37 @@ TEST_F(CDeviceTest, CachedSettersSkipValuesTheyHold)
     EXPECT_EQ(m.specular.r, 0.0f);
 }
 
+// A sprite batch puts the renderer's states back at its end; code inside it
+// that changed them through the cache (a sprite turns depth and fog off) must
+// not leave the cache believing otherwise, or the next equal request would be
+// skipped over a renderer in the other state.
+TEST_F(CDeviceTest, SpriteBatchesLeaveTheCacheTrue)
+{
+    ASSERT_TRUE(Open(true));
+    m_Device->SetFogRange(10.0f, 100.0f);
+    struct SCase {
+        const char* name;
+        void (CGraphicsDevice::*set)(int);
+        ERenderState state;
+        uint32_t off;   // the renderer's value for set(0)
+    };
+    const SCase cases[] = {
+        {"depth", &CGraphicsDevice::SetDepthTest, ERenderState::ZEnable, 0u},
+        {"fog", &CGraphicsDevice::SetFog, ERenderState::FogEnable, 0u},
+        {"wireframe", &CGraphicsDevice::SetWireframe, ERenderState::FillMode, FILL_SOLID},
+        {"cull", &CGraphicsDevice::SetCullMode, ERenderState::CullMode, CULL_NONE},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        (m_Device.get()->*c.set)(1);
+        m_Device->Sprite().Begin();
+        (m_Device.get()->*c.set)(0);
+        m_Device->Sprite().End();
+        (m_Device.get()->*c.set)(0);
+        EXPECT_EQ(R().GetRenderState(c.state), c.off);
+    }
+}
+
 TEST_F(CDeviceTest, ShakeDecaysAndStopsByItself)
 {
     ASSERT_TRUE(Open(true));

@@ -124,6 +124,34 @@ TEST_F(CDeviceTest, MirrorShowsTheReflectionNotItsMaterial)
     EXPECT_EQ(G8(At(px, 320, 240)), 64);
 }
 
+// A wireframe model drawn mirrored leaves the device in wireframe through its
+// cache: a screen rectangle drawn next (a HUD bar, the fader) is filled.
+TEST_F(CDeviceTest, AFillAfterAWireframeMirrorIsSolid)
+{
+    ASSERT_TRUE(Open());
+    CGlobalDevice global(m_Device.get());
+    CModel model(m_Device.get());
+    ASSERT_TRUE(model.LoadFromMemory(reinterpret_cast<const uint8_t*>(kMesh), sizeof kMesh - 1, ""));
+    model.m_bWireframe = true;
+    CSimpleModel mirror(&model, Vec3{});
+    mirror.m_bMirror = true;
+    m_Device->SetFogColor(0, 0, 0);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->ClearScreen();
+    m_Device->SetProjection(45, 640.0f / 480.0f);
+    m_Device->SetTransform(ETransform::View, LookAtLH(Vec3{0, 0, -10}, Vec3{0, 0, 0}, Vec3{0, 1, 0}));
+    m_Device->SetWireframe(0);
+    mirror.Draw();
+    m_Device->SetWireframe(0);
+    m_Device->FillRect(20, 20, 40, 40, 1.0f, 0.0f, 1.0f, 0.0f);
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    // Inside, away from the outline and the diagonal of its two triangles.
+    EXPECT_EQ(G8(At(px, 30, 35)), 255);
+    EXPECT_EQ(G8(At(px, 50, 32)), 255);
+}
+
 // The sky box: looking along +Z shows the front face, along +X the right face,
 // up the top face; the eye's position does not matter.
 TEST_F(CDeviceTest, SkyboxFacesSurroundTheEye)

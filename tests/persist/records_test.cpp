@@ -92,6 +92,37 @@ TEST_F(Records, OldRecordsFileIsCarriedOverOnlyWhenTheNewOneIsMissing)
     EXPECT_EQ(ReadFile("critical.ini"), "scorename,old\n");
 }
 
+// The old file's barrage keys come over too, whichever of the two loads runs
+// first, and the first save of the barrage records keeps them.
+TEST_F(Records, CarriedOverBarrageRecordsAreReadAndKept)
+{
+    const char* kOld = "scorename,old\nchaptor1.Reached,1\n"
+                       "barrage10.TotalCount,7\nbarrage10.ClearCount,3\nbarrage10.ScoreMax,250000\n";
+    for (const bool barragesFirst : {false, true}) {
+        SCOPED_TRACE(barragesFirst ? "barrage table loaded first" : "records loaded first");
+        std::filesystem::remove(PathOf("critical.ini"));
+        WriteFile("korvo.ini", kOld);
+        CGlobalResult r;
+        CBarrageTable t;
+        if (barragesFirst) {
+            t.Load();
+            r.Load();
+        } else {
+            LoadRecords(r, t);
+        }
+        EXPECT_EQ(r.GetScoreName(), "old");
+        EXPECT_TRUE(r.GetStoredReached(1));
+        EXPECT_EQ(t.Get(10).m_nTotalCount, 7);
+        EXPECT_EQ(t.Get(10).m_nClearCount, 3);
+        EXPECT_EQ(t.Get(10).m_nScoreMax, 250000);
+        EXPECT_EQ(t.Get(10).m_strName, barragesFirst ? "" : "E.R.L テンパランス");
+        ASSERT_TRUE(t.Save());
+        CSettingsFile f("critical.ini");
+        EXPECT_EQ(f.GetString("barrage10.TotalCount"), "7");
+        EXPECT_EQ(f.GetString("barrage10.ScoreMax"), "250000");
+    }
+}
+
 TEST_F(Records, SaveWritesEveryKeyKeepsOthersAndPrefersTheFilesScoreName)
 {
     WriteFile("critical.ini", "scorename,pilot\nbarrage10.ClearCount,4\nunknown,x\n");

@@ -46,3 +46,7 @@ bool GeneratePictures(const std::string& outDir) {
   pic::ShutdownFonts();
   return ok && out.ok();
 }
+
+bool GenerateIcons(const std::string& outDir) {
+  return MakeDir(outDir) && MakeDir(outDir + "/ICON") && pic::DrawIcons(outDir + "/ICON");
+}

@@ -438,14 +438,21 @@ bool WritePng(const Canvas& c, const std::string& path, Mode mode, int cutAlpha,
   const int bd[3] = {static_cast<int>(std::lround(backdrop.r * 255)),
                      static_cast<int>(std::lround(backdrop.g * 255)),
                      static_cast<int>(std::lround(backdrop.b * 255))};
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  const int channels = mode == Mode::kAlpha ? 4 : 3;
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * channels);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const uint32_t p = px[y * stride + x];
       const int a = p >> 24;
       int ch[3] = {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
                    static_cast<int>(p & 0xFF)};
-      uint8_t* o = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+      uint8_t* o = &rgb[(static_cast<size_t>(y) * w + x) * channels];
+      if (mode == Mode::kAlpha) {
+        // cairo keeps colours premultiplied; the file wants them straight.
+        for (int k = 0; k < 3; ++k) o[k] = static_cast<uint8_t>(a == 0 ? 0 : std::min(255, (ch[k] * 255 + a / 2) / a));
+        o[3] = static_cast<uint8_t>(a);
+        continue;
+      }
       if (mode == Mode::kKeyed) {
         if (a < cutAlpha) {
           o[0] = 255, o[1] = 0, o[2] = 255;
@@ -479,10 +486,10 @@ bool WritePng(const Canvas& c, const std::string& path, Mode mode, int cutAlpha,
     return false;
   }
   png_init_io(png, f);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, w, h, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < h; ++y) png_write_row(png, &rgb[static_cast<size_t>(y) * w * 3]);
+  for (int y = 0; y < h; ++y) png_write_row(png, &rgb[static_cast<size_t>(y) * w * channels]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   const bool closed = std::fclose(f) == 0;

@@ -137,12 +137,13 @@ double ValueNoise(double x, double y, uint32_t seed, int period = 0);
 double Fbm(double x, double y, uint32_t seed, int octaves, int period = 0);
 
 // ---- output ---------------------------------------------------------------------
-enum class Mode { kOpaque, kAdditive, kKeyed };
+enum class Mode { kOpaque, kAdditive, kKeyed, kAlpha };
 
 // Writes the canvas as an 8-bit RGB PNG. kKeyed: pixels with alpha below
 // `cutAlpha` (0..255) become (255, 0, 255); the rest are blended over `backdrop`.
 // Opaque and additive pictures are blended over black. No pixel other than a
-// see-through one is ever exactly (255, 0, 255).
+// see-through one is ever exactly (255, 0, 255). kAlpha (pictures the desktop
+// shows, not the game: the window icons) keeps the alpha: an RGBA PNG.
 bool WritePng(const Canvas& c, const std::string& path, Mode mode, int cutAlpha = 24,
               Rgb backdrop = {0.0, 0.0, 0.0});
 

@@ -28,6 +28,10 @@ bool DrawScreens(Out& out);   // loading, menus, lists, title loop
 bool DrawStory(Out& out);     // cut-ins, portraits, strips, banners, result, emblems, backdrops
 bool DrawTalk(Out& out);      // talk-line atlases
 
+// The window icons, RGBA: <dir>/<size>.png for each size.
+inline constexpr int kIconSizes[] = {32, 64};
+bool DrawIcons(const std::string& dir);
+
 // Pilots, shared by the portraits and the cut-ins (pictures_pilots.cpp).
 enum class Pilot { kSena, kHaruka, kVeil, kErl };
 // Draws the bust of a pilot into the box (x, y, w, h) of the canvas; the figure

@@ -196,6 +196,28 @@ void Craft(Canvas& c, double cx, double cy, double s, Rgb glow) {
       {1.0, 0.6, 0.3}, static_cast<int>(std::max(2.0, s * 0.08)), 2.0);
 }
 
+// ---- window icon ----------------------------------------------------------------------------
+// The craft, nose up, on a dark rounded plate with a cyan rim; transparent around it.
+bool Icon(const std::string& path, int size) {
+  Canvas c(size, size);
+  cairo_t* cr = c.cr();
+  const double r = size * 0.18, inset = size / 32.0;
+  const double x0 = inset, y0 = inset, x1 = size - inset, y1 = size - inset;
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x1 - r, y0 + r, r, -M_PI / 2, 0);
+  cairo_arc(cr, x1 - r, y1 - r, r, 0, M_PI / 2);
+  cairo_arc(cr, x0 + r, y1 - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, x0 + r, y0 + r, r, M_PI, 1.5 * M_PI);
+  cairo_close_path(cr);
+  SetRgb(cr, col::kInk);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgba(cr, col::kCyan.r, col::kCyan.g, col::kCyan.b, 0.8);
+  cairo_set_line_width(cr, std::max(1.0, size / 32.0));
+  cairo_stroke(cr);
+  Craft(c, size / 2.0, size * 0.53, size * 0.4, col::kCyan);
+  return WritePng(c, path, Mode::kAlpha);
+}
+
 // ---- loading --------------------------------------------------------------------------------
 bool Loading(Out& out) {
   {  // "#342": start-up.
@@ -226,8 +248,19 @@ bool MainMenu(Out& out) {
   Craft(c, 400, 190, 90, Scale(col::kBlue, 0.6));
   Logo(c, 190, 56, 0.85);
   cairo_t* cr = c.cr();
-  // The cursor model turns at these points; each label ends just left of it.
-  const double cursor[4][2] = {{542 - 64, 353}, {512 - 64, 378}, {482 - 64, 403}, {452 - 64, 428}};
+  // The game names the items' pixels (542, 353) ... (452, 428), but the cursor
+  // model placed there through the screen-to-world rule and seen by the default
+  // camera (eye 10 away, vertical field 0.9299114, aspect 0.75) in the play-field
+  // viewport (x 140, 360 wide) lands nearer the middle. Each label ends left of
+  // where it really turns, clear of its 19-pixel radius.
+  const double item[4][2] = {{542, 353}, {512, 378}, {482, 403}, {452, 428}};
+  const double halfH = 10.0 * std::tan(0.9299114 / 2.0), halfW = halfH * 0.75;
+  double cursor[4][2];
+  for (int i = 0; i < 4; ++i) {
+    const double wx = (item[i][0] - 140.0) / 480.0 * 10.0 - 5.0, wy = 5.0 - item[i][1] / 480.0 * 10.0;
+    cursor[i][0] = 140.0 + 180.0 * (1.0 + wx / halfW) - 64.0;
+    cursor[i][1] = 240.0 * (1.0 - wy / halfH);
+  }
   const char* en[4] = {"GAME START", "CHAPTOR SELECT", "REPLAY", "RECORDS"};
   const char* jp[4] = {"最初から", "チャプター選択", "リプレイ再生", "弾幕記録"};
   // A faint rail along the diagonal.
@@ -239,7 +272,7 @@ bool MainMenu(Out& out) {
   const Font f{kFontGothic, 17.0, 2.5, false};
   const Font s{kFontPGothic, 11.0, 0.5, true};
   for (int i = 0; i < 4; ++i) {
-    const double right = cursor[i][0] - 22, base = cursor[i][1] + 6;
+    const double right = cursor[i][0] - 28, base = cursor[i][1] + 6;
     NeonText(c, f, right, base, en[i], col::kCyan, kText, 3, 1.0, Align::kRight);
     const double w = TextWidth(cr, f, en[i]);
     DrawText(cr, s, right - w - 10, base - 1, jp[i], kDim, Align::kRight);
@@ -440,6 +473,12 @@ bool DrawScreens(Out& out) {
                   "↑↓ 選択　　Z 再生　　X 戻る", col::kViolet) &&
        ok;
   ok = Title(out) && ok;
+  return ok;
+}
+
+bool DrawIcons(const std::string& dir) {
+  bool ok = true;
+  for (const int size : kIconSizes) ok = Icon(dir + "/" + std::to_string(size) + ".png", size) && ok;
   return ok;
 }
 

@@ -1,0 +1,128 @@
+#include "app/Play.h"
+
+#include "app/AssetSet.h"
+#include "app/FrameTimer.h"
+#include "app/Game.h"
+#include "app/Scene.h"
+#include "app/SceneKit.h"
+#include "core/ObjectLists.h"
+#include "core/Random.h"
+#include "gfx/BG2D.h"
+#include "gfx/GraphicsDevice.h"
+#include "gfx/Texture.h"
+#include "input/InputControler.h"
+#include "persist/GlobalResult.h"
+#include "stage/Camera.h"
+#include "stage/CustomStageControler.h"
+
+namespace {
+
+// The craft arrives with the player side; until then the HUD shows zeros and
+// play reads no input beyond the replay's.
+int HudScore() { return 0; }
+int HudStock() { return 0; }
+int HudGauge() { return 0; }
+constexpr int kGaugeMax = 10800;
+
+void DrawHud()
+{
+    g_pDevice->SetFullScreenViewport();
+    BeginSprites();
+    DrawTexture(g_pLeftPanelTexture, 0.0f, 0.0f);
+    DrawTexture(g_pRightPanelTexture, 500.0f, 0.0f);
+    DrawNumberRight(611.0f, 8.0f, g_FrameTimer.m_nFps);
+    DrawTexture(g_pFpsLabelTexture, 616.0f, 8.0f);
+    DrawTexture(g_pHudFrameTexture, 0.0f, 0.0f);
+    DrawNumberRight(122.0f, 14.0f, HudScore());
+    DrawNumberRight(122.0f, 120.0f, HudStock());
+    StepOverlayList();
+    const int i = g_nBarrageIndex;
+    if (i >= 0 && i < CBarrageTable::kBarrages) {
+        DrawTexture(g_pBarrageTitles[i], 358.0f, 32.0f);
+        const CBarrageRecord& r = g_BarrageTable.Get(i);
+        DrawNumberRight(558.0f, 64.0f, r.m_nClearCount);
+        DrawDigits(564.0f, 64.0f, "/");
+        DrawNumber(569.0f, 64.0f, r.m_nTotalCount);
+    }
+    if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
+    g_pDevice->Sprite().End();
+
+    const int gauge = HudGauge();
+    g_pDevice->FillRect(5, 91, GaugeBarWidth(gauge, kGaugeMax), 10, 0.5f, 0.0f, 1.0f, 0.0f);
+    const int thirds = GaugeThirdsWidth(gauge);
+    if (thirds > 0) g_pDevice->FillRect(5, 91, thirds, 10, 0.5f, 1.0f, 1.0f, 0.0f);
+    g_pDevice->FillRect(5, 140, StockBarWidth(HudStock()), 10, 0.5f, 0.0f, 1.0f, 0.0f);
+}
+
+// While a replay plays: attack0 on live input switches to the free camera,
+// which then turns and moves on live input (the recording drives the game).
+void ReplayCamera()
+{
+    if (!g_pInput) return;
+    g_pInput->Update(1);
+    CObject* cam = g_pCamera;
+    if (!g_bFreeCamera && ButtonPressed(1, &CInputRecord::m_bAttack0)) {
+        if (cam) {
+            cam->AuxTo(Vec3{0.0f, 0.0f, -1.0f}, 120);
+            cam->MoveTo(Vec3{0.0f, -10.0f, 0.0f}, 120);
+        }
+        g_bFreeCamera = true;
+    }
+    if (g_bFreeCamera && cam) {
+        const CInputRecord& live = g_pInput->GetCurrent(1);
+        Vec3 p = cam->m_vPos;
+        RotateZ(p, live.m_fX * 0.01f);
+        RotateX(p, live.m_fY * 0.01f);
+        if (live.m_bAttack0) AddTo(p, 0.0f, -0.1f, 0.0f);
+        if (live.m_bReload) AddTo(p, 0.0f, 0.1f, 0.0f);
+        cam->m_vPos = p;
+    }
+}
+
+}  // namespace
+
+void DrawPlay()
+{
+    g_pDevice->SetPlayFieldViewport();
+    if (g_pWorldAnchor) g_pWorldAnchor->Step();
+    BeginSprites();
+    g_BG2D[0].Step();
+    g_pDevice->Sprite().End();
+    // The craft comes with the player side.
+    if (g_pStageModel) g_pStageModel->Step();
+    StepWorldLists();
+    g_pDevice->SetPlayFieldViewport();
+    StepForegroundLists();
+    {
+        CRandomLock lock(g_GameRand);
+        DrawHud();
+    }
+    // The craft's AddGauge(1) comes with the player side.
+}
+
+void InputPlay()
+{
+    // The craft's control step with channel 0 comes with the player side.
+    if (g_bReplayPlaying) ReplayCamera();
+}
+
+int GaugeBarWidth(int gauge, int gaugeMax)
+{
+    if (gaugeMax <= 0) return 0;
+    const float w = static_cast<float>(gauge) / static_cast<float>(gaugeMax) * 117.0f;
+    return static_cast<int>(w);
+}
+
+int GaugeThirdsWidth(int gauge)
+{
+    if (gauge >= 10800) return 117;
+    if (gauge >= 7200) return 78;
+    if (gauge >= 3600) return 39;
+    return 0;
+}
+
+int StockBarWidth(int stock)
+{
+    const float w = static_cast<float>(stock) * (1.0f / 9.0f) * 117.0f;
+    return static_cast<int>(w);
+}

@@ -1,0 +1,55 @@
+// The small pieces every screen of the scene uses: the input edges of the
+// menus, the HUD digits, sprite batches, stage pictures and the menu cursor.
+#pragma once
+
+#include <cstdint>
+
+#include "persist/InputRecord.h"
+
+class CTexture;
+
+// A menu's selection with wrapping moves.
+struct MenuCursor {
+    int32_t m_nIndex = 0;
+    int32_t m_nCount = 0;
+    void Next()
+    {
+        if (m_nCount == 0) return;
+        if (++m_nIndex == m_nCount) m_nIndex = 0;
+    }
+    void Prev()
+    {
+        if (m_nCount == 0) return;
+        if (--m_nIndex < 0) m_nIndex = m_nCount - 1;
+    }
+};
+
+// Held this frame on channel ch; pressed: held now and not in the previous frame.
+bool ButtonHeld(int ch, uint8_t CInputRecord::*button);
+bool ButtonPressed(int ch, uint8_t CInputRecord::*button);
+// Channel 0's Y turned negative (down) or positive (up) from 0: one move per
+// push of the stick or key.
+bool MenuDown();
+bool MenuUp();
+// Next on menu down, Prev on menu up.
+void MoveCursor(MenuCursor& cursor);
+
+// HUD digits ("0" ... "9" and "/"), 5 pixels apart; other characters leave a gap.
+void DrawDigits(float x, float y, const char* text, float alpha = 1.0f);
+void DrawNumber(float x, float y, int n, float alpha = 1.0f);
+// The last digit at x.
+void DrawNumberRight(float x, float y, int n, float alpha = 1.0f);
+
+// Opens a sprite batch that neither tests nor writes depth, so a picture never
+// hides the models drawn after it. Close it with g_pDevice->Sprite().End().
+void BeginSprites();
+// A picture at (x, y), alpha 1 (nothing for a null picture).
+void DrawTexture(CTexture* t, float x, float y);
+// The menus' row bars, additive, from (188, 73) down 16 pixels a row.
+void DrawRowBars(int rows);
+// The stage's own picture: its first stage texture, or null.
+CTexture* StagePicture();
+// The spinning cursor model over the screen pixel (px, py), in the play field.
+void DrawCursorAt(float px, float py);
+// The screen-to-world placement of the menu cursor model.
+void ScreenToWorld(float px, float py, float& wx, float& wy);
