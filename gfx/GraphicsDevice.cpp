@@ -29,8 +29,7 @@ constexpr float kFar = 1000.0f;
 // The font the game's texts are drawn with, and its cell height in pixels.
 constexpr const char* kFontFamily = "IPAPGothic";
 constexpr int kFontHeight = 12;
-// The text box of DrawText.
-constexpr int kTextBoxWidth = 512;
+// The height of DrawText's box.
 constexpr int kTextBoxHeight = 32;
 
 uint32_t ChannelByte(float v)
@@ -612,7 +611,7 @@ void CGraphicsDevice::DrawLine3DTextured(float x0, float y0, float z0, float x1,
     m_pRenderer->DrawPrimitiveUP(EPrimitive::LineList, 1, m_LineVertices, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
 }
 
-int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color)
+int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color, int width)
 {
     if (!m_pRenderer || !text) return 0;
     SetDepthTest(0);
@@ -640,7 +639,7 @@ int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color)
 
     const bool ownBatch = !m_pSprite->IsBegun();
     if (ownBatch) m_pSprite->Begin();
-    const int right = x + kTextBoxWidth;
+    const int right = x + width;
     const int bottom = y + kTextBoxHeight;
     const int lineHeight = font.Height();
     const float inv = 1.0f / CFont::kAtlasSize;

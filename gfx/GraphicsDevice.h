@@ -158,9 +158,11 @@ public:
     void DrawLine3D(const Vec3* from, const Vec3* to, float alpha, float r, float g, float b);
     void DrawLine3DTextured(float x0, float y0, float z0, float x1, float y1, float z1, float alpha, float r, float g,
                             float b);
-    // UTF-8 text in the box (x, y) - (x + 512, y + 32), left-top aligned, colour
-    // 0xAARRGGBB. Returns the height drawn (lines x line height).
-    int DrawText(int x, int y, const char* text, uint32_t color);
+    // UTF-8 text in the box (x, y) - (x + width, y + 32), left-top aligned,
+    // colour 0xAARRGGBB: glyphs are cut at the box's edges. Returns the height
+    // drawn (lines x line height).
+    static constexpr int kTextBoxWidth = 512;
+    int DrawText(int x, int y, const char* text, uint32_t color, int width = kTextBoxWidth);
 
     // ---- frame ----
     void BeginFrame();

@@ -61,6 +61,15 @@ std::uint8_t SaneButton(std::uint8_t b)
 
 constexpr std::size_t kLongRecord = 16;
 
+
+// The stored check text must be exactly the digest of the header's fields and
+// its terminating zero; the chapter selection must be one a game can have.
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
+    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
+}
+
 } // namespace
 
 std::string ReplaySlotFile(int slot)
@@ -190,11 +199,7 @@ bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
     if (!data || size < CReplayHeader::kSize)
         return false;
     m_Header.Decode(data);
-    std::string check = ReplayCheckText(m_Header.m_nScore, m_Header.m_nPlayTime,
-                                        m_Header.m_dwRecords, g_nFormatVersion);
-    // The stored text must be exactly the digest and its terminating zero.
-    if (std::memcmp(data + 21, check.c_str(), 33) != 0 || m_Header.m_nChapter < -1 ||
-        m_Header.m_nChapter > 255)
+    if (!HeaderPassesCheck(data, m_Header))
         return false;
 
     // Read what the file holds, never more than the header claims; a count
@@ -229,12 +234,20 @@ void CReplay::ReadSlotTable()
     for (int i = 0; i < kReplaySlots; ++i) {
         // A pipe or a device in a slot's place is an empty slot, never a wait.
         std::vector<std::uint8_t> head;
+        m_bSlotIntact[i] = false;
         if (ReadRegularFileHead(ReplaySlotFile(i), head, CReplayHeader::kSize) == EReadResult::Ok &&
-            head.size() == CReplayHeader::kSize)
+            head.size() == CReplayHeader::kSize) {
             m_Slots[i].Decode(head.data());
-        else
+            m_bSlotIntact[i] = HeaderPassesCheck(head.data(), m_Slots[i]);
+        } else {
             m_Slots[i].m_szScoreName[0] = '\0';
+        }
     }
+}
+
+bool CReplay::IsSlotIntact(int slot) const
+{
+    return slot >= 0 && slot < kReplaySlots && m_bSlotIntact[slot];
 }
 
 const CReplayHeader& CReplay::GetSlot(int slot) const

@@ -76,6 +76,9 @@ public:
     // fields.
     void ReadSlotTable();
     const CReplayHeader& GetSlot(int slot) const;
+    // The slot's header passes the check a load makes (check text and
+    // chapter): a slot that will be refused can look refused.
+    bool IsSlotIntact(int slot) const;
 
     // Moves the temporary replay into a slot, replacing the slot's replay in one
     // step. When there is no temporary replay, or the move fails, the slot keeps
@@ -94,6 +97,7 @@ private:
     std::size_t m_nCursor = 0;
     CReplayHeader m_Header;
     CReplayHeader m_Slots[kReplaySlots];
+    bool m_bSlotIntact[kReplaySlots] = {};
 };
 
 // The program's recorder.

@@ -129,6 +129,9 @@ TEST(MenuTextTest, ReplaySlotRowsAndCursorPlacement)
     EXPECT_EQ(ReplaySlotDetail(-1, 1234), "Chaptor. ALL / Score. 1234");
     EXPECT_EQ(ReplaySlotDetail(1, 99), "Chaptor. 2 / Score. 99");
     EXPECT_EQ(ReplaySlotDetail(0, 0), "Chaptor. 1 / Score. 0");
+    // Stored fields are anyone's bytes: no overflow, no second line.
+    EXPECT_EQ(ReplaySlotDetail(INT32_MAX, INT32_MIN), "Chaptor. 2147483648 / Score. -2147483648");
+    EXPECT_EQ(ReplaySlotText(9, "ab\ncd\x1B[2J"), "9 - ab\\ncd\\x1B[2J");
     float x = 0, y = 0;
     ScreenToWorld(140.0f, 0.0f, x, y);
     EXPECT_FLOAT_EQ(x, -5.0f);

@@ -329,6 +329,23 @@ TEST_F(Replay, SlotTableReadsTheTenHeaders)
     for (int i : {1, 2, 4, 5, 6, 7, 8, 9})
         EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
     EXPECT_STREQ(table.GetSlot(10).m_szScoreName, "");
+    // Whether a slot would pass a load's check, for the list to show it.
+    EXPECT_TRUE(table.IsSlotIntact(0));
+    EXPECT_TRUE(table.IsSlotIntact(3));
+    EXPECT_FALSE(table.IsSlotIntact(5));
+    EXPECT_FALSE(table.IsSlotIntact(1));
+    EXPECT_FALSE(table.IsSlotIntact(10));
+    std::string edited = ReadFile("replay/replay0.dat");
+    edited[60] = static_cast<char>(edited[60] + 1);  // the score
+    WriteFile("replay/replay7.dat", edited);
+    std::string far = ReadFile("replay/replay0.dat");
+    far[56] = far[57] = far[58] = '\xFF';
+    far[59] = '\x7F';  // chapter 0x7FFFFFFF
+    WriteFile("replay/replay6.dat", far);
+    table.ReadSlotTable();
+    EXPECT_FALSE(table.IsSlotIntact(7));
+    EXPECT_FALSE(table.IsSlotIntact(6));
+    EXPECT_EQ(table.GetSlot(6).m_nChapter, 0x7FFFFFFF);
 
     // A slot that disappears loses its name and keeps its other fields.
     std::filesystem::remove(PathOf("replay/replay3.dat"));
