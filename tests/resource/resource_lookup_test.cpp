@@ -14,6 +14,7 @@
 #include "platform/PePacker.h"
 #include "platform/PeResources.h"
 #include "platform/Resources.h"
+#include "tests/support/FileWarnings.h"
 
 namespace fs = std::filesystem;
 
@@ -155,20 +156,17 @@ TEST_F(ResourceLookup, AnOverrideThatIsNoRegularFileFallsBackToTheLibrary)
         big.put('x');
     }
     std::vector<std::string> warnings;
-    ResetFileWarnings();
-    static std::vector<std::string>* s_pWarnings = &warnings;
-    SetFileWarningSink([](const char* text) { s_pWarnings->push_back(text); });
-    ::alarm(10);  // a read that blocks or never ends ends the test instead
-    std::vector<uint8_t> out;
-    for (const char* name : {"#1", "#2", "#3"}) {
-        EXPECT_EQ(LoadResourceBytes(name, "TEXTURE", ".png", out), RESOURCE_LIBRARY) << name;
-        EXPECT_EQ(out, packed) << name;
+    {
+        CaptureFileWarnings capture(&warnings);
+        Watchdog watchdog(10);  // a read that blocks or never ends ends the test instead
+        std::vector<uint8_t> out;
+        for (const char* name : {"#1", "#2", "#3"}) {
+            EXPECT_EQ(LoadResourceBytes(name, "TEXTURE", ".png", out), RESOURCE_LIBRARY) << name;
+            EXPECT_EQ(out, packed) << name;
+        }
+        EXPECT_EQ(LoadResourceBytes("#4", "TEXTURE", ".png", out), RESOURCE_MISSING);
+        EXPECT_TRUE(out.empty());
     }
-    EXPECT_EQ(LoadResourceBytes("#4", "TEXTURE", ".png", out), RESOURCE_MISSING);
-    EXPECT_TRUE(out.empty());
-    ::alarm(0);
-    SetFileWarningSink(nullptr);
-    ResetFileWarnings();
     ASSERT_EQ(warnings.size(), 4u);
     EXPECT_NE(warnings[0].find("1.png\" is not a file"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[3].find("is larger than"), std::string::npos) << warnings[3];
