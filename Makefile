@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build test test-asan test-tsan fuzz run bench clean
+.PHONY: all deps build test test-asan test-tsan fuzz soak run bench clean
 
 all: build
 
@@ -51,6 +51,13 @@ fuzz: deps
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 $(CMAKE_ARGS)
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
 	bash scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# An hour of game time of autopilot games, twice, and a shorter run under
+# LeakSanitizer (needs --autopilot).
+soak: build
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMZ_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j$(JOBS) --target korvo
+	bash scripts/soak.sh $(BUILD) $(ASAN_BUILD)
 
 run: build
 	@bash scripts/run-game.sh $(BUILD)
