@@ -365,16 +365,7 @@ int KorvoMain(int argc, const char* const* argv)
         std::fprintf(stderr, "korvo: the graphics could not be set up: %s (see %s)\n",
                      why.empty() ? "no reason given" : why.c_str(), ResolvePath(kDeviceLogFile).c_str());
     }
-    g_pDeviceLink = nullptr;
-    if (g_pDevice) {
-        g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-    }
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
+    ReleaseDevices();
     g_pForm->Destroy();
     g_pForm->Window().SetCursorVisible(true);
     delete g_pForm;
@@ -385,6 +376,20 @@ int KorvoMain(int argc, const char* const* argv)
     TearDownGlobals();
     instance.Release();
     return kExitOk;
+}
+
+void ReleaseDevices()
+{
+    g_pDeviceLink = nullptr;
+    if (g_pDevice) {
+        g_pDevice->Release();
+        delete g_pDevice;
+        g_pDevice = nullptr;
+    }
+    delete g_pInput;
+    g_pInput = nullptr;
+    delete g_pSoundDevice;
+    g_pSoundDevice = nullptr;
 }
 
 void SetGameIcons(const SIconPng* icons, int count)

@@ -33,6 +33,9 @@ void StartWorld();
 // ... and at the end, in order: the world cleared, the stage pictures, the
 // music, the asset set, the loading picture and the anchor released ...
 void StopWorld();
+// ... then the graphics device (unlinked first), the input and the sound
+// devices ...
+void ReleaseDevices();
 // ... and after the window, the global objects.
 void TearDownGlobals();
 

@@ -111,14 +111,7 @@ void BM_MenuFrame(benchmark::State& state)
     g_StageControler.Shutdown();
     DeleteAll(g_MusicList);
     ReleaseAssetSet();
-    g_pDeviceLink = nullptr;
-    g_pDevice->Release();
-    delete g_pDevice;
-    g_pDevice = nullptr;
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
+    ReleaseDevices();
     CloseResourceLibrary();
     window.Destroy();
     SetProgramDir("");

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/TempHome.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,28 +35,11 @@ std::string ReadFile(const fs::path& p)
     return ss.str();
 }
 
-class CHome {
+// The game's own folder with the built resource library.
+class CHome : public CTempHome {
 public:
-    CHome()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "mz-app-XXXXXX").string();
-        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-        path = tmpl;
-        // The game's folder holds its resource library.
-        std::error_code ec;
-        fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", path / "data.dll", ec);
-        EXPECT_FALSE(ec) << ec.message();
-    }
-    ~CHome()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    void SetScoreName(const std::string& name)
-    {
-        std::ofstream f(path / "critical.ini", std::ios::binary);
-        f << "scorename," << name << "\n";
-    }
+    CHome() : CTempHome("mz-app", false), path(Path()) { MakeGameFolder(""); }
+    void SetScoreName(const std::string& name) { WriteFile("critical.ini", "scorename," + name + "\n"); }
     fs::path path;
 };
 

@@ -25,6 +25,8 @@
 #include "platform/ResourceImage.h"
 #include "sound/SoundSystem.h"
 
+#include "tests/support/TempHome.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -43,21 +45,12 @@ void WriteText(const fs::path& p, const std::string& text)
     f << text;
 }
 
-class CGameHome {
+class CGameHome : public CTempHome {
 public:
-    CGameHome()
+    CGameHome() : CTempHome("mz-shell", false), path(Path())
     {
-        std::string tmpl = (fs::temp_directory_path() / "mz-shell-XXXXXX").string();
-        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-        path = tmpl;
-        std::error_code ec;
-        fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", path / "data.dll", ec);
+        MakeGameFolder("");
         WriteText(path / "critical.ini", "scorename,tester\nzz.other,kept\n");
-    }
-    ~CGameHome()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
     }
 
     // Runs the game headless with the script; returns the exit code (-1 when it

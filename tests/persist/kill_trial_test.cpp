@@ -5,7 +5,7 @@
 // hold a whole version, old or new: never a torn, empty or mixed one.
 //
 // MZ_KILL_TRIALS sets the number of trials (100 by default).
-#include "TempHome.h"
+#include "tests/support/TempHome.h"
 
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
@@ -71,7 +71,6 @@ class KillTrials : public TempHome {
 protected:
     void SetUp() override
     {
-        TempHome::SetUp();
         WriteFile(kRecordsFile, "scorename,tester\nzz.note,kept\n");
         WriteFile("korvo.ini", "attack0key,44\nzz.other,kept\n");
         std::filesystem::create_directories(PathOf(kReplayDir));
@@ -148,7 +147,7 @@ TEST_F(KillTrials, EveryFileHoldsAWholeVersionAfterAKillAtAnyMoment)
         // The next child goes on from the version the files hold.
         generation = generations.back() + 1;
         // Temporary files of the killed writer are its own leftovers.
-        for (const std::string& dir : {m_strDir, PathOf(kReplayDir)})
+        for (const std::string& dir : {Dir(), PathOf(kReplayDir)})
             for (const auto& e : std::filesystem::directory_iterator(dir))
                 if (e.path().filename().string().find(".tmp") != std::string::npos)
                     std::filesystem::remove(e.path());

@@ -1,4 +1,5 @@
-#include "TempHome.h"
+#include "tests/support/HostileFiles.h"
+#include "tests/support/TempHome.h"
 
 #include "persist/GlobalResult.h"
 #include "persist/SettingsFile.h"

@@ -1,4 +1,5 @@
-#include "TempHome.h"
+#include "tests/support/HostileFiles.h"
+#include "tests/support/TempHome.h"
 
 #include "persist/SettingsFile.h"
 
@@ -163,7 +164,7 @@ TEST_F(SettingsFile, FailedSaveKeepsTheOldFileAndReportsFailure)
     EXPECT_EQ(ReadFile("critical.ini"), content);
     // Nothing is left behind in the folder.
     int files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(m_strDir)) {
+    for (const auto& e : std::filesystem::directory_iterator(Dir())) {
         (void)e;
         ++files;
     }

@@ -1,4 +1,5 @@
-#include "TempHome.h"
+#include "tests/support/HostileFiles.h"
+#include "tests/support/TempHome.h"
 
 #include "core/Util.h"
 
@@ -58,14 +59,14 @@ using Paths = TempHome;
 
 TEST_F(Paths, RelativeNamesResolveAgainstTheProgramFolder)
 {
-    EXPECT_EQ(GetProgramDir(), m_strDir);
-    EXPECT_EQ(ResolvePath("replay/_tmp.dat"), m_strDir + "replay/_tmp.dat");
+    EXPECT_EQ(GetProgramDir(), Dir());
+    EXPECT_EQ(ResolvePath("replay/_tmp.dat"), Dir() + "replay/_tmp.dat");
     EXPECT_EQ(ResolvePath("/etc/x"), "/etc/x");
     EXPECT_EQ(ResolvePath("C:/game/x"), "C:/game/x");
-    EXPECT_EQ(ResolvePath("a"), m_strDir + "a");
+    EXPECT_EQ(ResolvePath("a"), Dir() + "a");
 
-    SetProgramDir(m_strDir + "sub");  // a trailing separator is added
-    EXPECT_EQ(GetProgramDir(), m_strDir + "sub/");
+    SetProgramDir(Dir() + "sub");  // a trailing separator is added
+    EXPECT_EQ(GetProgramDir(), Dir() + "sub/");
 }
 
 TEST_F(Paths, FileExistsAndReadWholeFile)

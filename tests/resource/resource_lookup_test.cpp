@@ -14,7 +14,7 @@
 #include "platform/PePacker.h"
 #include "platform/PeResources.h"
 #include "platform/Resources.h"
-#include "tests/support/FileWarnings.h"
+#include "tests/support/HostileFiles.h"
 
 namespace fs = std::filesystem;
 
