@@ -4,8 +4,7 @@
 
 bool DecodeUtf8(std::string_view text, std::size_t& pos, std::uint32_t& codePoint)
 {
-    if (pos >= text.size())
-        return false;
+    if (pos >= text.size()) return false;
     const auto c = static_cast<unsigned char>(text[pos]);
     std::size_t len = 0;
     std::uint32_t cp = 0;
@@ -25,16 +24,13 @@ bool DecodeUtf8(std::string_view text, std::size_t& pos, std::uint32_t& codePoin
     } else {
         return false;
     }
-    if (len > text.size() - pos)
-        return false;
+    if (len > text.size() - pos) return false;
     for (std::size_t k = 1; k < len; ++k) {
         const auto cc = static_cast<unsigned char>(text[pos + k]);
-        if ((cc & 0xC0) != 0x80)
-            return false;
+        if ((cc & 0xC0) != 0x80) return false;
         cp = (cp << 6) | (cc & 0x3F);
     }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
         return false;
     codePoint = cp;
     pos += len;
@@ -46,18 +42,16 @@ bool IsValidUtf8(std::string_view text)
     std::size_t pos = 0;
     std::uint32_t cp;
     while (pos < text.size())
-        if (!DecodeUtf8(text, pos, cp))
-            return false;
+        if (!DecodeUtf8(text, pos, cp)) return false;
     return true;
 }
 
 bool IsControlCodePoint(std::uint32_t cp)
 {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) ||
-           cp == 0x061C ||                     // Arabic letter mark
-           cp == 0x200E || cp == 0x200F ||     // left-to-right, right-to-left marks
-           (cp >= 0x202A && cp <= 0x202E) ||   // embeddings and overrides
-           (cp >= 0x2066 && cp <= 0x2069);     // isolates
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x061C ||  // Arabic letter mark
+           cp == 0x200E || cp == 0x200F ||                             // left-to-right, right-to-left marks
+           (cp >= 0x202A && cp <= 0x202E) ||                           // embeddings and overrides
+           (cp >= 0x2066 && cp <= 0x2069);                             // isolates
 }
 
 std::string EscapeForDisplay(std::string_view text)

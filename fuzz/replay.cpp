@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // What was loaded plays back within what the devices can produce.
         CInputRecord r;
         while (replay.Next(r))
-            if (r.m_fX < -1.0f || r.m_fX > 1.0f || r.m_fY < -1.0f || r.m_fY > 1.0f || r.m_bAttack0 > 1) __builtin_trap();
+            if (r.m_fX < -1.0f || r.m_fX > 1.0f || r.m_fY < -1.0f || r.m_fY > 1.0f || r.m_bAttack0 > 1)
+                __builtin_trap();
         if (replay.GetRecordCount() > replay.GetHeader().m_dwRecords) __builtin_trap();
     }
     // The slot list reads headers alone.

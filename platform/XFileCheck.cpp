@@ -26,8 +26,7 @@ class CXLexer {
 public:
     CXLexer(const uint8_t* data, size_t size, bool binary, size_t floatBytes)
         : m_pData(data), m_nSize(size), m_nPos(16), m_bBinary(binary), m_nFloatBytes(floatBytes)
-    {
-    }
+    {}
 
     const SToken& Peek()
     {
@@ -337,10 +336,7 @@ public:
         }
         return true;
     }
-    bool Ended()
-    {
-        return m_Lexer.NumbersEnded() || Fail(std::string(m_Object) + " holds more numbers than it reads");
-    }
+    bool Ended() { return m_Lexer.NumbersEnded() || Fail(std::string(m_Object) + " holds more numbers than it reads"); }
     bool Fail(std::string why)
     {
         m_strWhy = std::move(why);
@@ -395,7 +391,8 @@ bool CheckBody(CXLexer& lexer, std::string_view object, SMesh& mesh, uint64_t* p
         uint64_t type = 0, keys = 0;
         ok = b.Count(&type, UINT64_MAX) && b.Count(&keys);
         static const uint64_t kValues[] = {4, 3, 3, 16, 16};
-        for (uint64_t k = 0; ok && type < 5 && k < keys; ++k) ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
+        for (uint64_t k = 0; ok && type < 5 && k < keys; ++k)
+            ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
     } else if (object == "MeshMaterialList") {
         ok = b.Count(pMaterials) && b.Count(&v) &&
              (v == mesh.faceSizes.size() || v == 1 || b.Fail("MeshMaterialList does not match the mesh's faces")) &&
@@ -414,7 +411,7 @@ bool Fail(std::string* pWhy, const char* why)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
 {

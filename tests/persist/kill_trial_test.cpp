@@ -149,8 +149,7 @@ TEST_F(KillTrials, EveryFileHoldsAWholeVersionAfterAKillAtAnyMoment)
         // Temporary files of the killed writer are its own leftovers.
         for (const std::string& dir : {Dir(), PathOf(kReplayDir)})
             for (const auto& e : std::filesystem::directory_iterator(dir))
-                if (e.path().filename().string().find(".tmp") != std::string::npos)
-                    std::filesystem::remove(e.path());
+                if (e.path().filename().string().find(".tmp") != std::string::npos) std::filesystem::remove(e.path());
     }
     // The kills did land while the files changed, not only before the first save.
     EXPECT_GE(generations.back(), trials / 10);

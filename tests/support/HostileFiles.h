@@ -60,7 +60,7 @@ public:
     bool Ok() const { return m_bOk; }
 
 private:
-    struct rlimit m_old{};
+    struct rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
     bool m_bOk = false;
 };
