@@ -10,6 +10,10 @@
 #include "gfx/Model.h"
 #include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
+#include "player/LightParticle.h"
+#include "player/MyKorvo.h"
+#include "player/SlowMotion.h"
+#include "player/Spark.h"
 #include "sound/SoundSystem.h"
 #include "stage/Cutin.h"
 #include "stage/DigitalNumber.h"
@@ -40,11 +44,15 @@ CTexture* g_pChapterLoadingTexture = nullptr;
 CTexture* g_pHudFrameTexture = nullptr;
 CTexture* g_pReplayMarkerTexture = nullptr;
 CTexture* g_pGlowTexture = nullptr;
+CTexture* g_pShotTexture = nullptr;
+CTexture* g_pShockWaveTexture = nullptr;
 CTexture* g_pHudDigits[11] = {};
 CTexture* g_pExplosionFrames[16] = {};
 CTexture* g_pNumberDigits[10] = {};
 CTexture* g_pPortraits[4] = {};
 CTexture* g_pBarrageTitles[128] = {};
+CTexture* g_pBulletTextures[kBulletTextures] = {};
+CTexture* g_pZabFlareTexture = nullptr;
 
 CObject* g_pStageModel = nullptr;
 CObject* g_pCursorModel = nullptr;
@@ -143,6 +151,11 @@ void LoadTextures()
     g_pHudFrameTexture = FindTexture(110);
     g_pReplayMarkerTexture = FindTexture(410);
     g_pGlowTexture = FindTexture(239);
+    g_pShotTexture = FindTexture(103);
+    g_pShockWaveTexture = FindTexture(187);
+    const int bullets[kBulletTextures] = {107, 113, 114, 116, 117, 118};
+    for (int i = 0; i < kBulletTextures; ++i) g_pBulletTextures[i] = FindTexture(bullets[i]);
+    g_pZabFlareTexture = FindTexture(185);
     const int portraits[4] = {345, 347, 354, 355};
     for (int i = 0; i < 4; ++i) g_pPortraits[i] = FindTexture(portraits[i]);
     g_pBarrageTitles[0] = FindTexture(348);
@@ -195,9 +208,18 @@ CTexture* FindTexture(int number)
     return nullptr;
 }
 
+void (*g_pPlaySEListener)(int number) = nullptr;
+
 void PlaySE(int number)
 {
+    if (g_pPlaySEListener) g_pPlaySEListener(number);
     if (CSound* s = FindSE(number)) s->Play();
+}
+
+void PlaySEAt(int number, const Vec3& pos, int volume)
+{
+    if (g_pPlaySEListener) g_pPlaySEListener(number);
+    if (CSound* s = FindSE(number)) s->PlayAtVolume(pos, volume);
 }
 
 void LoadAssetSet()
@@ -210,8 +232,10 @@ void LoadAssetSet()
 
 void CreateResidentObjects()
 {
-    // The light particles and the craft come with the player side.
     ConnectPresentation(g_pGlowTexture, g_pNumberDigits, FindSE(kCutinSE));
+    g_pLightParticles = new CLightParticleSystem(g_pGlowTexture, false);
+    g_pSparks = new CSparkSystem();
+    g_pPlayer = new CMyKorvo(g_pDevice, g_pKorvoModel, 1.0f);
     g_pStageModel = new CSimpleModel(g_pStageModelMesh, Vec3{});
     g_pStageModel->Kill();
     g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
@@ -220,6 +244,7 @@ void CreateResidentObjects()
     g_pMenuModel->SetRotVel(Vec3{0.0f, 0.0025f, 0.0f});
     g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
     ChooseMenuModel();
+    if (g_pSlowMotion) g_pSlowMotion->SetSounds(FindSE(400), FindSE(401), FindSE(402));
 }
 
 void ChooseMenuModel()
@@ -231,6 +256,13 @@ void ChooseMenuModel()
 
 void ReleaseAssetSet()
 {
+    delete g_pPlayer;
+    g_pPlayer = nullptr;
+    delete g_pSparks;
+    g_pSparks = nullptr;
+    delete g_pLightParticles;
+    g_pLightParticles = nullptr;
+    if (g_pSlowMotion) g_pSlowMotion->SetSounds(nullptr, nullptr, nullptr);
     delete g_pMenuModel;
     g_pMenuModel = nullptr;
     delete g_pCursorModel;
@@ -251,9 +283,11 @@ void ReleaseAssetSet()
     for (CTexture*& t : g_pNumberDigits) DeleteTexture(t);
     g_pRowBarTexture = g_pLeftPanelTexture = g_pRightPanelTexture = g_pFpsLabelTexture = nullptr;
     g_pMainMenuTexture = g_pChapterLoadingTexture = g_pHudFrameTexture = g_pReplayMarkerTexture = nullptr;
-    g_pGlowTexture = nullptr;
+    g_pGlowTexture = g_pShotTexture = g_pShockWaveTexture = nullptr;
     for (CTexture*& t : g_pPortraits) t = nullptr;
     for (CTexture*& t : g_pBarrageTitles) t = nullptr;
+    for (CTexture*& t : g_pBulletTextures) t = nullptr;
+    g_pZabFlareTexture = nullptr;
     for (CModel* m : g_Models) {
         m->Release();
         delete m;

@@ -3,6 +3,7 @@
 // resident scene objects made from them. Nothing here is loaded per frame.
 #pragma once
 
+#include "core/Math.h"
 #include "core/Object.h"
 
 class CModel;
@@ -37,10 +38,16 @@ extern CTexture* g_pChapterLoadingTexture;  // "#344"
 extern CTexture* g_pHudFrameTexture;    // "#110"
 extern CTexture* g_pReplayMarkerTexture;  // "#410"
 extern CTexture* g_pGlowTexture;        // "#239"
+extern CTexture* g_pShotTexture;        // "#103": the craft's shots
+extern CTexture* g_pShockWaveTexture;   // "#187"
 extern CTexture* g_pHudDigits[11];      // "#171" ... "#181": "0" ... "9", "/"
 extern CTexture* g_pExplosionFrames[16];  // "#141" ... "#156"
 extern CTexture* g_pNumberDigits[10];   // "#120" ... "#129"
 extern CTexture* g_pPortraits[4];       // "#345", "#347", "#354", "#355"
+// The enemy bullet pictures 0 ... 5: "#107", "#113", "#114", "#116", "#117", "#118".
+inline constexpr int kBulletTextures = 6;
+extern CTexture* g_pBulletTextures[kBulletTextures];
+extern CTexture* g_pZabFlareTexture;    // "#185"
 // Indexed by barrage record index; null where a barrage has no title picture.
 extern CTexture* g_pBarrageTitles[128];
 
@@ -55,6 +62,12 @@ CSound* FindSE(int number);
 CTexture* FindTexture(int number);
 // Plays an effect of the set from the start (nothing when it is missing).
 void PlaySE(int number);
+// The same at a place of the play field: panned by pos.x, at volume (hundredths
+// of a decibel, 0 = full).
+void PlaySEAt(int number, const Vec3& pos, int volume = 0);
+// Told the number of every effect the two calls above are asked to play, even
+// a missing one; null: nobody listens. Tests follow the game's sounds here.
+extern void (*g_pPlaySEListener)(int number);
 
 // The refusal sound of the replay lists and the screenshot sound.
 inline constexpr int kRefusalSE = 126;

@@ -164,6 +164,7 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
     g_bHeadless = opt.headless;
+    g_bInvulnerable = opt.invulnerable;
     {
         std::string error;
         if (!CheckHome(opt, error)) {
@@ -309,7 +310,8 @@ int KorvoMain(int argc, const char* const* argv)
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
-        SetSceneStage(CStageControler::STAGE_TITLE);
+        if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
+        else SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
         CFramePacer pacer(g_FrameTimer, clock);

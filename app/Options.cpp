@@ -20,6 +20,17 @@ bool ParseCount(const std::string& text, int& out)
     return true;
 }
 
+// "N" or "N:P": a chapter (0, 1) with a phase 0 ... 5, or the boss test stage 111.
+bool ParseStage(const std::string& text, int& stage, int& phase)
+{
+    const size_t colon = text.find(':');
+    phase = 0;
+    if (!ParseCount(text.substr(0, colon), stage)) return false;
+    if (colon != std::string::npos && (!ParseCount(text.substr(colon + 1), phase) || phase > 5)) return false;
+    if (stage == 111) return phase == 0;
+    return stage == 0 || stage == 1;
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error)
@@ -59,6 +70,15 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
         } else if (arg == "--unpaced") {
             if (!noValue("--unpaced")) return false;
             out.unpaced = true;
+        } else if (arg == "--invulnerable") {
+            if (!noValue("--invulnerable")) return false;
+            out.invulnerable = true;
+        } else if (arg == "--stage") {
+            if (!takeValue("--stage")) return false;
+            if (!ParseStage(value, out.stage, out.phase)) {
+                error = "--stage needs 0, 1 or 111, a chapter with :PHASE 0 ... 5, not \"" + value + "\"";
+                return false;
+            }
         } else if (arg == "--help" || arg == "-h") {
             out.help = true;
         } else if (arg == "--frames") {
@@ -129,6 +149,16 @@ std::string OptionsHelp()
            "  --input-script FILE take the game's input from FILE instead of the\n"
            "                      keyboard and controller (format in README.md)\n"
            "  --help              show this text\n"
+           "\n"
+           "Testing:\n"
+           "  --invulnerable      the craft cannot be hit or struck, so every phase of\n"
+           "                      both chapters can be reached; such a game keeps no\n"
+           "                      records and no replay, and the screen says so\n"
+           "  --stage N[:P]       start a game of chapter N (0 or 1) alone from its\n"
+           "                      phase P (0 intro, 1 waves, 2 approach, 3 boss,\n"
+           "                      4 or 5 result), or of the boss test stage 111,\n"
+           "                      instead of the title loop; unless it is a chapter\n"
+           "                      from its start, the game keeps no records or replay\n"
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
            "(run the settings program first), 2 a command line or input script that\n"

@@ -16,6 +16,9 @@ struct SOptions {
     std::string home;           // --home DIR: the program folder
     std::string audioOut;       // --audio-out FILE.wav: the mixed sound goes to a file
     std::string inputScript;    // --input-script FILE: channel 0 from a script
+    bool invulnerable = false;  // --invulnerable: the craft cannot be hit; nothing is recorded
+    int stage = -1;             // --stage N[:P]: a game of stage N (0, 1 or 111) from phase P
+    int phase = 0;              //   instead of the title loop (-1: the title loop)
 };
 
 // Exit code of a command line that cannot be understood.

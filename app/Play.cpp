@@ -12,17 +12,23 @@
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "persist/GlobalResult.h"
+#include "player/LightParticle.h"
+#include "player/MyKorvo.h"
+#include "player/Spark.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 
 namespace {
 
-// The craft arrives with the player side; until then the HUD shows zeros and
-// play reads no input beyond the replay's.
-int HudScore() { return 0; }
-int HudStock() { return 0; }
-int HudGauge() { return 0; }
-constexpr int kGaugeMax = 10800;
+constexpr int kInvulnerableX = 516;
+constexpr int kInvulnerableY = 120;
+constexpr const char* kInvulnerableMark = "INVULNERABLE";
+constexpr uint32_t kInvulnerableColor = 0xFFFFFF40u;
+
+int HudScore() { return g_pPlayer ? g_pPlayer->m_nScore : 0; }
+int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
+int HudGauge() { return g_pPlayer ? g_pPlayer->m_nGauge : 0; }
+int HudGaugeMax() { return g_pPlayer ? g_pPlayer->m_nGaugeMax : CMyKorvo::kGaugeMax; }
 
 void DrawHud()
 {
@@ -46,9 +52,11 @@ void DrawHud()
     }
     if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
     g_pDevice->Sprite().End();
+    // A game nothing can hit says so, under the replay marker's place.
+    if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);
 
     const int gauge = HudGauge();
-    g_pDevice->FillRect(5, 91, GaugeBarWidth(gauge, kGaugeMax), 10, 0.5f, 0.0f, 1.0f, 0.0f);
+    g_pDevice->FillRect(5, 91, GaugeBarWidth(gauge, HudGaugeMax()), 10, 0.5f, 0.0f, 1.0f, 0.0f);
     const int thirds = GaugeThirdsWidth(gauge);
     if (thirds > 0) g_pDevice->FillRect(5, 91, thirds, 10, 0.5f, 1.0f, 1.0f, 0.0f);
     g_pDevice->FillRect(5, 140, StockBarWidth(HudStock()), 10, 0.5f, 0.0f, 1.0f, 0.0f);
@@ -88,21 +96,28 @@ void DrawPlay()
     BeginSprites();
     g_BG2D[0].Step();
     g_pDevice->Sprite().End();
-    // The craft comes with the player side.
+    if (g_pPlayer) g_pPlayer->Step();
     if (g_pStageModel) g_pStageModel->Step();
     StepWorldLists();
     g_pDevice->SetPlayFieldViewport();
     StepForegroundLists();
+    if (g_pSparks) {
+        g_pSparks->Update();
+        g_pSparks->Draw();
+    }
+    if (g_pLightParticles) g_pLightParticles->Step();
     {
         CRandomLock lock(g_GameRand);
         DrawHud();
     }
-    // The craft's AddGauge(1) comes with the player side.
+    // The gauge fills by one every frame of play.
+    if (g_pPlayer) g_pPlayer->AddGauge(1);
 }
 
 void InputPlay()
 {
-    // The craft's control step with channel 0 comes with the player side.
+    // Control checks itself whether the craft may act now.
+    if (g_pPlayer && g_pInput) g_pPlayer->Control(g_pInput->GetCurrent(0), g_pInput->GetPrevious(0));
     if (g_bReplayPlaying) ReplayCamera();
 }
 

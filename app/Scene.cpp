@@ -19,6 +19,8 @@
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
+#include "player/MyKorvo.h"
+#include "player/SlowMotion.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
@@ -97,7 +99,7 @@ void CommonGameStart()
 {
     g_bFreeCamera = false;
     g_dwGameStartTime = SceneClockMs();
-    // The craft's Reset comes with the player side.
+    if (g_pPlayer) g_pPlayer->Reset();
 }
 
 void DrawNumberSprite(float x, float y, int value, float alpha) { DrawNumber(x, y, value, alpha); }
@@ -111,6 +113,10 @@ public:
     }
     void ResetCamera() override { g_Camera.Reset(); }
     void ClearBackgroundLayers() override { CBG2D::ClearAll(); }
+    void TickSlowMotionCooldown() override
+    {
+        if (g_pSlowMotion) g_pSlowMotion->TickCooldown();
+    }
 };
 CSceneWorldHooks g_SceneWorldHooks;
 
@@ -120,7 +126,8 @@ void SceneFrame()
 {
     CCustomStageControler& stage = g_StageControler;
     stage.Step();
-    if (!g_pDevice) return;
+    // Nothing is drawn without a renderer (a device that was never set up).
+    if (!g_pDevice || !g_pDevice->IsReady()) return;
     g_pDevice->Update();
     g_pDevice->BeginFrame();
     g_Camera.Step();
@@ -162,14 +169,29 @@ void SceneInput()
     ++g_nStep;
 }
 
-void StartLiveGame(int stage, int selection)
+namespace {
+
+void StartGame(int stage, int selection, bool unrecorded)
 {
     g_bReplayPlaying = false;
+    g_bUnrecorded = unrecorded;
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    g_GlobalResult.CountGameStarted();
+    if (!unrecorded) g_GlobalResult.CountGameStarted();
     CommonGameStart();
+}
+
+}  // namespace
+
+void StartLiveGame(int stage, int selection) { StartGame(stage, selection, g_bInvulnerable); }
+
+void StartTestGame(int stage, int phase)
+{
+    // Only a chapter from its beginning is a game a replay can repeat.
+    const bool partial = stage == CStageControler::STAGE_BOSS_TEST || phase != CStageControler::PHASE_INTRO;
+    StartGame(stage, stage, g_bInvulnerable || partial);
+    if (phase != CStageControler::PHASE_INTRO) g_StageControler.SetPhase(phase);
 }
 
 void StartReplay(int selection)
@@ -190,6 +212,15 @@ void SceneStageChanged(int stage)
     ChooseMenuModel();
 }
 
+void ScenePhaseChanged(int stage, int phase)
+{
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld phase %d (stage %d)\n", static_cast<long long>(g_nStep), phase,
+                  stage);
+    WriteLog(kSceneLog, line);
+}
+
 void SceneLoadingFrame()
 {
     LogStage(CStageControler::STAGE_CHAPTER_LOADING, " (loading)");
@@ -208,6 +239,13 @@ void EndGame(int32_t score)
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
+    if (g_bUnrecorded) {
+        // A test game is no record of the player's: no replay to keep (nor an
+        // older one to be kept in its place), no barrage counts.
+        std::remove(ResolvePath(kReplayTempFile).c_str());
+        g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
+        return;
+    }
     // A replay that cannot be written costs the replay, not the game's end.
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
                   SceneClockMs() - g_dwGameStartTime);
@@ -220,6 +258,9 @@ void SceneEscapeToMenu(int stage)
     if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
         g_Replay.Clear();
         g_bReplayPlaying = false;
+        // An abandoned game takes its slow motion along: the looping ambience
+        // and the halved rate must not go on in the menus.
+        if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
 }

@@ -26,6 +26,10 @@ void SceneInput();
 void StartLiveGame(int stage, int selection);
 // Watching the loaded replay, whose chapter selection is selection.
 void StartReplay(int selection);
+// A game started from the command line for testing: the stage alone (a chapter
+// or the boss test stage), put on the phase. Unless it is a chapter from its
+// beginning, it keeps no records and no replay (a replay could not repeat it).
+void StartTestGame(int stage, int phase);
 
 // The end of a game (the craft's Kill after its last miss, or the end of the
 // last chapter): a live game is written as the temporary replay with its score
@@ -41,6 +45,8 @@ void SceneEscapeToMenu(int stage);
 // the scene log and re-chooses the menu model; while a chapter's music loads,
 // one frame of the loading picture (stage -3) is drawn.
 void SceneStageChanged(int stage);
+// A chapter moved on to a phase: "step N phase P (stage S)" in the scene log.
+void ScenePhaseChanged(int stage, int phase);
 void SceneLoadingFrame();
 // F11: the snapshot sound, then the device's snapshot.
 void SceneSnapshot();

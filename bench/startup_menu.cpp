@@ -14,39 +14,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "app/AssetSet.h"
-#include "app/Game.h"
-#include "app/Scene.h"
-#include "core/ObjectLists.h"
-#include "core/Util.h"
-#include "gfx/GraphicsDevice.h"
-#include "input/InputControler.h"
-#include "persist/GlobalResult.h"
-#include "platform/Resources.h"
-#include "platform/Window.h"
-#include "sound/SoundSystem.h"
-#include "stage/CustomStageControler.h"
+#include "headless_game.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string MakeHome()
-{
-    std::string tmpl = (fs::temp_directory_path() / "mz-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return std::string();
-    std::error_code ec;
-    fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", fs::path(tmpl) / "data.dll", ec);
-    std::ofstream(fs::path(tmpl) / "critical.ini") << "scorename,bench\n";
-    return tmpl;
-}
-
 void BM_StartupToTitle(benchmark::State& state)
 {
-    const std::string home = MakeHome();
+    const std::string home = MakeBenchHome();
     for (auto _ : state) {
         const pid_t pid = fork();
         if (pid == 0) {
@@ -77,27 +55,12 @@ BENCHMARK(BM_StartupToTitle)->UseManualTime()->Iterations(5)->Unit(benchmark::kM
 
 void BM_MenuFrame(benchmark::State& state)
 {
-    const std::string home = MakeHome();
-    SetProgramDir(home);
-    CWindow window;
-    SWindowConfig cfg;
-    cfg.headless = true;
+    CHeadlessGame game;
     std::string error;
-    if (!window.Create(cfg, error) || !OpenResourceLibrary()) {
-        state.SkipWithError("no headless window or no data.dll");
+    if (!game.Start(error)) {
+        state.SkipWithError(error.c_str());
         return;
     }
-    g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
-    g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
-    g_pDevice = new CGraphicsDevice();
-    if (!g_pDevice->Initialize(&window, 640, 480, 0.75f)) {
-        state.SkipWithError("no device");
-        return;
-    }
-    g_pDeviceLink = g_pDevice;
-    g_BarrageTable.LoadNames();
-    InitScene();
-    LoadAssetSet();
     SetSceneStage(-7);
     for (int i = 0; i < 60; ++i) {  // glyphs in the atlas, programs compiled
         SceneFrame();
@@ -107,16 +70,6 @@ void BM_MenuFrame(benchmark::State& state)
         SceneFrame();
         SceneInput();
     }
-    ClearWorld();
-    g_StageControler.Shutdown();
-    DeleteAll(g_MusicList);
-    ReleaseAssetSet();
-    ReleaseDevices();
-    CloseResourceLibrary();
-    window.Destroy();
-    SetProgramDir("");
-    std::error_code ec;
-    fs::remove_all(home, ec);
 }
 BENCHMARK(BM_MenuFrame)->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,8 @@ CDeviceLink* g_pDeviceLink = nullptr;
 
 namespace {
 
+uint32_t g_nLastSerial = 0;
+
 // Starts a track at `from` toward `to`. A frame count of 0 gives an infinite
 // step, so the track ends on the next update; a negative count would run the
 // curve backwards forever, so it is treated the same way.
@@ -113,6 +115,8 @@ void CObject::InitCommon() {
     m_vRot = m_vPos = m_vAux = m_vRotVel = m_vVel = m_vAuxVel = m_vDrift = m_vPrevPos = Vec3{};
     m_bTerrain = m_bOnGround = m_bGravity = false;
     m_fBounce = 0.75f;
+    if (++g_nLastSerial == 0) ++g_nLastSerial;
+    m_nSerial = g_nLastSerial;
 }
 
 // --- virtual operations ------------------------------------------------------

@@ -148,6 +148,10 @@ public:
     int32_t m_nLifeCount = 0, m_nLifeTotal = 0;       // total 0: unlimited
     int32_t m_nVanishCount = 0, m_nVanishTotal = 0;
 
+    // A number no other object of this run carries (never 0), so that a kept
+    // reference can tell its object from a later one at the same address.
+    uint32_t m_nSerial = 0;
+
 private:
     void InitCommon();
 };

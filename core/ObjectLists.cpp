@@ -23,7 +23,11 @@ void ClearEnemyBullets()
 void ClearWorld()
 {
     DeleteAll(g_EnemyList);
-    ClearEnemyBullets();
+    // Persistent bullets (beams) survive a bomb or a boss's phase change, not
+    // a new chapter: a beam left over from an abandoned game would throw its
+    // sparks, drawn from the game's generator, into the next one, whose replay
+    // would then play differently.
+    DeleteAll(g_EnemyShotList);
     DeleteAll(g_ScoreItemList);
     DeleteAll(g_EffectList);
     DeleteAll(g_OverlayList);

@@ -150,9 +150,9 @@ void StepListKeep(TObjectList<T>& list)
 // Deletes the non-persistent enemy bullets, keeping the order of the rest
 // (DeleteWhere: safe from inside any pass).
 void ClearEnemyBullets();
-// Deletes the enemies, the non-persistent enemy bullets, the score items, the
-// effects, the overlay and the foreground objects, in this order. The sound,
-// music and terrain lists are not touched.
+// Deletes the enemies, every enemy bullet (persistent beams too), the score
+// items, the effects, the overlay and the foreground objects, in this order.
+// The sound, music and terrain lists are not touched.
 void ClearWorld();
 
 void StepWorldLists();

@@ -36,4 +36,46 @@ public:
     float m_fSwingSpare = 0.0f;    // only cleared
     Vec3 m_vA, m_vB, m_vC, m_vD;
     std::unique_ptr<CBit> m_pBits[kBits];
+
+private:
+    using PatternStep = void (CBarrageFire::*)(int f);
+    static const PatternStep s_Patterns[kPatterns];
+
+    // Player position minus the emitter's.
+    Vec3 Aim() const;
+    void RunPattern(int f);
+    void Pattern0(int f);
+    void Pattern1(int f);
+    void Pattern2(int f);
+    void Pattern3(int f);
+    void Pattern4(int f);
+    void Pattern5(int f);
+    void Pattern6(int f);
+    void Pattern7(int f);
+    void Pattern8(int f);
+    void Pattern9(int f);
+    void Pattern10(int f);
+    void Pattern11(int f);
+    void Pattern12(int f);
+    void Pattern13(int f);
+    void Pattern14(int f);
+    void Pattern15(int f);
+    void Pattern16(int f);
+    void Pattern17(int f);
+    void Pattern18(int f);
+    void Pattern19(int f);
+    void Pattern20(int f);
+    void Pattern21(int f);
+    void Pattern22(int f);
+    void Pattern23(int f);
+    void Pattern24(int f);
+    // Patterns 18 and 22: a warning, the aim taken at aimFrame, a red beam at 45.
+    void SlowBeam(int f, int aimFrame);
+    // The warning glow of the beam patterns: one light particle near the emitter.
+    void WarningParticle();
+    void FireBeam(int color);
+    // Pattern 17: five long bullets from p at the craft.
+    void AimedSpread(const Vec3& p, int texture);
+    // Pattern 20: five long bullets fanned from pos + arm around dir.
+    void FireArm(const Vec3& arm, const Vec3& dir, int g);
 };

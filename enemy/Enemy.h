@@ -19,6 +19,9 @@ public:
     // update: trunc(score * 0.9f) in single precision, at least 100, rounded
     // down to a multiple of 10).
     void Update() override;
+    // One step of the decay: trunc(score * 0.9f), at least 100, down to a
+    // multiple of 10.
+    static int32_t DecayedScore(int32_t score);
 
     // Hit points -= amount, clamped at 0. At 0: Kill(), then the current score
     // value goes to the craft (AddScore).

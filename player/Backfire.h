@@ -12,6 +12,8 @@ public:
     // A new backfire at pos, vanishing over 108 frames; foreground list.
     static CBackfire* Spawn(const Vec3& pos);
 
+    // Side of the glow now: 0 growing to 5 while it vanishes.
+    float Width() const;
     void Draw() override;
     void Kill() override;   // base, then a shock wave with the craft's rotation
 };

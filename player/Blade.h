@@ -18,4 +18,7 @@ public:
     // Probe k (1 ... 4) of a blade held at center: center + (0, 0.375 k, 0)
     // turned about Z by the blade's heading.
     Vec3 ProbePoint(const Vec3& center, int k) const;
+    // The far end, 1.5 from center: where the trail ribbon's outer edge runs.
+    Vec3 TipPoint(const Vec3& center) const;
+    bool IsAlive() const { return m_nState == STATE_ALIVE; }
 };

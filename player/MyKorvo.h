@@ -10,6 +10,7 @@
 #include "player/Blade.h"
 
 struct CInputRecord;
+class CEnemy;
 
 class CMyKorvo : public CObject {
 public:
@@ -26,6 +27,7 @@ public:
     void Reset() override;                                   // 1: a new game
     void Kill() override;                                    // 5: the game's end
     void Translate(float dx, float dy, float dz) override;   // 6: attitude follows
+    using CObject::Translate;
     void Draw() override;                                    // 11
     void Update() override;                                  // 12
 
@@ -42,8 +44,14 @@ public:
     void StopBlade();
     void Dash(float x, float y);
     void Bomb();
+    // The bomb's 24 lasers at the enemies in list order, skipping untouchable
+    // bosses; the recoil, particles and sound only when one left. Returns how
+    // many were launched.
+    int FireLaserVolley();
+    // Costs 900 gauge (from 1800 up) whether or not the controller starts.
     bool StartSlowMotion();
     void StopSlowMotion();
+    bool IsSlowMotionActive() const;
     void AddGauge(int n);      // clamped to 0 ... m_nGaugeMax
     void AddScore(int n);      // score and chapter score, then one extend check
     void SetScripted(bool on); // setting it also stops slow motion
@@ -75,6 +83,14 @@ public:
     // The blade trail's previous base and tip.
     Vec3 m_vTrailBase;
     Vec3 m_vTrailTip;
+
+private:
+    void UpdateBladeTrail();
+    bool BladeStrikes(CEnemy& enemy);
+    // Bullets, then enemies (blade strikes and the body).
+    void Collide();
+    // The first score item within reach, at most one a frame.
+    void CollectItem();
 };
 
 // The extend table, game-wide: threshold k (1 ... 256) is 1,500,000 k.

@@ -8,17 +8,21 @@
 #include "core/DeviceLink.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
+#include "enemy/Boss0.h"
 #include "gfx/BG.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "persist/Replay.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
+#include "stage/ChapterScript.h"
 #include "stage/Fader.h"
 
 int32_t g_nChapterSelection = -1;
 bool g_bReplayPlaying = false;
 int32_t g_nBarrageIndex = -1;
+bool g_bInvulnerable = false;
+bool g_bUnrecorded = false;
 
 CCustomStageControler g_StageControler;
 
@@ -128,6 +132,12 @@ void CCustomStageControler::SetStage(int stage)
     SceneStageChanged(m_nStage);
 }
 
+void CCustomStageControler::SetPhase(int phase)
+{
+    CStageControler::SetPhase(phase);
+    if (m_nStage >= STAGE_CHAPTER1 && phase != PHASE_INTRO) ScenePhaseChanged(m_nStage, phase);
+}
+
 void CCustomStageControler::StartChapter(int chapter)
 {
     ClearWorld();
@@ -183,12 +193,18 @@ void CCustomStageControler::Update()
         // Whatever the player does on the menu, the title comes back.
         if (m_nAge == 900) SetStage(STAGE_TITLE);
         break;
+    case STAGE_BOSS_TEST:
+        if (m_nAge % 1200 == 0) CBoss0::Spawn();
+        break;
     case STAGE_CHAPTER1:
     case STAGE_CHAPTER2: UpdateChapter(); break;
-    default: break;  // the test stage's boss comes with the bosses
+    default: break;
     }
 }
 
-// The chapter timelines come with the craft and the enemies, each chapter in
-// its own file; this runs the one of m_nStage for m_nPhase at frame m_nAge.
-void CCustomStageControler::UpdateChapter() {}
+// Each chapter's timeline is in its own file; this runs the one of m_nStage for
+// m_nPhase at frame m_nAge.
+void CCustomStageControler::UpdateChapter()
+{
+    RunChapter(m_nStage == STAGE_CHAPTER1 ? kChapter1Script : kChapter2Script, m_nPhase, m_nAge);
+}

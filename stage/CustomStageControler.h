@@ -15,6 +15,13 @@ class CTexture;
 extern int32_t g_nChapterSelection;   // -1 full run, else the chapter played alone
 extern bool g_bReplayPlaying;         // a replay is being watched
 extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
+extern bool g_bInvulnerable;          // testing: nothing can hit the craft
+extern bool g_bUnrecorded;            // testing: the game keeps no records and no replay
+
+// Records (chapter results, barrage counts, the temporary replay) come from the
+// player's own games only: not from a watched replay, not from a test game (one
+// nothing could hit, or one started in the middle of a chapter).
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded; }
 
 class CCustomStageControler : public CStageControler {
 public:
@@ -24,6 +31,8 @@ public:
     void ResetWorld() override;              // 15
     void LoadStage(int stage) override;      // 17
     void SetStage(int stage) override;       // 18
+    // Inherited, and a chapter's later phases are told to the scene log.
+    void SetPhase(int phase) override;       // 19
 
     // Releases the stage pictures and deletes the music objects (shut-down).
     void Shutdown();

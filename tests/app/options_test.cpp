@@ -38,6 +38,19 @@ TEST(Options, Accepted)
     EXPECT_EQ(o.frames, 0);
     ASSERT_TRUE(Parse({"--help"}, o, e));
     EXPECT_TRUE(o.help);
+    EXPECT_FALSE(o.invulnerable);
+    ASSERT_TRUE(Parse({"--invulnerable"}, o, e));
+    EXPECT_TRUE(o.invulnerable);
+    EXPECT_EQ(o.stage, -1);
+    struct SStage {
+        const char* text;
+        int stage, phase;
+    };
+    for (const SStage& s : {SStage{"0", 0, 0}, SStage{"1:3", 1, 3}, SStage{"0:5", 0, 5}, SStage{"111", 111, 0}}) {
+        ASSERT_TRUE(Parse({"--stage", s.text}, o, e)) << s.text << ": " << e;
+        EXPECT_EQ(o.stage, s.stage);
+        EXPECT_EQ(o.phase, s.phase);
+    }
 }
 
 TEST(Options, Rejected)
@@ -46,7 +59,8 @@ TEST(Options, Rejected)
         {"--frames"},          {"--frames", "-1"},    {"--frames", "12x"},   {"--frames", "99999999999"},
         {"--snapshot-at", ""}, {"--snapshot-at", "1,,2"}, {"--snapshot-at", "1,"}, {"--home"},
         {"--home="},           {"--headless=1"},      {"--fullscreen"},      {"game.dat"},
-        {"--audio-out"},
+        {"--audio-out"},       {"--invulnerable=1"},  {"--stage", "2"},        {"--stage", "0:6"},
+        {"--stage", "111:1"},  {"--stage", "-1"},     {"--stage", "0:"},       {"--stage", ":3"},
     };
     for (const auto& args : bad) {
         SOptions o;
@@ -62,4 +76,9 @@ TEST(Options, HelpListsEveryOption)
     for (const char* name : {"--headless", "--null-renderer", "--frames", "--unpaced", "--snapshot-at", "--home",
                              "--audio-out", "--help", "255"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
+    // The test facility stands apart from the player's options.
+    const size_t testing = help.find("Testing:");
+    ASSERT_NE(testing, std::string::npos);
+    EXPECT_GT(help.find("--invulnerable"), testing);
+    EXPECT_GT(help.find("--stage"), testing);
 }

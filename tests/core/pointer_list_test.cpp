@@ -338,9 +338,10 @@ TEST_F(ObjectListTest, ClearWorldDeletesTheWorldInOrderAndLeavesSoundAndTerrain)
     g_TerrainList.Add(new CLoggedObject("terrain"));
 
     ClearWorld();
-    EXPECT_EQ(EventLog(), (Log{"delete enemy1", "delete enemy2", "delete shot", "delete item", "delete effect",
-                               "delete overlay", "delete foreground"}));
-    EXPECT_EQ(g_EnemyShotList.Count(), 1);
+    // Persistent bullets go too: one left over would act in the next game.
+    EXPECT_EQ(EventLog(), (Log{"delete enemy1", "delete enemy2", "delete persistent shot", "delete shot",
+                               "delete item", "delete effect", "delete overlay", "delete foreground"}));
+    EXPECT_EQ(g_EnemyShotList.Count(), 0);
     EXPECT_EQ(g_SoundList.Count(), 1);
     EXPECT_EQ(g_MusicList.Count(), 1);
     EXPECT_EQ(g_TerrainList.Count(), 1);
