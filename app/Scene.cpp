@@ -250,7 +250,7 @@ void EndGame(int32_t score)
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
                   SceneClockMs() - g_dwGameStartTime);
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
-    g_BarrageTable.Save();
+    SaveRecords(false);
 }
 
 void SceneEscapeToMenu(int stage)

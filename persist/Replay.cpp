@@ -61,6 +61,15 @@ std::uint8_t SaneButton(std::uint8_t b)
 
 constexpr std::size_t kLongRecord = 16;
 
+
+// The stored check text must be exactly the digest of the header's fields and
+// its terminating zero; the chapter selection must be one a game can have.
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
+    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
+}
+
 } // namespace
 
 std::string ReplaySlotFile(int slot)
@@ -178,37 +187,33 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
 bool CReplay::Load(std::string_view path)
 {
     Clear();
-    std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
-    if (!fp)
+    std::vector<std::uint8_t> bytes;
+    if (ReadRegularFile(path, bytes, kMaxReplayFileBytes) != EReadResult::Ok)
         return false;
+    return LoadBytes(bytes.data(), bytes.size());
+}
 
-    std::uint8_t raw[CReplayHeader::kSize];
-    if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
-        std::fclose(fp);
+bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
+{
+    Clear();
+    if (!data || size < CReplayHeader::kSize)
         return false;
-    }
-    m_Header.Decode(raw);
-    std::string check = ReplayCheckText(m_Header.m_nScore, m_Header.m_nPlayTime,
-                                        m_Header.m_dwRecords, g_nFormatVersion);
-    // The stored text must be exactly the digest and its terminating zero.
-    if (std::memcmp(raw + 21, check.c_str(), 33) != 0 || m_Header.m_nChapter < -1 ||
-        m_Header.m_nChapter > 255) {
-        std::fclose(fp);
+    m_Header.Decode(data);
+    if (!HeaderPassesCheck(data, m_Header))
         return false;
-    }
 
     // Read what the file holds, never more than the header claims; a count
     // larger than the file leaves the remaining frames idle, which is what
     // playback gives once the records are used up.
-    for (std::uint32_t i = 0; i < m_Header.m_dwRecords; ++i) {
-        int flag = std::fgetc(fp);
-        if (flag == EOF)
-            break;
+    std::size_t pos = CReplayHeader::kSize;
+    for (std::uint32_t i = 0; i < m_Header.m_dwRecords && pos < size; ++i) {
+        const std::uint8_t flag = data[pos++];
         CInputRecord r;
         if (flag != 0) {
-            std::uint8_t rest[kLongRecord - 1];
-            if (std::fread(rest, 1, sizeof rest, fp) != sizeof rest)
+            if (size - pos < kLongRecord - 1)
                 break;
+            const std::uint8_t* rest = data + pos;
+            pos += kLongRecord - 1;
             r.m_fX = SaneAxis(GetFloat(rest + 0));
             r.m_fY = SaneAxis(GetFloat(rest + 4));
             r.m_bAttack0 = SaneButton(rest[8]);
@@ -221,25 +226,28 @@ bool CReplay::Load(std::string_view path)
         }
         m_Records.push_back(r);
     }
-    std::fclose(fp);
     return true;
 }
 
 void CReplay::ReadSlotTable()
 {
     for (int i = 0; i < kReplaySlots; ++i) {
-        bool bRead = false;
-        if (std::FILE* fp = std::fopen(ResolvePath(ReplaySlotFile(i)).c_str(), "rb")) {
-            std::uint8_t raw[CReplayHeader::kSize];
-            if (std::fread(raw, 1, sizeof raw, fp) == sizeof raw) {
-                m_Slots[i].Decode(raw);
-                bRead = true;
-            }
-            std::fclose(fp);
-        }
-        if (!bRead)
+        // A pipe or a device in a slot's place is an empty slot, never a wait.
+        std::vector<std::uint8_t> head;
+        m_bSlotIntact[i] = false;
+        if (ReadRegularFileHead(ReplaySlotFile(i), head, CReplayHeader::kSize) == EReadResult::Ok &&
+            head.size() == CReplayHeader::kSize) {
+            m_Slots[i].Decode(head.data());
+            m_bSlotIntact[i] = HeaderPassesCheck(head.data(), m_Slots[i]);
+        } else {
             m_Slots[i].m_szScoreName[0] = '\0';
+        }
     }
+}
+
+bool CReplay::IsSlotIntact(int slot) const
+{
+    return slot >= 0 && slot < kReplaySlots && m_bSlotIntact[slot];
 }
 
 const CReplayHeader& CReplay::GetSlot(int slot) const
@@ -257,9 +265,10 @@ bool CReplay::KeepInSlot(int slot)
     std::string slotPath = ResolvePath(ReplaySlotFile(slot));
     std::string tmpPath = ResolvePath(kReplayTempFile);
     // Without a finished game there is nothing to keep: the slot's replay stays.
-    if (!FileExists(tmpPath))
+    if (!IsRegularFile(tmpPath))
         return false;
     // rename replaces the slot's file in one step, so a failed move keeps the
-    // replay that was there.
-    return std::rename(tmpPath.c_str(), slotPath.c_str()) == 0;
+    // replay that was there; the folder is flushed so the move outlives a
+    // power loss.
+    return RenameDurably(tmpPath, slotPath);
 }
