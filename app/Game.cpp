@@ -1,6 +1,8 @@
 #include "app/Game.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "core/Object.h"
+#include "core/Text.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Noise.h"
@@ -25,6 +28,7 @@
 #include "persist/Replay.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/PeResources.h"
 #include "platform/ResourceImage.h"
 #include "platform/Resources.h"
 #include "platform/SingleInstance.h"
@@ -34,6 +38,8 @@
 #include "stage/Fader.h"
 #include "core/WorldHooks.h"
 #include "core/ObjectLists.h"
+
+#include <sys/stat.h>
 
 CSoundSystem* g_pSoundDevice = nullptr;
 CInputControler* g_pInput = nullptr;
@@ -76,6 +82,48 @@ private:
     long long m_nMilli = 0;
     std::vector<int16_t> m_Buffer;
 };
+
+// Every warning about the game's files goes to standard error and to a log,
+// so that a player who started the game from a menu can still find it.
+void FileWarningToStderrAndLog(const char* text)
+{
+    std::fprintf(stderr, "korvo: %s\n", text);
+    std::fflush(stderr);
+    WriteLog(kWarningLogFile, (std::string(text) + "\n").c_str());
+}
+
+// The --home folder must be one: a file or a missing folder would otherwise
+// surface as a missing score name (and the folder be made). False with the
+// reason.
+bool CheckHome(const SOptions& opt, std::string& error)
+{
+    if (!opt.home.empty()) {
+        struct stat st;
+        if (::stat(opt.home.c_str(), &st) != 0) {
+            error = "--home \"" + EscapeForDisplay(opt.home) + "\": no such folder";
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            error = "--home \"" + EscapeForDisplay(opt.home) + "\" is not a folder";
+            return false;
+        }
+    }
+    return true;
+}
+
+// --audio-out is opened now, as the sound system will open it, so that a path
+// that cannot be written stops the game before anything starts.
+bool CheckAudioOut(const SOptions& opt, std::string& error)
+{
+    if (opt.audioOut.empty()) return true;
+    std::FILE* fp = std::fopen(ResolvePath(opt.audioOut).c_str(), "ab");
+    if (!fp) {
+        error = "--audio-out \"" + EscapeForDisplay(opt.audioOut) + "\" cannot be written: " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(fp);
+    return true;
+}
 
 const SIconPng* g_pIcons = nullptr;
 int g_nIcons = 0;
@@ -120,7 +168,19 @@ int KorvoMain(int argc, const char* const* argv)
     g_bHeadless = opt.headless;
     g_bInvulnerable = opt.invulnerable;
     g_bAutopilot = opt.autopilot;
-    if (!opt.home.empty()) SetProgramDir(opt.home);
+    {
+        std::string error;
+        if (!CheckHome(opt, error)) {
+            std::fprintf(stderr, "korvo: %s\n", error.c_str());
+            return kUsageExitCode;
+        }
+        if (!opt.home.empty()) SetProgramDir(opt.home);
+        if (!CheckAudioOut(opt, error)) {
+            std::fprintf(stderr, "korvo: %s\n", error.c_str());
+            return kUsageExitCode;
+        }
+    }
+    SetFileWarningSink(FileWarningToStderrAndLog);
     // Verifying a replay only reads: it needs no score name, keeps no records
     // and may run beside the game in the same folder.
     const bool verify = !opt.verifyReplay.empty();
@@ -145,14 +205,27 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
 
-    // 1. One copy per user (and per program folder when --home names one).
+    // 1. One copy per user and program folder. The folder is taken as the file
+    // system sees it, so that another spelling of it (a link, "DIR/.") is the
+    // same game and cannot run beside it and lose its records.
     CSingleInstance instance;
-    if (!verify && !instance.Acquire(kInstanceLockName, opt.home.empty() ? std::string() : GetProgramDir()))
+    if (!verify && !instance.Acquire(kInstanceLockName, CSingleInstance::FolderScope(GetProgramDir()))) {
+        std::fprintf(stderr, "korvo: another copy of the game is already running in \"%s\"\n",
+                     EscapeForDisplay(GetProgramDir()).c_str());
         return kExitRunning;
+    }
 
     // 2-3. Replay format; barrage names and records; the score name.
     g_nFormatVersion = 6;
-    LoadRecords(g_GlobalResult, g_BarrageTable);
+    // Records that are there but cannot be read stop the game: it could neither
+    // show them nor keep them.
+    if (!LoadRecords(g_GlobalResult, g_BarrageTable)) {
+        const std::string text = std::string("\"") + ResolvePath(kRecordsFile) + "\" " +
+                                 ReadResultText(g_GlobalResult.GetReadResult(), kMaxSettingsFileBytes) +
+                                 ": the records cannot be read.";
+        ShowMessageBox(text.c_str(), "", !opt.headless);
+        return kExitFailed;
+    }
 
     // 6. Global set-up (the slow-motion controller arrives with the craft).
     SetUpGlobals();
@@ -162,7 +235,9 @@ int KorvoMain(int argc, const char* const* argv)
     // 8. No score name: the message, and nothing else is created (not even the
     // window).
     if (!g_GlobalResult.HasScoreName() && !verify) {
-        ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
+        const std::string text = std::string(kNoScoreNameMessage) + "\n" + kSetScoreNameHint;
+        // Also where a terminal sees it when a box took it.
+        if (ShowMessageBox(text.c_str(), "", !opt.headless)) std::fprintf(stderr, "%s\n", text.c_str());
         RestoreWindowLayout();
         TearDownGlobals();
         return kExitFailed;
@@ -172,6 +247,15 @@ int KorvoMain(int argc, const char* const* argv)
     const SDisplaySettings display = ReadDisplaySettings();
     std::string error;
     const bool videoUp = CWindow::InitVideo(opt.headless, error);
+    // Without a display SDL falls back to drawing offscreen: the game would run
+    // unseen until killed. Only --headless asks for that.
+    if (!opt.headless && !CWindow::IsOnRealDisplay()) {
+        std::fprintf(stderr, "korvo: %s\n", kNoDisplayMessage);
+        if (videoUp) CWindow::QuitVideo();
+        RestoreWindowLayout();
+        TearDownGlobals();
+        return kExitNoDisplay;
+    }
     SWindowConfig cfg;
     cfg.headless = opt.headless;
     cfg.openGl = !opt.nullRenderer;
@@ -192,7 +276,12 @@ int KorvoMain(int argc, const char* const* argv)
     // say which file was missing and where it was looked for, instead of
     // quitting silently and leaving the player guessing.
     std::string libraryMessage;
-    if (!OpenResourceLibrary(&libraryMessage)) {
+    if (OpenResourceLibrary(&libraryMessage) && GetResourceLibrary()->SkippedCount() > 0) {
+        // A damaged library still runs with what it holds, but say so plainly
+        // rather than only through each missing resource.
+        std::fprintf(stderr, "korvo: the resource library \"%s\" is damaged (cut short?): %d resources in it cannot be read\n",
+                     (GetProgramDir() + kResourceLibraryName).c_str(), GetResourceLibrary()->SkippedCount());
+    } else if (!IsResourceLibraryOpen()) {
         ShowMessageBox(libraryMessage.c_str(), "", !opt.headless);
         delete g_pForm;
         g_pForm = nullptr;
@@ -230,7 +319,7 @@ int KorvoMain(int argc, const char* const* argv)
         // 15-18. The loading picture while the asset set loads, then the title.
         // Without the library (and no override file) there is no picture to load
         // yet; asking for it would only report it missing.
-        if (IsResourceLibraryOpen() || FileExists(GetOverridePath("#342", "TEXTURE", ".png")))
+        if (IsResourceLibraryOpen() || IsRegularFile(GetOverridePath("#342", "TEXTURE", ".png")))
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
@@ -274,8 +363,9 @@ int KorvoMain(int argc, const char* const* argv)
                 if (opt.headless) audio.Step(!pacer.Alternator());
                 while (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] < steps) ++nextSnapshot;
                 if (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] == steps) {
-                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps))))
-                        std::fprintf(stderr, "korvo: no picture to write for step %lld\n", steps);
+                    std::string why;
+                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps)), &why))
+                        std::fprintf(stderr, "korvo: snapshot of step %lld: %s\n", steps, why.c_str());
                     ++nextSnapshot;
                 }
                 ++steps;
@@ -289,10 +379,7 @@ int KorvoMain(int argc, const char* const* argv)
         // Shut-down, in order.
         SetSceneAutopilot(nullptr);
         StopWorld();
-        if (keepsRecords) {
-            g_BarrageTable.Save();
-            g_GlobalResult.Save();
-        }
+        if (keepsRecords) SaveRecords(true);
         if (verify) {
             if (!g_DigestLog.HasVerdict()) g_DigestLog.Abandon();
             std::fprintf(stdout, "%s\n", g_DigestLog.Verdict().c_str());
@@ -300,17 +387,13 @@ int KorvoMain(int argc, const char* const* argv)
         }
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
+        // The design ends this case with a normal exit; the reason at least is
+        // told, not only logged.
+        const std::string why = !g_pForm->IsCreated() ? g_pForm->GetError() : g_pDevice->GetFailureReason();
+        std::fprintf(stderr, "korvo: the graphics could not be set up: %s (see %s)\n",
+                     why.empty() ? "no reason given" : why.c_str(), ResolvePath(kDeviceLogFile).c_str());
     }
-    g_pDeviceLink = nullptr;
-    if (g_pDevice) {
-        g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-    }
-    delete g_pInput;
-    g_pInput = nullptr;
-    delete g_pSoundDevice;
-    g_pSoundDevice = nullptr;
+    ReleaseDevices();
     g_pForm->Destroy();
     g_pForm->Window().SetCursorVisible(true);
     delete g_pForm;
@@ -321,6 +404,20 @@ int KorvoMain(int argc, const char* const* argv)
     TearDownGlobals();
     instance.Release();
     return exitCode;
+}
+
+void ReleaseDevices()
+{
+    g_pDeviceLink = nullptr;
+    if (g_pDevice) {
+        g_pDevice->Release();
+        delete g_pDevice;
+        g_pDevice = nullptr;
+    }
+    delete g_pInput;
+    g_pInput = nullptr;
+    delete g_pSoundDevice;
+    g_pSoundDevice = nullptr;
 }
 
 void SetGameIcons(const SIconPng* icons, int count)

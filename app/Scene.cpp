@@ -38,9 +38,6 @@ const CInputScript* g_pScript = nullptr;
 CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
 int g_nGamesEnded = 0;
-// The game was started past its chapter's beginning (testing): a replay, which
-// starts at the beginning, cannot repeat it.
-bool g_bStartedMidChapter = false;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -193,10 +190,12 @@ void SceneInput()
     ++g_nStep;
 }
 
-void StartLiveGame(int stage, int selection)
+namespace {
+
+void StartGame(int stage, int selection, bool unrecorded)
 {
     g_bReplayPlaying = false;
-    g_bStartedMidChapter = false;
+    g_bUnrecorded = unrecorded;
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
@@ -205,11 +204,15 @@ void StartLiveGame(int stage, int selection)
     CommonGameStart();
 }
 
+}  // namespace
+
+void StartLiveGame(int stage, int selection) { StartGame(stage, selection, g_bInvulnerable); }
+
 void StartTestGame(int stage, int phase)
 {
-    StartLiveGame(stage, stage);
-    // The boss test stage is no chapter a replay could start either.
-    g_bStartedMidChapter = phase != CStageControler::PHASE_INTRO || stage > CStageControler::STAGE_CHAPTER2;
+    // Only a chapter from its beginning is a game a replay can repeat.
+    const bool partial = stage == CStageControler::STAGE_BOSS_TEST || phase != CStageControler::PHASE_INTRO;
+    StartGame(stage, stage, g_bInvulnerable || partial);
     if (phase != CStageControler::PHASE_INTRO) g_StageControler.SetPhase(phase);
 }
 
@@ -264,22 +267,28 @@ void EndGame(int32_t score)
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
-    if (g_bInvulnerable || g_bStartedMidChapter) {
-        // A game that nothing could hit is no record of the player's, and one
-        // started past a chapter's beginning would replay as another game: no
-        // replay to keep (nor an older one to be kept in its place).
+    if (g_bUnrecorded) {
+        // A test game is no record of the player's: no replay to keep (nor an
+        // older one to be kept in its place), no barrage counts.
         std::remove(ResolvePath(kReplayTempFile).c_str());
         g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
-        if (KeepsRecords()) g_BarrageTable.Save();
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
     const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
+    if (g_bSceneLog) {
+        // How each game ended, for runs of many games to be compared.
+        char line[128];
+        std::snprintf(line, sizeof line, "step %lld game over: %u steps, score %d, final digest %016llx\n",
+                      static_cast<long long>(g_nStep), trailer.m_dwSteps, score,
+                      static_cast<unsigned long long>(trailer.m_Final.m_qwDigest));
+        WriteLog(kSceneLog, line);
+    }
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
                   SceneClockMs() - g_dwGameStartTime, &trailer);
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
     // The autopilot's games are replays like any, but no records of a player.
-    if (KeepsRecords()) g_BarrageTable.Save();
+    if (KeepsRecords()) SaveRecords(false);
 }
 
 void SceneEscapeToMenu(int stage)
@@ -289,6 +298,9 @@ void SceneEscapeToMenu(int stage)
         g_bReplayPlaying = false;
         g_DigestLog.Abandon();
         g_DigestLog.Stop();
+        // An abandoned game takes its slow motion along: the looping ambience
+        // and the halved rate must not go on in the menus.
+        if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
 }

@@ -29,8 +29,8 @@ void StartLiveGame(int stage, int selection);
 // Watching the loaded replay, whose chapter selection is selection.
 void StartReplay(int selection);
 // A game started from the command line for testing: the stage alone (a chapter
-// or the boss test stage), put on the phase. Only a chapter from its beginning
-// keeps a replay.
+// or the boss test stage), put on the phase. Unless it is a chapter from its
+// beginning, it keeps no records and no replay (a replay could not repeat it).
 void StartTestGame(int stage, int phase);
 
 // The end of a game (the craft's Kill after its last miss, or the end of the

@@ -12,14 +12,16 @@ namespace {
 // and easing its velocity, restarting the glide whenever it ends.
 class CBenchObject : public CObject {
 public:
-    explicit CBenchObject(int i) : m_nIndex(i) {
+    explicit CBenchObject(int i) : m_nIndex(i)
+    {
         SetPos(Vec3{static_cast<float>(i % 40) * 0.1f, static_cast<float>(i / 40) * 0.1f, 0.0f});
         SetVel(Vec3{0.001f, -0.002f, 0.0f});
         AccelTo(Vec3{0.0f, -0.01f, 0.0f}, 90);
         RotateTo(Vec3{0.0f, 0.0f, 1.0f}, 120);
         OnMoveEnd();
     }
-    void OnMoveEnd() override {
+    void OnMoveEnd() override
+    {
         ++m_nLegs;
         const float s = (m_nLegs % 2 == 0) ? 1.0f : -1.0f;
         MoveTo(Vec3{s * 2.0f, static_cast<float>(m_nIndex % 50) * 0.05f, 0.0f}, 30 + m_nIndex % 31);
@@ -28,7 +30,8 @@ public:
     int m_nLegs = 0;
 };
 
-void BM_StepList2000Objects(benchmark::State& state) {
+void BM_StepList2000Objects(benchmark::State& state)
+{
     CObjectList list;
     for (int i = 0; i < 2000; ++i) list.Add(new CBenchObject(i));
     for (auto _ : state) {
@@ -41,7 +44,8 @@ void BM_StepList2000Objects(benchmark::State& state) {
 BENCHMARK(BM_StepList2000Objects);
 
 // A screen of enemy bullets, every tenth persistent, as a barrage leaves it.
-void FillBullets(int count) {
+void FillBullets(int count)
+{
     for (int i = 0; i < count; ++i) {
         auto* p = new CBenchObject(i);
         p->m_bPersistent = i % 10 == 0;
@@ -50,7 +54,8 @@ void FillBullets(int count) {
 }
 
 // A cleared barrage: the non-persistent bullets die, the rest keep their order.
-void BM_ClearEnemyBullets(benchmark::State& state) {
+void BM_ClearEnemyBullets(benchmark::State& state)
+{
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -67,7 +72,8 @@ void BM_ClearEnemyBullets(benchmark::State& state) {
 BENCHMARK(BM_ClearEnemyBullets)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
 // A world reset: every object of a list deleted.
-void BM_DeleteAll(benchmark::State& state) {
+void BM_DeleteAll(benchmark::State& state)
+{
     const int count = static_cast<int>(state.range(0));
     CObjectList list;
     for (auto _ : state) {
@@ -82,7 +88,8 @@ void BM_DeleteAll(benchmark::State& state) {
 BENCHMARK(BM_DeleteAll)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
 // A pass in which a tenth of the bullets die and as many are fired anew.
-void BM_StepListWithDeaths(benchmark::State& state) {
+void BM_StepListWithDeaths(benchmark::State& state)
+{
     const int count = static_cast<int>(state.range(0));
     CObjectList list;
     for (int i = 0; i < count; ++i) list.Add(new CBenchObject(i));
@@ -101,7 +108,8 @@ void BM_StepListWithDeaths(benchmark::State& state) {
 }
 BENCHMARK(BM_StepListWithDeaths)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-void BM_MillionDraws(benchmark::State& state) {
+void BM_MillionDraws(benchmark::State& state)
+{
     CRandom rand;
     rand.Seed(1024);
     for (auto _ : state) {

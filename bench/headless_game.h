@@ -68,14 +68,7 @@ public:
     ~CHeadlessGame()
     {
         if (m_bWorld) StopWorld();
-        g_pDeviceLink = nullptr;
-        if (g_pDevice) g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-        delete g_pInput;
-        g_pInput = nullptr;
-        delete g_pSoundDevice;
-        g_pSoundDevice = nullptr;
+        ReleaseDevices();
         CloseResourceLibrary();
         m_Window.Destroy();
         if (m_bGlobals) TearDownGlobals();

@@ -2,42 +2,54 @@
 
 #include <cmath>
 
-void Set(Vec3& v, float x, float y, float z) {
+void Set(Vec3& v, float x, float y, float z)
+{
     v.x = x;
     v.y = y;
     v.z = z;
 }
 
-void Copy(Vec3& dst, const Vec3& src) { dst = src; }
+void Copy(Vec3& dst, const Vec3& src)
+{
+    dst = src;
+}
 
-void AddTo(Vec3& v, const Vec3& w) {
+void AddTo(Vec3& v, const Vec3& w)
+{
     v.x += w.x;
     v.y += w.y;
     v.z += w.z;
 }
 
-void AddTo(Vec3& v, float x, float y, float z) {
+void AddTo(Vec3& v, float x, float y, float z)
+{
     v.x += x;
     v.y += y;
     v.z += z;
 }
 
-void ScaleBy(Vec3& v, float s) {
+void ScaleBy(Vec3& v, float s)
+{
     v.x *= s;
     v.y *= s;
     v.z *= s;
 }
 
-float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+float Length(const Vec3& v)
+{
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
 
-float Distance(const Vec3& a, const Vec3& b) {
+float Distance(const Vec3& a, const Vec3& b)
+{
     const float dz = a.z - b.z;
     const float dy = a.y - b.y;
     const float dx = a.x - b.x;
     return std::sqrt(dz * dz + dy * dy + dx * dx);
 }
 
-void SetLength(Vec3& v, float s) {
+void SetLength(Vec3& v, float s)
+{
     const float len = Length(v);
     if (len == 0.0f) {
         v = Vec3{};
@@ -49,11 +61,13 @@ void SetLength(Vec3& v, float s) {
     ScaleBy(v, s);
 }
 
-bool IsZero(const Vec3& v) {
+bool IsZero(const Vec3& v)
+{
     return !(v.x < 0.0f || v.x > 0.0f || v.y < 0.0f || v.y > 0.0f || v.z < 0.0f || v.z > 0.0f);
 }
 
-void Reflect(Vec3& v, const Vec3& n) {
+void Reflect(Vec3& v, const Vec3& n)
+{
     const float dot = v.x * n.x + v.y * n.y + v.z * n.z;
     const float k = 2.0f * dot;
     v.x = v.x - k * n.x;
@@ -63,7 +77,8 @@ void Reflect(Vec3& v, const Vec3& n) {
 
 // The rotations below are the row-vector products v * Rot with the zero
 // entries of the matrix left out: they add nothing but signed zeros.
-void RotateX(Vec3& v, float a) {
+void RotateX(Vec3& v, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     const float y = v.y * c - v.z * s;
@@ -72,7 +87,8 @@ void RotateX(Vec3& v, float a) {
     v.z = z;
 }
 
-void RotateY(Vec3& v, float a) {
+void RotateY(Vec3& v, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     const float x = v.x * c + v.z * s;
@@ -81,7 +97,8 @@ void RotateY(Vec3& v, float a) {
     v.z = z;
 }
 
-void RotateZ(Vec3& v, float a) {
+void RotateZ(Vec3& v, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     const float x = v.x * c - v.y * s;
@@ -90,13 +107,15 @@ void RotateZ(Vec3& v, float a) {
     v.y = y;
 }
 
-void RotateXYZ(Vec3& v, float ax, float ay, float az) {
+void RotateXYZ(Vec3& v, float ax, float ay, float az)
+{
     Matrix m;
     BuildWorldMatrix(m, ax, ay, az, 0.0f, 0.0f, 0.0f);
     v = TransformCoord(v, m);
 }
 
-float DirectionAngle(float x, float y) {
+float DirectionAngle(float x, float y)
+{
     if (x == 0.0f && y == 0.0f) return 0.0f;
     const float len = std::sqrt(x * x + y * y);
     float nx = x / len;
@@ -110,12 +129,14 @@ float DirectionAngle(float x, float y) {
     return a;
 }
 
-void MatrixIdentity(Matrix& out) {
+void MatrixIdentity(Matrix& out)
+{
     out = Matrix{};
     out.m[0][0] = out.m[1][1] = out.m[2][2] = out.m[3][3] = 1.0f;
 }
 
-void MatrixRotationX(Matrix& out, float a) {
+void MatrixRotationX(Matrix& out, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     MatrixIdentity(out);
@@ -125,7 +146,8 @@ void MatrixRotationX(Matrix& out, float a) {
     out.m[2][2] = c;
 }
 
-void MatrixRotationY(Matrix& out, float a) {
+void MatrixRotationY(Matrix& out, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     MatrixIdentity(out);
@@ -135,7 +157,8 @@ void MatrixRotationY(Matrix& out, float a) {
     out.m[2][2] = c;
 }
 
-void MatrixRotationZ(Matrix& out, float a) {
+void MatrixRotationZ(Matrix& out, float a)
+{
     const float r = a * kPi;
     const float c = std::cos(r), s = std::sin(r);
     MatrixIdentity(out);
@@ -145,31 +168,34 @@ void MatrixRotationZ(Matrix& out, float a) {
     out.m[1][1] = c;
 }
 
-void MatrixTranslation(Matrix& out, float x, float y, float z) {
+void MatrixTranslation(Matrix& out, float x, float y, float z)
+{
     MatrixIdentity(out);
     out.m[3][0] = x;
     out.m[3][1] = y;
     out.m[3][2] = z;
 }
 
-void MatrixMultiply(Matrix& out, const Matrix& a, const Matrix& b) {
+void MatrixMultiply(Matrix& out, const Matrix& a, const Matrix& b)
+{
     Matrix r;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] +
-                        a.m[i][3] * b.m[3][j];
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
         }
     }
     out = r;
 }
 
-Vec3 TransformCoord(const Vec3& v, const Matrix& m) {
+Vec3 TransformCoord(const Vec3& v, const Matrix& m)
+{
     return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
             v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
 }
 
-void BuildWorldMatrix(Matrix& out, float rx, float ry, float rz, float tx, float ty, float tz) {
+void BuildWorldMatrix(Matrix& out, float rx, float ry, float rz, float tx, float ty, float tz)
+{
     Matrix x, y, z, t;
     MatrixRotationX(x, rx);
     MatrixRotationY(y, ry);
@@ -181,7 +207,8 @@ void BuildWorldMatrix(Matrix& out, float rx, float ry, float rz, float tx, float
     MatrixMultiply(out, m, t);
 }
 
-void InverseRotation(Matrix& out, const Matrix& m) {
+void InverseRotation(Matrix& out, const Matrix& m)
+{
     Matrix r;
     MatrixIdentity(r);
     for (int i = 0; i < 3; ++i) {
@@ -208,9 +235,15 @@ bool MatrixLookAtLH(Matrix& out, const Vec3& eye, const Vec3& at, const Vec3& up
     if (!normalise(x)) return false;
     const Vec3 y = cross(z, x);
     MatrixIdentity(out);
-    out.m[0][0] = x.x; out.m[0][1] = y.x; out.m[0][2] = z.x;
-    out.m[1][0] = x.y; out.m[1][1] = y.y; out.m[1][2] = z.y;
-    out.m[2][0] = x.z; out.m[2][1] = y.z; out.m[2][2] = z.z;
+    out.m[0][0] = x.x;
+    out.m[0][1] = y.x;
+    out.m[0][2] = z.x;
+    out.m[1][0] = x.y;
+    out.m[1][1] = y.y;
+    out.m[1][2] = z.y;
+    out.m[2][0] = x.z;
+    out.m[2][1] = y.z;
+    out.m[2][2] = z.z;
     out.m[3][0] = -dot(x, eye);
     out.m[3][1] = -dot(y, eye);
     out.m[3][2] = -dot(z, eye);

@@ -15,20 +15,27 @@ CObjectList g_TerrainList;
 
 CWorldHooks* g_pWorldHooks = nullptr;
 
-void ClearEnemyBullets() {
+void ClearEnemyBullets()
+{
     DeleteWhere(g_EnemyShotList, [](CObject* p) { return !p->m_bPersistent; });
 }
 
-void ClearWorld() {
+void ClearWorld()
+{
     DeleteAll(g_EnemyList);
-    ClearEnemyBullets();
+    // Persistent bullets (beams) survive a bomb or a boss's phase change, not
+    // a new chapter: a beam left over from an abandoned game would throw its
+    // sparks, drawn from the game's generator, into the next one, whose replay
+    // would then play differently.
+    DeleteAll(g_EnemyShotList);
     DeleteAll(g_ScoreItemList);
     DeleteAll(g_EffectList);
     DeleteAll(g_OverlayList);
     DeleteAll(g_ForegroundList);
 }
 
-void StepWorldLists() {
+void StepWorldLists()
+{
     if (g_pWorldHooks != nullptr) g_pWorldHooks->TickSlowMotionCooldown();
     StepList(g_TerrainList);
     StepList(g_EffectList);
@@ -42,28 +49,35 @@ void StepWorldLists() {
     StepListKeep(g_MusicList);
 }
 
-void StepForegroundLists() {
+void StepForegroundLists()
+{
     // Player shots and the foreground are never hidden by world geometry.
     if (g_pDeviceLink != nullptr) g_pDeviceLink->ClearDepth();
     StepList(g_ForegroundList);
     if (g_pDeviceLink != nullptr) g_pDeviceLink->ClearDepth();
 }
 
-void StepOverlayList() { StepList(g_OverlayList); }
+void StepOverlayList()
+{
+    StepList(g_OverlayList);
+}
 
-void PauseMusic() {
+void PauseMusic()
+{
     for (int i = 0; i < g_MusicList.Count(); ++i) {
         if (CPausableObject* p = g_MusicList.At(i)) p->Pause();
     }
 }
 
-void ResumeMusic() {
+void ResumeMusic()
+{
     for (int i = 0; i < g_MusicList.Count(); ++i) {
         if (CPausableObject* p = g_MusicList.At(i)) p->Resume();
     }
 }
 
-void StopMusic() {
+void StopMusic()
+{
     for (int i = 0; i < g_MusicList.Count(); ++i) {
         if (CPausableObject* p = g_MusicList.At(i)) p->Reset();
     }

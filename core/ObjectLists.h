@@ -43,7 +43,8 @@ public:
     // Takes every object for which doomed(p) is true out of the list (null
     // entries always go), in order, to be deleted by DeleteDetached.
     template <class Pred>
-    void DetachWhere(Pred doomed) {
+    void DetachWhere(Pred doomed)
+    {
         this->RemoveWhere([&](void* p) { return p == nullptr || doomed(static_cast<T*>(p)); },
                           [&](void* p) {
                               if (p != nullptr) m_Detached.push_back(static_cast<T*>(p));
@@ -53,7 +54,8 @@ public:
     void Detach(T* p) { m_Detached.push_back(p); }
     // Deletes the detached objects in the order they were taken out. A
     // destructor that detaches more adds them to this same round.
-    void DeleteDetached() {
+    void DeleteDetached()
+    {
         if (m_bDeleting) return;
         m_bDeleting = true;
         for (std::size_t i = 0; i < m_Detached.size(); ++i) delete m_Detached[i];
@@ -69,15 +71,15 @@ private:
 using CObjectList = TObjectList<CObject>;
 using CMusicList = TObjectList<CPausableObject>;
 
-extern CObjectList g_OverlayList;      // cut-in banners, sprites over the HUD
-extern CObjectList g_EffectList;       // effects, backgrounds, explosions, lasers
-extern CObjectList g_EnemyShotList;    // enemy bullets
-extern CObjectList g_EnemyList;        // enemies and bosses
-extern CObjectList g_ScoreItemList;    // score items
-extern CObjectList g_ForegroundList;   // player shots and objects over the world
-extern CObjectList g_SoundList;        // the fading slow-motion sound
-extern CMusicList g_MusicList;         // music objects
-extern CObjectList g_TerrainList;      // terrain feature: always empty
+extern CObjectList g_OverlayList;     // cut-in banners, sprites over the HUD
+extern CObjectList g_EffectList;      // effects, backgrounds, explosions, lasers
+extern CObjectList g_EnemyShotList;   // enemy bullets
+extern CObjectList g_EnemyList;       // enemies and bosses
+extern CObjectList g_ScoreItemList;   // score items
+extern CObjectList g_ForegroundList;  // player shots and objects over the world
+extern CObjectList g_SoundList;       // the fading slow-motion sound
+extern CMusicList g_MusicList;        // music objects
+extern CObjectList g_TerrainList;     // terrain feature: always empty
 
 // Deletes every object of the list for which doomed(T*) is true, keeping the
 // order of the rest; null entries are dropped. Linear in the list's length.
@@ -85,14 +87,16 @@ extern CObjectList g_TerrainList;      // terrain feature: always empty
 // during one, they are out of the list at once and deleted when the outermost
 // pass ends. The predicate must not change the list.
 template <class T, class Pred>
-void DeleteWhere(TObjectList<T>& list, Pred doomed) {
+void DeleteWhere(TObjectList<T>& list, Pred doomed)
+{
     list.DetachWhere(doomed);
     if (!list.IsWalked()) list.DeleteDetached();
 }
 
 // Removes and deletes every object, first to last (see DeleteWhere).
 template <class T>
-void DeleteAll(TObjectList<T>& list) {
+void DeleteAll(TObjectList<T>& list)
+{
     DeleteWhere(list, [](T*) { return true; });
 }
 
@@ -101,7 +105,8 @@ void DeleteAll(TObjectList<T>& list) {
 // pass are stepped in it. Null entries are dropped. The pass keeps its place
 // whatever the steps remove or insert (see DeleteWhere).
 template <class T>
-void StepList(TObjectList<T>& list) {
+void StepList(TObjectList<T>& list)
+{
     SListCursor cursor;
     list.AttachCursor(&cursor);
     while (cursor.nNext < list.Count()) {
@@ -129,7 +134,8 @@ void StepList(TObjectList<T>& list) {
 
 // Steps every object and removes nothing (the steps may: the walk keeps its place).
 template <class T>
-void StepListKeep(TObjectList<T>& list) {
+void StepListKeep(TObjectList<T>& list)
+{
     SListCursor cursor;
     list.AttachCursor(&cursor);
     while (cursor.nNext < list.Count()) {
@@ -144,9 +150,9 @@ void StepListKeep(TObjectList<T>& list) {
 // Deletes the non-persistent enemy bullets, keeping the order of the rest
 // (DeleteWhere: safe from inside any pass).
 void ClearEnemyBullets();
-// Deletes the enemies, the non-persistent enemy bullets, the score items, the
-// effects, the overlay and the foreground objects, in this order. The sound,
-// music and terrain lists are not touched.
+// Deletes the enemies, every enemy bullet (persistent beams too), the score
+// items, the effects, the overlay and the foreground objects, in this order.
+// The sound, music and terrain lists are not touched.
 void ClearWorld();
 
 void StepWorldLists();

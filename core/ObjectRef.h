@@ -41,8 +41,6 @@ public:
         }
         return nullptr;
     }
-    // The pointer as it was set, for comparisons only: never dereference it.
-    const T* Raw() const { return m_pObject; }
     bool IsSet() const { return m_pObject != nullptr; }
 
 private:

@@ -2,9 +2,13 @@
 
 #include <cstring>
 
-CPointerList::~CPointerList() { delete[] m_pBegin; }
+CPointerList::~CPointerList()
+{
+    delete[] m_pBegin;
+}
 
-void CPointerList::Insert(int index, void* p) {
+void CPointerList::Insert(int index, void* p)
+{
     const int count = Count();
     // Outside 0 ... count there is no slot to insert before; keep the pointer
     // (the list may be its only owner) at the nearest end instead.
@@ -30,9 +34,13 @@ void CPointerList::Insert(int index, void* p) {
     ++m_pEnd;
 }
 
-int CPointerList::Count() const { return static_cast<int>(m_pEnd - m_pBegin); }
+int CPointerList::Count() const
+{
+    return static_cast<int>(m_pEnd - m_pBegin);
+}
 
-void CPointerList::RemoveAt(int index) {
+void CPointerList::RemoveAt(int index)
+{
     const int count = Count();
     if (index < 0 || index >= count) return;
     for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) {
@@ -42,12 +50,14 @@ void CPointerList::RemoveAt(int index) {
     --m_pEnd;
 }
 
-void CPointerList::RemoveAll() {
+void CPointerList::RemoveAll()
+{
     for (SListCursor* c = m_pCursors; c != nullptr; c = c->pOuter) c->nNext = 0;
     m_pEnd = m_pBegin;
 }
 
-void CPointerList::PopFront(void** out) {
+void CPointerList::PopFront(void** out)
+{
     if (out == nullptr) return;
     if (Count() == 0) {
         *out = nullptr;
@@ -57,19 +67,25 @@ void CPointerList::PopFront(void** out) {
     RemoveAt(0);
 }
 
-void CPointerList::Get(void** out, int index) const {
+void CPointerList::Get(void** out, int index) const
+{
     if (out == nullptr) return;
     *out = (index >= 0 && index < Count()) ? m_pBegin[index] : nullptr;
 }
 
-void CPointerList::Add(void* p) { Insert(Count(), p); }
+void CPointerList::Add(void* p)
+{
+    Insert(Count(), p);
+}
 
-void CPointerList::AttachCursor(SListCursor* cursor) {
+void CPointerList::AttachCursor(SListCursor* cursor)
+{
     cursor->pOuter = m_pCursors;
     m_pCursors = cursor;
 }
 
-void CPointerList::DetachCursor(SListCursor* cursor) {
+void CPointerList::DetachCursor(SListCursor* cursor)
+{
     // Walks end innermost first; unlink wherever it is all the same.
     for (SListCursor** link = &m_pCursors; *link != nullptr; link = &(*link)->pOuter) {
         if (*link == cursor) {

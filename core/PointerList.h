@@ -18,7 +18,7 @@
 // removed or inserted before it move it; an element inserted at it is visited.
 struct SListCursor {
     int nNext = 0;
-    SListCursor* pOuter = nullptr;   // the walk over the same list this one runs in
+    SListCursor* pOuter = nullptr;  // the walk over the same list this one runs in
 };
 
 class CPointerList {
@@ -63,11 +63,12 @@ private:
     void** m_pBegin = nullptr;
     void** m_pEnd = nullptr;
     void** m_pCapEnd = nullptr;
-    SListCursor* m_pCursors = nullptr;   // innermost walk first
+    SListCursor* m_pCursors = nullptr;  // innermost walk first
 };
 
 template <class Remove, class Taken>
-void CPointerList::RemoveWhere(Remove remove, Taken taken) {
+void CPointerList::RemoveWhere(Remove remove, Taken taken)
+{
     void** kept = m_pBegin;
     int removed = 0;
     for (void** it = m_pBegin; it != m_pEnd; ++it) {
@@ -95,13 +96,15 @@ public:
     void Add(T* p) { CPointerList::Add(static_cast<void*>(p)); }
     void Insert(int index, T* p) { CPointerList::Insert(index, static_cast<void*>(p)); }
     // The element at index, or null out of range.
-    T* At(int index) const {
+    T* At(int index) const
+    {
         void* p = nullptr;
         CPointerList::Get(&p, index);
         return static_cast<T*>(p);
     }
     // The first element, removed; null when empty.
-    T* PopFront() {
+    T* PopFront()
+    {
         void* p = nullptr;
         CPointerList::PopFront(&p);
         return static_cast<T*>(p);

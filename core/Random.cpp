@@ -14,7 +14,8 @@ constexpr float kInvMaxFloat = 1.0f / 4294967295.0f;
 constexpr double kInvMax = 1.0 / 4294967295.0;
 }  // namespace
 
-void CRandom::Seed(uint32_t s) {
+void CRandom::Seed(uint32_t s)
+{
     m_State[0] = s;
     for (int i = 1; i < kN; ++i) {
         const uint32_t prev = m_State[i - 1];
@@ -24,7 +25,8 @@ void CRandom::Seed(uint32_t s) {
     m_nDraws = 0;
 }
 
-uint32_t CRandom::NextOutput() {
+uint32_t CRandom::NextOutput()
+{
     if (m_nLocks > 0) ++m_nLockedDraws;
     if (m_nIndex >= kN) {
         if (m_nIndex == kN + 1) Seed(5489u);
@@ -50,14 +52,16 @@ uint32_t CRandom::NextOutput() {
     return y;
 }
 
-float CRandom::ScaleReal(uint32_t y) {
+float CRandom::ScaleReal(uint32_t y)
+{
     // The only conversion of a draw to float. The double product is rounded to
     // single precision; the exact value is never near a single-precision
     // halfway point, so this is one rounding.
     return static_cast<float>(static_cast<double>(y) * kInvMax);
 }
 
-int CRandom::ScaleInteger(uint32_t y, int n) {
+int CRandom::ScaleInteger(uint32_t y, int n)
+{
     // y * n is exact in 64 bits; converting it rounds once to single precision,
     // and the scale by 2^-32 is exact.
     const float product = static_cast<float>(static_cast<int64_t>(y) * static_cast<int64_t>(n));
@@ -67,6 +71,12 @@ int CRandom::ScaleInteger(uint32_t y, int n) {
     return static_cast<int>(scaled);
 }
 
-float CRandom::Real() { return ScaleReal(NextOutput()); }
+float CRandom::Real()
+{
+    return ScaleReal(NextOutput());
+}
 
-int CRandom::Integer(int n) { return ScaleInteger(NextOutput(), n); }
+int CRandom::Integer(int n)
+{
+    return ScaleInteger(NextOutput(), n);
+}

@@ -12,7 +12,8 @@ CStageControler::CStageControler() = default;
 // ReleaseResources, which the owner runs before the controller goes.
 CStageControler::~CStageControler() = default;
 
-void CStageControler::RecordResult(int chapter, int* score, bool replay, bool singleChapter) {
+void CStageControler::RecordResult(int chapter, int* score, bool replay, bool singleChapter)
+{
     if (score == nullptr) return;
     // A watched replay never changes records; a single chapter played from the
     // chapter menu never unlocks the next one.
@@ -25,7 +26,8 @@ void CStageControler::RecordResult(int chapter, int* score, bool replay, bool si
     *score = 0;
 }
 
-void CStageControler::ResetWorld() {
+void CStageControler::ResetWorld()
+{
     if (g_pDeviceLink != nullptr) g_pDeviceLink->SetFogColor(0, 0, 0);
     if (g_pWorldHooks != nullptr) g_pWorldHooks->ResetFader();
     ClearWorld();
@@ -35,7 +37,8 @@ void CStageControler::ResetWorld() {
     StopMusic();
 }
 
-void CStageControler::ReleaseResources() {
+void CStageControler::ReleaseResources()
+{
     if (g_pDeviceLink != nullptr) g_pDeviceLink->UnbindTexture(0);
     while (m_Resources.Count() > 0) {
         CResource* resource = m_Resources.PopFront();
@@ -47,14 +50,16 @@ void CStageControler::ReleaseResources() {
 
 void CStageControler::LoadStage(int /*stage*/) {}
 
-void CStageControler::SetStage(int stage) {
+void CStageControler::SetStage(int stage)
+{
     m_nStage = stage;
     SetPhase(0);
     ReleaseResources();
     LoadStage(m_nStage);
 }
 
-void CStageControler::SetPhase(int phase) {
+void CStageControler::SetPhase(int phase)
+{
     m_nAge = -1;
     m_nPhase = phase;
 }

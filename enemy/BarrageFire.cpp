@@ -1,7 +1,5 @@
 #include "enemy/BarrageFire.h"
 
-#include <iterator>
-
 #include "app/AssetSet.h"
 #include "core/Random.h"
 #include "enemy/Beam.h"
@@ -74,22 +72,23 @@ Vec3 CBarrageFire::Aim() const
     return player - m_vPos;
 }
 
+// The patterns by number.
+const CBarrageFire::PatternStep CBarrageFire::s_Patterns[kPatterns] = {
+    &CBarrageFire::Pattern0,  &CBarrageFire::Pattern1,  &CBarrageFire::Pattern2,  &CBarrageFire::Pattern3,
+    &CBarrageFire::Pattern4,  &CBarrageFire::Pattern5,  &CBarrageFire::Pattern6,  &CBarrageFire::Pattern7,
+    &CBarrageFire::Pattern8,  &CBarrageFire::Pattern9,  &CBarrageFire::Pattern10, &CBarrageFire::Pattern11,
+    &CBarrageFire::Pattern12, &CBarrageFire::Pattern13, &CBarrageFire::Pattern14, &CBarrageFire::Pattern15,
+    &CBarrageFire::Pattern16, &CBarrageFire::Pattern17, &CBarrageFire::Pattern18, &CBarrageFire::Pattern19,
+    &CBarrageFire::Pattern20, &CBarrageFire::Pattern21, &CBarrageFire::Pattern22, &CBarrageFire::Pattern23,
+    &CBarrageFire::Pattern24,
+};
+
 void CBarrageFire::RunPattern(int f)
 {
-    static constexpr void (CBarrageFire::*kSteps[])(int) = {
-        &CBarrageFire::Pattern0,  &CBarrageFire::Pattern1,  &CBarrageFire::Pattern2,
-        &CBarrageFire::Pattern3,  &CBarrageFire::Pattern4,  &CBarrageFire::Pattern5,
-        &CBarrageFire::Pattern6,  &CBarrageFire::Pattern7,  &CBarrageFire::Pattern8,
-        &CBarrageFire::Pattern9,  &CBarrageFire::Pattern10, &CBarrageFire::Pattern11,
-        &CBarrageFire::Pattern12, &CBarrageFire::Pattern13, &CBarrageFire::Pattern14,
-        &CBarrageFire::Pattern15, &CBarrageFire::Pattern16, &CBarrageFire::Pattern17,
-        &CBarrageFire::Pattern18, &CBarrageFire::Pattern19, &CBarrageFire::Pattern20,
-        &CBarrageFire::Pattern21, &CBarrageFire::Pattern22, &CBarrageFire::Pattern23,
-        &CBarrageFire::Pattern24,
-    };
-    static_assert(std::size(kSteps) == kPatterns);
     // -1 (none) and any number past the table fire nothing.
-    if (m_nPattern >= 0 && m_nPattern < kPatterns) (this->*kSteps[m_nPattern])(f);
+    if (m_nPattern < 0 || m_nPattern >= kPatterns) return;
+    const PatternStep step = s_Patterns[m_nPattern];
+    (this->*step)(f);
 }
 
 // 0, two spinning pairs: 11 volleys in the first 31 frames of each second.

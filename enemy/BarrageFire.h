@@ -38,6 +38,9 @@ public:
     std::unique_ptr<CBit> m_pBits[kBits];
 
 private:
+    using PatternStep = void (CBarrageFire::*)(int f);
+    static const PatternStep s_Patterns[kPatterns];
+
     // Player position minus the emitter's.
     Vec3 Aim() const;
     void RunPattern(int f);

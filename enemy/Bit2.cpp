@@ -9,7 +9,6 @@ namespace {
 constexpr int kLoopFrames = 180;        // 60 x 3: one full circle
 constexpr int kVolleyEnd = 252;         // 60 x 4.2
 constexpr int kVolleyInterval = 9;      // 60 x 0.15
-constexpr float kFieldEdge = 5.1f;
 constexpr int kLeftTexture = 1;
 constexpr int kRightTexture = 4;
 constexpr int kVolleySE = 109;
@@ -51,8 +50,7 @@ void CBit2::Update()
         }
         ScaleBy(m_vVel, 1.02f);
     }
-    if (m_vPos.x < -kFieldEdge || m_vPos.x > kFieldEdge || m_vPos.y < -kFieldEdge || m_vPos.y > kFieldEdge)
-        Kill();
+    if (OutsideBulletField(m_vPos)) Kill();
 }
 
 void CBit2::Draw() { DrawBitModel(*this); }

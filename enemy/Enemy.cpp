@@ -1,14 +1,7 @@
 #include "enemy/Enemy.h"
 
-#include "app/AssetSet.h"
 #include "enemy/BarrageFire.h"
-#include "player/Bomb.h"
 #include "player/MyKorvo.h"
-#include "player/ScoreItem.h"
-
-namespace {
-constexpr float kFieldHalf = 7.5f;
-}  // namespace
 
 CEnemy::CEnemy(CModel* model)
 {
@@ -66,24 +59,4 @@ void CEnemy::Update()
     m_pFire[0]->Step();
     m_pFire[1]->Step();
     if (m_nAge % 30 == 0) m_nScore = DecayedScore(m_nScore);
-}
-
-bool CEnemy::CountDownAppear()
-{
-    if (m_nState != STATE_APPEAR) return false;
-    if (m_nAppearCount > 0) --m_nAppearCount;
-    if (m_nAppearCount <= 0) Activate();
-    return true;
-}
-
-bool CEnemy::IsOffField() const
-{
-    return m_vPos.x < -kFieldHalf || m_vPos.x > kFieldHalf || m_vPos.y < -kFieldHalf || m_vPos.y > kFieldHalf;
-}
-
-void CEnemy::Explode(int soundNumber, bool dropItem)
-{
-    PlaySEAt(soundNumber, m_vPos);
-    CBomb::Spawn(m_vPos);
-    if (dropItem) CScoreItem::Spawn(m_vPos);
 }

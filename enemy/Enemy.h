@@ -41,14 +41,4 @@ public:
     int32_t m_nMaxHp = 0;      // bosses draw their gauge against it; >= 100: boss
     int32_t m_nScore = 0;      // paid to the craft when the hit points reach 0
     CBarrageFire* m_pFire[2] = {nullptr, nullptr};   // owned
-
-protected:
-    // The small enemies' shared steps. While an appear delay runs nothing but
-    // its countdown moves (no motion, fire or decay); true while it runs.
-    bool CountDownAppear();
-    // Outside the square -7.5 ... 7.5: gone for good.
-    bool IsOffField() const;
-    // The end of a shot-down small enemy: its sound, an explosion and maybe a
-    // score item, all at its position.
-    void Explode(int soundNumber, bool dropItem);
 };

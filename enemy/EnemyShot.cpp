@@ -77,7 +77,7 @@ void CEnemyShot::Update()
         if (m_nRelaunched == 0 && !m_VelTrack.active) Relaunch();
         break;
     case BEHAVIOUR_TURN:
-        // Off the field before its turn is allowed: it may turn back in.
+        // Before its turn a bullet is never removed, wherever it flies.
         if (m_nAge < m_nTurnFrame) return;
         if (m_nAge == m_nTurnFrame) Turn();
         break;
@@ -95,10 +95,15 @@ void CEnemyShot::Update()
     RemoveOutside();
 }
 
+bool OutsideBulletField(const Vec3& p)
+{
+    constexpr float e = CEnemyShot::kFieldEdge;
+    return p.x < -e || p.x > e || p.y < -e || p.y > e;
+}
+
 void CEnemyShot::RemoveOutside()
 {
-    if (m_vPos.x < -kFieldEdge || m_vPos.x > kFieldEdge || m_vPos.y < -kFieldEdge || m_vPos.y > kFieldEdge)
-        Kill();
+    if (OutsideBulletField(m_vPos)) Kill();
 }
 
 void CEnemyShot::Relaunch()
@@ -166,8 +171,13 @@ void CEnemyShot::Draw()
     } else if (m_nShape == SHAPE_LONG) {
         // Turned along its flight, whatever the camera does.
         SetRot(Vec3{0.0f, 0.0f, DirectionAngle(m_vVel.x, m_vVel.y)});
+        // RotZ then the translation: the world matrix of this rotation, built
+        // without the two identity turns about X and Y.
         Matrix world;
-        BuildWorldMatrix(world, m_vRot.x, m_vRot.y, m_vRot.z, m_vPos.x, m_vPos.y, m_vPos.z);
+        MatrixRotationZ(world, m_vRot.z);
+        world.m[3][0] = m_vPos.x;
+        world.m[3][1] = m_vPos.y;
+        world.m[3][2] = m_vPos.z;
         g_pDevice->SetWorldTransform(world);
         tex->DrawQuad(0.175f, 0.35f, 1.0f);
     }

@@ -57,6 +57,9 @@ private:
     void RemoveOutside();
 };
 
+// Strictly outside the square -5.1 ... 5.1, where bullets and drones end.
+bool OutsideBulletField(const Vec3& p);
+
 // The bullet picture with this number (0 ... 5); null when not loaded.
 CTexture* BulletTexture(int texture);
 

@@ -2,7 +2,6 @@
 
 #include "app/AssetSet.h"
 #include "enemy/BarrageFire.h"
-#include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "player/MyKorvo.h"
 
@@ -14,18 +13,9 @@ constexpr int kTurnFrames = 6;       // 60 x 0.1
 constexpr int kScatterPattern = 24;
 }  // namespace
 
-CRaptor::CRaptor() : CEnemy(g_pRaptorModel)
+CRaptor::CRaptor() : CSmallEnemy(g_pRaptorModel, kHp, kScore, 0.5f, kExplosionSE)
 {
-    m_nHp = m_nMaxHp = kHp;
-    m_nScore = kScore;
-    m_fRadius = 0.5f;
     m_pFire[0]->SetPattern(kScatterPattern);
-}
-
-void CRaptor::Kill()
-{
-    CEnemy::Kill();
-    if (!m_bSilent) Explode(kExplosionSE, true);
 }
 
 void CRaptor::Update()
@@ -38,19 +28,11 @@ void CRaptor::Update()
         AccelTo(Vec3{vx, 0.0f, 0.0f}, kDepartFrames);
     }
     if (!m_bStraight && g_pPlayer) RotateTo(FaceToward(g_pPlayer), kTurnFrames);
-    if (IsOffField()) {
-        m_bSilent = true;
-        Kill();
-    }
+    LeaveIfOffField();
 }
 
 void CRaptor::Draw()
 {
-    if (m_nState == STATE_APPEAR || !g_pDevice || !m_pModel) return;
-    SetWorldTransform();
-    g_pDevice->SetCullMode(0);
-    g_pDevice->SetFog(0);
-    g_pDevice->SetBlendMode(0);
-    g_pDevice->SetWireframe(0);
+    if (m_nState == STATE_APPEAR || !m_pModel || !BeginModelDraw()) return;
     m_pModel->Draw();
 }

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "enemy/Enemy.h"
+#include "enemy/SmallEnemy.h"
 
-class CRaptor : public CEnemy {
+class CRaptor : public CSmallEnemy {
 public:
     static constexpr int kHp = 48;
     static constexpr int kScore = 10000;
@@ -15,11 +15,12 @@ public:
 
     CRaptor();
 
-    void Kill() override;
     void Draw() override;
     void Update() override;
 
-    bool m_bSilent = false;          // left the field: no explosion, sound or item
     int32_t m_nDepartFrame = kDepartFrame;
     bool m_bStraight = false;        // keeps its heading instead of turning
+
+protected:
+    bool DropsItem() const override { return true; }
 };

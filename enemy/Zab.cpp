@@ -1,7 +1,6 @@
 #include "enemy/Zab.h"
 
 #include "app/AssetSet.h"
-#include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "gfx/Texture.h"
 
@@ -10,38 +9,21 @@ constexpr int kExplosionSE = 105;
 constexpr float kFlareSize = 3.0f;
 }  // namespace
 
-CZab::CZab() : CEnemy(g_pZabModel)
+CZab::CZab() : CSmallEnemy(g_pZabModel, kHp, kScore, 0.25f, kExplosionSE)
 {
-    m_nHp = m_nMaxHp = kHp;
-    m_nScore = kScore;
-    m_fRadius = 0.25f;
     SetRotVel(Vec3{0.01f, 0.0f, 0.007f});
-}
-
-void CZab::Kill()
-{
-    CEnemy::Kill();
-    if (!m_bSilent) Explode(kExplosionSE, m_bDropsItem);
 }
 
 void CZab::Update()
 {
     if (CountDownAppear()) return;
     CEnemy::Update();
-    if (IsOffField()) {
-        m_bSilent = true;
-        Kill();
-    }
+    LeaveIfOffField();
 }
 
 void CZab::Draw()
 {
-    if (!g_pDevice) return;
-    SetWorldTransform();
-    g_pDevice->SetCullMode(0);
-    g_pDevice->SetFog(0);
-    g_pDevice->SetBlendMode(0);
-    g_pDevice->SetWireframe(0);
+    if (!BeginModelDraw()) return;
     if (m_nState != STATE_APPEAR) {
         if (m_pModel) m_pModel->Draw();
         return;

@@ -2,20 +2,21 @@
 // destroys it; only some zabs carry a score item.
 #pragma once
 
-#include "enemy/Enemy.h"
+#include "enemy/SmallEnemy.h"
 
-class CZab : public CEnemy {
+class CZab : public CSmallEnemy {
 public:
     static constexpr int kHp = 1;
     static constexpr int kScore = 1000;
 
     CZab();
 
-    void Kill() override;
     void Draw() override;
     void Update() override;
 
-    bool m_bSilent = false;     // left the field: no explosion, sound or item
     bool m_bDropsItem = false;
     bool m_bFlare = false;      // a shrinking flare while it fades in
+
+protected:
+    bool DropsItem() const override { return m_bDropsItem; }
 };

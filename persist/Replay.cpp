@@ -63,9 +63,6 @@ std::uint8_t SaneButton(std::uint8_t b)
 
 constexpr std::size_t kLongRecord = 16;
 
-// Beyond this a trailer is taken as damaged, not read: an hour of play needs a
-// few megabytes.
-constexpr std::size_t kMaxTrailer = std::size_t(64) << 20;
 constexpr std::size_t kTrailerFixed = 32;
 constexpr std::size_t kChecksum = 8;
 
@@ -138,6 +135,14 @@ bool ReadTags(CByteReader& in, SReplayDigest& d)
     for (std::uint16_t& t : d.m_Tags)
         t = in.U16();
     return in.Ok();
+}
+
+// The stored check text must be exactly the digest of the header's fields and
+// its terminating zero; the chapter selection must be one a game can have.
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
+    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
 }
 
 } // namespace
@@ -313,39 +318,35 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
 bool CReplay::Load(std::string_view path)
 {
     Clear();
+    std::vector<std::uint8_t> bytes;
+    if (ReadRegularFile(path, bytes, kMaxReplayFileBytes) != EReadResult::Ok)
+        return false;
+    return LoadBytes(bytes.data(), bytes.size());
+}
+
+bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
+{
+    Clear();
     m_eTrailer = EReplayTrailer::None;
     m_Trailer = CReplayTrailer{};
-    std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
-    if (!fp)
+    if (!data || size < CReplayHeader::kSize)
         return false;
-
-    std::uint8_t raw[CReplayHeader::kSize];
-    if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
-        std::fclose(fp);
+    m_Header.Decode(data);
+    if (!HeaderPassesCheck(data, m_Header))
         return false;
-    }
-    m_Header.Decode(raw);
-    std::string check = ReplayCheckText(m_Header.m_nScore, m_Header.m_nPlayTime,
-                                        m_Header.m_dwRecords, g_nFormatVersion);
-    // The stored text must be exactly the digest and its terminating zero.
-    if (std::memcmp(raw + 21, check.c_str(), 33) != 0 || m_Header.m_nChapter < -1 ||
-        m_Header.m_nChapter > 255) {
-        std::fclose(fp);
-        return false;
-    }
 
     // Read what the file holds, never more than the header claims; a count
     // larger than the file leaves the remaining frames idle, which is what
     // playback gives once the records are used up.
-    for (std::uint32_t i = 0; i < m_Header.m_dwRecords; ++i) {
-        int flag = std::fgetc(fp);
-        if (flag == EOF)
-            break;
+    std::size_t pos = CReplayHeader::kSize;
+    for (std::uint32_t i = 0; i < m_Header.m_dwRecords && pos < size; ++i) {
+        const std::uint8_t flag = data[pos++];
         CInputRecord r;
         if (flag != 0) {
-            std::uint8_t rest[kLongRecord - 1];
-            if (std::fread(rest, 1, sizeof rest, fp) != sizeof rest)
+            if (size - pos < kLongRecord - 1)
                 break;
+            const std::uint8_t* rest = data + pos;
+            pos += kLongRecord - 1;
             r.m_fX = SaneAxis(GetFloat(rest + 0));
             r.m_fY = SaneAxis(GetFloat(rest + 4));
             r.m_bAttack0 = SaneButton(rest[8]);
@@ -359,36 +360,30 @@ bool CReplay::Load(std::string_view path)
         m_Records.push_back(r);
     }
     // What follows the records is the trailer; a file cut short has none.
-    if (HasAllRecords()) {
-        std::vector<std::uint8_t> rest;
-        std::uint8_t chunk[4096];
-        std::size_t got = 0;
-        while (rest.size() <= kMaxTrailer && (got = std::fread(chunk, 1, sizeof chunk, fp)) > 0)
-            rest.insert(rest.end(), chunk, chunk + got);
-        if (!rest.empty())
-            m_eTrailer = rest.size() <= kMaxTrailer && m_Trailer.Decode(rest.data(), rest.size())
-                             ? EReplayTrailer::Intact
-                             : EReplayTrailer::Damaged;
-    }
-    std::fclose(fp);
+    if (HasAllRecords() && pos < size)
+        m_eTrailer = m_Trailer.Decode(data + pos, size - pos) ? EReplayTrailer::Intact : EReplayTrailer::Damaged;
     return true;
 }
 
 void CReplay::ReadSlotTable()
 {
     for (int i = 0; i < kReplaySlots; ++i) {
-        bool bRead = false;
-        if (std::FILE* fp = std::fopen(ResolvePath(ReplaySlotFile(i)).c_str(), "rb")) {
-            std::uint8_t raw[CReplayHeader::kSize];
-            if (std::fread(raw, 1, sizeof raw, fp) == sizeof raw) {
-                m_Slots[i].Decode(raw);
-                bRead = true;
-            }
-            std::fclose(fp);
-        }
-        if (!bRead)
+        // A pipe or a device in a slot's place is an empty slot, never a wait.
+        std::vector<std::uint8_t> head;
+        m_bSlotIntact[i] = false;
+        if (ReadRegularFileHead(ReplaySlotFile(i), head, CReplayHeader::kSize) == EReadResult::Ok &&
+            head.size() == CReplayHeader::kSize) {
+            m_Slots[i].Decode(head.data());
+            m_bSlotIntact[i] = HeaderPassesCheck(head.data(), m_Slots[i]);
+        } else {
             m_Slots[i].m_szScoreName[0] = '\0';
+        }
     }
+}
+
+bool CReplay::IsSlotIntact(int slot) const
+{
+    return slot >= 0 && slot < kReplaySlots && m_bSlotIntact[slot];
 }
 
 const CReplayHeader& CReplay::GetSlot(int slot) const
@@ -406,9 +401,10 @@ bool CReplay::KeepInSlot(int slot)
     std::string slotPath = ResolvePath(ReplaySlotFile(slot));
     std::string tmpPath = ResolvePath(kReplayTempFile);
     // Without a finished game there is nothing to keep: the slot's replay stays.
-    if (!FileExists(tmpPath))
+    if (!IsRegularFile(tmpPath))
         return false;
     // rename replaces the slot's file in one step, so a failed move keeps the
-    // replay that was there.
-    return std::rename(tmpPath.c_str(), slotPath.c_str()) == 0;
+    // replay that was there; the folder is flushed so the move outlives a
+    // power loss.
+    return RenameDurably(tmpPath, slotPath);
 }

@@ -116,17 +116,24 @@ public:
     // With a trailer, it follows the records.
     int Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
              std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer = nullptr);
-    // Reads a replay. False when the file cannot be opened, its header is
-    // incomplete, its check text does not match, or its chapter selection is
-    // outside -1..255. Records missing at the end of the file play as idle
-    // frames. A trailer after the records is read too (GetTrailer); whatever
-    // follows the records never refuses the file.
+    // Reads a replay. False when the file cannot be opened, is not a regular
+    // file or is larger than kMaxReplayFileBytes, its header is incomplete, its
+    // check text does not match, or its chapter selection is outside -1..255.
+    // Records missing at the end of the file play as idle frames. A trailer
+    // after the records is read too (GetTrailer); whatever follows the records
+    // never refuses the file.
     bool Load(std::string_view path);
+    // The same for the bytes of a replay file.
+    bool LoadBytes(const std::uint8_t* data, std::size_t size);
 
     // Reads the headers of the ten slot files. A slot whose file cannot be read
-    // gets an empty score name and keeps its other fields.
+    // (or is no regular file) gets an empty score name and keeps its other
+    // fields.
     void ReadSlotTable();
     const CReplayHeader& GetSlot(int slot) const;
+    // The slot's header passes the check a load makes (check text and
+    // chapter): a slot that will be refused can look refused.
+    bool IsSlotIntact(int slot) const;
 
     // Moves the temporary replay into a slot, replacing the slot's replay in one
     // step. When there is no temporary replay, or the move fails, the slot keeps
@@ -152,6 +159,7 @@ private:
     EReplayTrailer m_eTrailer = EReplayTrailer::None;
     CReplayTrailer m_Trailer;
     CReplayHeader m_Slots[kReplaySlots];
+    bool m_bSlotIntact[kReplaySlots] = {};
 };
 
 // The program's recorder.

@@ -1,5 +1,7 @@
 #include "platform/PeResources.h"
 
+#include "core/Util.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -48,28 +50,12 @@ bool KeysEqual(const CPeResourceFile::Key& a, const CPeResourceFile::Key& b)
 bool CPeResourceFile::Open(const std::string& path, std::string* pError)
 {
     Close();
-    FILE* fp = std::fopen(path.c_str(), "rb");
-    if (!fp) {
-        SetError(pError, "the file cannot be opened");
-        return false;
-    }
+    // Only a regular file of a sane size: a pipe or a device in its place
+    // would block or never end.
     std::vector<uint8_t> bytes;
-    // One read of the whole file when its size is known; chunks otherwise.
-    if (std::fseek(fp, 0, SEEK_END) == 0) {
-        long end = std::ftell(fp);
-        if (end > 0 && static_cast<unsigned long>(end) <= 0xFFFFFFFFul) bytes.reserve(static_cast<size_t>(end));
-        std::rewind(fp);
-    }
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
-        bytes.insert(bytes.end(), buf, buf + n);
-        if (bytes.size() > 0xFFFFFFFFull) break;  // PE offsets are 32-bit
-    }
-    bool bReadError = std::ferror(fp) != 0;
-    std::fclose(fp);
-    if (bReadError) {
-        SetError(pError, "the file cannot be read");
+    const EReadResult read = ReadRegularFile(path, bytes, kMaxLibraryFileBytes);
+    if (read != EReadResult::Ok) {
+        if (pError) *pError = "the file " + ReadResultText(read, kMaxLibraryFileBytes);
         return false;
     }
     return OpenMemory(std::move(bytes), pError);

@@ -43,17 +43,33 @@ bool ReadPngRows(png_structp png, png_infop info, png_bytep* rows, const char** 
     return true;
 }
 
-bool ReadPngHeader(png_structp png, png_infop info, uint32_t* pWidth, uint32_t* pHeight, int* pChannels,
-                   const char** pWhy)
+bool ReadPngHeader(png_structp png, png_infop info, size_t dataSize, uint32_t* pWidth, uint32_t* pHeight,
+                   int* pChannels, const char** pWhy)
 {
     if (setjmp(png_jmpbuf(png))) {
         *pWhy = "the PNG header is damaged";
         return false;
     }
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    // Text, profiles and other side chunks are never shown: keep them small.
+    png_set_chunk_malloc_max(png, 1u << 20);
+    png_set_chunk_cache_max(png, 128);
     png_read_info(png, info);
     int colourType = png_get_color_type(png, info);
     int bitDepth = png_get_bit_depth(png, info);
+    // Before a single row is allocated: a small file must not be allowed to
+    // ask for gigabytes.
+    const uint64_t declaredW = png_get_image_width(png, info);
+    const uint64_t declaredH = png_get_image_height(png, info);
+    if (declaredW * declaredH > kMaxImagePixels) {
+        *pWhy = "the picture declares more pixels than a texture may have";
+        return false;
+    }
+    const uint64_t rawRow = (declaredW * png_get_channels(png, info) * static_cast<uint64_t>(bitDepth) + 7) / 8 + 1;
+    if (rawRow * declaredH > (static_cast<uint64_t>(dataSize) + 1024) * kMaxDeflateRatio) {
+        *pWhy = "the picture declares more pixels than its data can hold";
+        return false;
+    }
     if (bitDepth == 16) png_set_strip_16(png);
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -102,7 +118,7 @@ bool DecodeRows(const uint8_t* data, size_t size, uint32_t* pWidth, uint32_t* pH
     const char* why = nullptr;
     uint32_t w = 0, h = 0;
     int channels = 0;
-    bool ok = ReadPngHeader(png, info, &w, &h, &channels, &why);
+    bool ok = ReadPngHeader(png, info, size, &w, &h, &channels, &why);
     if (ok && (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) ||
                h > static_cast<uint32_t>(kMaxImageSide) || (channels != 3 && channels != 4))) {
         why = "unsupported PNG layout";
@@ -130,7 +146,12 @@ bool DecodeRows(const uint8_t* data, size_t size, uint32_t* pWidth, uint32_t* pH
 
 } // namespace
 
-bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
+namespace {
+
+// Decodes to R, G, B, A bytes; each pixel then goes through pixel(r, g, b, a,
+// out), RGB pictures with a = 255.
+template <class F>
+bool DecodeRgba(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError, F pixel)
 {
     uint32_t w, h;
     int channels;
@@ -141,14 +162,11 @@ bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage
         pImage->m_Pixels.resize(n * 4);
         uint8_t* out = pImage->m_Pixels.data();
         const uint8_t* p = pixels.data();
-        for (size_t i = 0; i < n; ++i, p += 3, out += 4) KeyedPixel(p[0], p[1], p[2], out);
+        for (size_t i = 0; i < n; ++i, p += 3, out += 4) pixel(p[0], p[1], p[2], 255u, out);
     } else {
         // In place: each pixel is read before it is overwritten.
         uint8_t* p = pixels.data();
-        for (size_t i = 0; i < n; ++i, p += 4) {
-            const uint32_t a = p[3];
-            KeyedPixel(BlendOverBlack(p[0], a), BlendOverBlack(p[1], a), BlendOverBlack(p[2], a), p);
-        }
+        for (size_t i = 0; i < n; ++i, p += 4) pixel(p[0], p[1], p[2], p[3], p);
         pImage->m_Pixels = std::move(pixels);
     }
     pImage->m_nWidth = static_cast<int32_t>(w);
@@ -156,23 +174,22 @@ bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage
     return true;
 }
 
+} // namespace
+
+bool DecodeTextureImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
+{
+    return DecodeRgba(data, size, pImage, pError, [](uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint8_t* out) {
+        // Over black with a = 255 is the colour itself.
+        KeyedPixel(BlendOverBlack(r, a), BlendOverBlack(g, a), BlendOverBlack(b, a), out);
+    });
+}
+
 bool DecodePngImage(const uint8_t* data, size_t size, CResourceImage* pImage, std::string* pError)
 {
-    uint32_t w, h;
-    int channels;
-    std::vector<uint8_t> pixels;
-    if (!DecodeRows(data, size, &w, &h, &channels, &pixels, pError)) return false;
-    const size_t n = static_cast<size_t>(w) * h;
-    if (channels == 3) {
-        pImage->m_Pixels.resize(n * 4);
-        for (size_t i = 0; i < n; ++i) {
-            for (int k = 0; k < 3; ++k) pImage->m_Pixels[i * 4 + k] = pixels[i * 3 + k];
-            pImage->m_Pixels[i * 4 + 3] = 255;
-        }
-    } else {
-        pImage->m_Pixels = std::move(pixels);
-    }
-    pImage->m_nWidth = static_cast<int32_t>(w);
-    pImage->m_nHeight = static_cast<int32_t>(h);
-    return true;
+    return DecodeRgba(data, size, pImage, pError, [](uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint8_t* out) {
+        out[0] = static_cast<uint8_t>(r);
+        out[1] = static_cast<uint8_t>(g);
+        out[2] = static_cast<uint8_t>(b);
+        out[3] = static_cast<uint8_t>(a);
+    });
 }

@@ -1,10 +1,9 @@
 #include "player/LightParticle.h"
 
-#include <algorithm>
-
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
+#include "player/EffectStates.h"
 
 CLightParticleSystem* g_pLightParticles = nullptr;
 
@@ -76,11 +75,7 @@ void CLightParticleSystem::Draw()
 {
     if (!g_pDevice || !m_pTexture) return;
     CGraphicsDevice& d = *g_pDevice;
-    d.SetMaterialColor(1.0f, 1.0f, 1.0f, 1.0f);
-    d.SetFog(0);
-    d.SetCullMode(0);
-    d.SetWireframe(0);
-    d.SetBlendMode(1);
+    SetParticleStates(d, 1);
     d.SetDepthTest(0);
     Matrix world;
     d.GetBillboardMatrix(world);

@@ -9,13 +9,13 @@
 #include "gfx/Model.h"
 #include "gfx/RectangleShadow.h"
 #include "persist/InputRecord.h"
+#include "player/Bomb.h"
 #include "player/LightParticle.h"
 #include "player/LockonLaser.h"
 #include "player/PlayerShot.h"
 #include "player/ShockWave.h"
 #include "player/SlowMotion.h"
 #include "player/Spark.h"
-#include "player/Bomb.h"
 #include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Cutin.h"
@@ -344,6 +344,9 @@ void CMyKorvo::Miss()
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (m_nStock == 0) {
         StopSlowMotion();
+        // The music fades out below; slow motion's cooldown must not bring
+        // back at full volume what it had stopped.
+        if (g_pSlowMotion) g_pSlowMotion->KeepMusicStopped();
         if (g_pDevice) g_pDevice->SetQuake(64.0f);
         PlaySE(kFinalExplosionSE);
         CBomb::Spawn(m_vPos);
@@ -475,9 +478,7 @@ void CMyKorvo::CollectItem()
         if (!item || !item->IsNear(this)) continue;
         item->Kill();
         AddGauge(kItemGauge);
-        m_nScore += kItemScore;
-        m_nChapterScore += kItemScore;
-        CheckExtend();
+        AddScore(kItemScore);
         PlaySE(kItemSE);
         Vec3 drift = item->m_vVel;
         SetLength(drift, 0.02f);

@@ -34,6 +34,9 @@ public:
     // The world passes' tick: counts the cooldown down; at its end the music
     // that the start stopped plays on, looping, from where it stopped.
     void TickCooldown();
+    // The game is over and its music fades: the music the start stopped stays
+    // stopped when the cooldown ends.
+    void KeepMusicStopped() { m_Stopped.clear(); }
     // A new game: ends everything at once, without a sound or a cooldown, and
     // forgets the stopped music (the stage start plays its own).
     void Cancel();

@@ -4,6 +4,7 @@
 
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
+#include "player/EffectStates.h"
 
 CSparkSystem* g_pSparks = nullptr;
 
@@ -103,11 +104,7 @@ void CSparkSystem::Draw()
     const int n = BuildVertices();
     if (!g_pDevice || n == 0) return;
     CGraphicsDevice& d = *g_pDevice;
-    d.SetMaterialColor(1.0f, 1.0f, 1.0f, 1.0f);
-    d.SetFog(0);
-    d.SetCullMode(0);
-    d.SetWireframe(0);
-    d.SetBlendMode(0);
+    SetParticleStates(d, 0);
     d.UnbindTexture(0);
     Matrix identity;
     MatrixIdentity(identity);

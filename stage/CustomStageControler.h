@@ -15,13 +15,15 @@ class CTexture;
 extern int32_t g_nChapterSelection;   // -1 full run, else the chapter played alone
 extern bool g_bReplayPlaying;         // a replay is being watched
 extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
-extern bool g_bInvulnerable;          // testing: the craft cannot be hit, nothing is recorded
+extern bool g_bInvulnerable;          // testing: nothing can hit the craft
+extern bool g_bUnrecorded;            // testing: the game keeps no records and no replay
 extern bool g_bAutopilot;             // the autopilot plays: its games keep replays, no records
 
-// Records (chapter results, barrage counts, the play count) come from a
-// person's live games only: not from a watched replay, not from an
-// invulnerable game, not from the autopilot's.
-inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bInvulnerable && !g_bAutopilot; }
+// Records (chapter results, barrage counts, the play count) come from the
+// player's own games only: not from a watched replay, not from a test game (one
+// nothing could hit, or one started in the middle of a chapter), not from the
+// autopilot's. The temporary replay is kept by all but test games.
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded && !g_bAutopilot; }
 
 class CCustomStageControler : public CStageControler {
 public:

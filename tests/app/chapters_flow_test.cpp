@@ -149,6 +149,20 @@ TEST(ChaptersFlow, SnapshotsOfTheBannerTalkBossGaugeAndRank)
     EXPECT_LT(Count(result, 486, 314, 582, 410, gold), 10);
 }
 
+TEST(ChaptersFlow, AGameStartedInTheMiddleOfAChapterKeepsNothing)
+{
+    // The boss fight of chapter 1 alone, not invulnerable: the craft is shot
+    // down; a replay could not repeat a game that began at the boss.
+    CGameHome home;
+    ASSERT_EQ(home.Run("0-9000 attack0\n", 9000, {"--stage", "0:3"}), 0) << home.Err();
+    const std::string log = home.Stages();
+    ASSERT_NE(log.find(":-5"), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(home.path / "replay" / "_tmp.dat"));
+    const std::string records = ReadText(home.path / "critical.ini");
+    EXPECT_NE(records.find("barrage10.TotalCount,0\n"), std::string::npos);
+    EXPECT_NE(records.find("playcount,0\n"), std::string::npos);
+}
+
 TEST(ChaptersFlow, TestStageBringsABossAtOnce)
 {
     CGameHome home;

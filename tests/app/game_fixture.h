@@ -58,14 +58,7 @@ protected:
         g_GameRand.ClearLockedDraws();
         g_bReplayPlaying = false;
         if (g_pDevice) StopWorld();
-        g_pDeviceLink = nullptr;
-        if (g_pDevice) g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-        delete g_pInput;
-        g_pInput = nullptr;
-        delete g_pSoundDevice;
-        g_pSoundDevice = nullptr;
+        ReleaseDevices();
         CloseResourceLibrary();
         m_Window.Destroy();
         TearDownGlobals();

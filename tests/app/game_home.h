@@ -1,6 +1,6 @@
-// The real program run in a temporary program folder of its own: headless,
-// its input from a script, its exit code, the stage changes of "log/scene.txt"
-// and its snapshots read back.
+// The real program run as a child process in a private program folder (with a
+// link to the built data.dll and a score name), driven by --input-script; its
+// scene log and snapshots read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/ResourceImage.h"
+#include "tests/support/TempHome.h"
 
 namespace fs = std::filesystem;
 
@@ -40,21 +41,12 @@ inline void WriteText(const fs::path& p, const std::string& text)
     f << text;
 }
 
-class CGameHome {
+class CGameHome : public CTempHome {
 public:
-    CGameHome()
+    CGameHome() : CTempHome("mz-shell", false), path(Path())
     {
-        std::string tmpl = (fs::temp_directory_path() / "mz-shell-XXXXXX").string();
-        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-        path = tmpl;
-        std::error_code ec;
-        fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", path / "data.dll", ec);
+        MakeGameFolder("");
         WriteText(path / "critical.ini", "scorename,tester\nzz.other,kept\n");
-    }
-    ~CGameHome()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
     }
 
     // Runs the game headless with the script; returns the exit code (-1 when it

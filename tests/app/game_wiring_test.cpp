@@ -7,6 +7,7 @@
 #include "core/DeviceLink.h"
 #include "gfx/Noise.h"
 #include "gfx/Skybox.h"
+#include "player/MyKorvo.h"
 #include "stage/Camera.h"
 #include "stage/Cutin.h"
 #include "stage/DigitalNumber.h"
@@ -17,15 +18,16 @@ namespace {
 
 using GameWiring = CInProcessGame;
 
-// Chapter 1 in a quiet stretch of its waves, with an empty world, the camera at
-// rest and no fade: only the HUD and the clear colour.
+// Chapter 1 with an empty world and no fade: only the HUD and the clear colour.
+// The intro's first frame has run (it points the camera at the craft flying
+// in); the camera is back at rest and the craft hidden.
 void EmptyPlayField()
 {
     SetSceneStage(CStageControler::STAGE_CHAPTER1);
-    g_StageControler.SetPhase(CStageControler::PHASE_WAVES);
-    g_StageControler.m_nAge = 100;   // no event before frame 150
+    SceneFrame();
     ClearWorld();
     g_Camera.Reset();
+    if (g_pPlayer) g_pPlayer->m_bVisible = false;
     g_pFader->Off();
 }
 

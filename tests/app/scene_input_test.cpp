@@ -21,6 +21,7 @@
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"
+#include "tests/support/TempHome.h"
 
 namespace fs = std::filesystem;
 
@@ -30,10 +31,6 @@ class SceneInputTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (fs::temp_directory_path() / "mz-scene-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_Dir = tmpl + "/";
-        SetProgramDir(m_Dir);
         fs::create_directories(m_Dir + "replay");
         g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
         InitScene();
@@ -47,9 +44,6 @@ protected:
         g_Replay.Clear();
         delete g_pInput;
         g_pInput = nullptr;
-        SetProgramDir("");
-        std::error_code ec;
-        fs::remove_all(m_Dir, ec);
     }
 
     // Runs the first steps of the script (counted from 0 again).
@@ -78,7 +72,8 @@ protected:
         ASSERT_EQ(r.Save(kReplayTempFile, -1, "tester", score, 0), 0);
     }
 
-    std::string m_Dir;
+    CTempHome m_Home{"mz-scene"};
+    const std::string m_Dir = m_Home.Dir();
     CInputScript m_Script;
 };
 

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/TempHome.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -91,12 +93,10 @@ int WaitExit(pid_t pid, int seconds)
 TEST(XServer, WindowOpensDragsSnapsAndClosesOnEscape)
 {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool missing";
-    std::string tmpl = (fs::temp_directory_path() / "mz-x11-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    const fs::path home = tmpl;
-    std::ofstream(home / "critical.ini") << "scorename,tester\n";
-    std::ofstream(home / "korvo.ini") << "windowmode,0\n";
-    fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", home / "data.dll");
+    const CTempHome temp("mz-x11", false);
+    const fs::path home = temp.Path();
+    temp.MakeGameFolder();
+    temp.WriteFile("korvo.ini", "windowmode,0\n");
 
     // A server on a free display number, which it reports through a pipe.
     int fds[2];
@@ -168,6 +168,4 @@ TEST(XServer, WindowOpensDragsSnapsAndClosesOnEscape)
     EXPECT_EQ(countSnapshots(), 2);
     const std::string profile = ReadFile(home / "profile" / "korvoh.txt");
     EXPECT_EQ(profile, "left,200\ntop,150\n");
-    std::error_code ec;
-    fs::remove_all(home, ec);
 }

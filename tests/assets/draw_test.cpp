@@ -14,6 +14,7 @@
 #include "platform/RenderMath.h"
 #include "platform/Resources.h"
 #include "platform/Window.h"
+#include "tests/support/TempHome.h"
 
 namespace {
 
@@ -65,10 +66,6 @@ class DrawTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-draw-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_Home = tmpl;
-        SetProgramDir(m_Home);
         SWindowConfig cfg;
         cfg.headless = true;
         std::string error;
@@ -82,9 +79,6 @@ protected:
         g_pDevice = nullptr;
         m_Device.reset();
         m_Window.Destroy();
-        SetProgramDir("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_Home, ec);
     }
     std::vector<uint32_t> Pixels()
     {
@@ -95,7 +89,8 @@ protected:
     }
     static uint32_t At(const std::vector<uint32_t>& px, int x, int y) { return Rgb(px[static_cast<size_t>(y) * 640 + x]); }
 
-    std::string m_Home;
+    CTempHome m_Temp{"mz-draw"};
+    const std::string m_Home = m_Temp.Dir();   // with a trailing separator
     CWindow m_Window;
     std::unique_ptr<CGraphicsDevice> m_Device;
 };
@@ -103,7 +98,7 @@ protected:
 TEST_F(DrawTest, SpriteShowsThePicturePixelForPixelWithItsKeyCutOut)
 {
     // An override file: "#7" of "TEXTURE" is TEXTURE/7.png in the program folder.
-    WritePng(m_Home + "/TEXTURE/7.png", 8, 8, Quadrants(8, true));
+    WritePng(m_Home + "TEXTURE/7.png", 8, 8, Quadrants(8, true));
     std::unique_ptr<CTexture> tex(CTexture::Create("#7", "TEXTURE"));
     ASSERT_EQ(tex->m_nWidth, 8);
     ASSERT_EQ(tex->m_nHeight, 8);
@@ -137,7 +132,7 @@ TEST_F(DrawTest, ScaledSpriteGrowsAboutItsCentreAndCropsItsRectangle)
     // at scale 2 from (200, 100) covers (196, 96) - (212, 112) in green.
     std::vector<uint32_t> src(16 * 8);
     for (int i = 0; i < 16 * 8; ++i) src[i] = (i % 16) < 8 ? kGreen : kRed;
-    WritePng(m_Home + "/TEXTURE/8.png", 16, 8, src);
+    WritePng(m_Home + "TEXTURE/8.png", 16, 8, src);
     std::unique_ptr<CTexture> tex(CTexture::Create("#8", "TEXTURE"));
     ASSERT_EQ(tex->m_nWidth, 16);
 
@@ -166,7 +161,7 @@ TEST_F(DrawTest, ScaledSpriteGrowsAboutItsCentreAndCropsItsRectangle)
 
 TEST_F(DrawTest, BillboardFacesTheDefaultCameraUprightAtTheOrigin)
 {
-    WritePng(m_Home + "/TEXTURE/9.png", 64, 64, Quadrants(64, false));
+    WritePng(m_Home + "TEXTURE/9.png", 64, 64, Quadrants(64, false));
     std::unique_ptr<CTexture> tex(CTexture::Create("#9", "TEXTURE"));
 
     // The game's default camera: eye (0, 0, -10) looking at the origin, the

@@ -1,6 +1,7 @@
 // The game itself, run headless from the built data.dll alone: no scene it
 // reaches may ask for a resource the library lacks.
 #include "assets_fixture.h"
+#include "tests/support/TempHome.h"
 
 using namespace assets;
 
@@ -11,9 +12,8 @@ TEST(HeadlessRun, NoSceneAsksForAMissingResource)
     const std::string game = BinDir() + "/korvo";
     if (!std::filesystem::exists(game)) GTEST_SKIP() << "the game is not built yet";
 
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mz-run-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    const std::filesystem::path home = tmpl;
+    const CTempHome temp("mz-run", false);
+    const std::filesystem::path home = temp.Path();
     std::filesystem::copy_file(DataDll(), home / "data.dll");
     std::ofstream(home / "critical.ini") << "scorename,TESTER\n";
 
@@ -23,8 +23,6 @@ TEST(HeadlessRun, NoSceneAsksForAMissingResource)
     EXPECT_EQ(rc, 0) << out;
     EXPECT_EQ(out.find("Undefined Resource"), std::string::npos) << out;
     EXPECT_EQ(out.find("Damaged Resource"), std::string::npos) << out;
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "gfx/Texture.h"
 #include "platform/PeResources.h"
 #include "platform/Resources.h"
+#include "tests/support/TempHome.h"
 
 using namespace assets;
 
@@ -24,10 +25,6 @@ class BuiltLibrary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-assets-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_Home = tmpl;
-        SetProgramDir(m_Home);
         std::string message;
         ASSERT_TRUE(OpenResourceLibraryFile(DataDll(), &message)) << message;
         g_Messages.clear();
@@ -37,11 +34,9 @@ protected:
     {
         SetResourceMessageSink(nullptr);
         CloseResourceLibrary();
-        SetProgramDir("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_Home, ec);
     }
-    std::string m_Home;
+    CTempHome m_Temp{"mz-assets"};
+    const std::string m_Home = m_Temp.Dir();   // with a trailing separator
 };
 
 std::string Name(int id) { return "#" + std::to_string(id); }
@@ -209,8 +204,8 @@ TEST(GeneratedMeshes, AreTheSameBytesOnEveryRun)
     const std::string assetgen =
         (std::filesystem::path(MZ_BIN_DIR).parent_path() / "tools" / "bin" / "assetgen").string();
     ASSERT_TRUE(std::filesystem::exists(assetgen)) << assetgen;
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mz-meshes-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    const CTempHome again("mz-meshes", false);
+    const std::string tmpl = again.Dir();
     std::string out;
     ASSERT_EQ(RunCommand(Quote(assetgen) + " " + Quote(tmpl) + " meshes", &out), 0) << out;
     for (const char* type : {"MODEL", "TEXTUREM"}) {
@@ -223,8 +218,6 @@ TEST(GeneratedMeshes, AreTheSameBytesOnEveryRun)
             EXPECT_TRUE(a == b) << f << " differs between runs";
         }
     }
-    std::error_code ec;
-    std::filesystem::remove_all(tmpl, ec);
 }
 
 }  // namespace

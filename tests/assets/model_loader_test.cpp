@@ -9,6 +9,7 @@
 #include "gfx/Texture.h"
 #include "platform/PePacker.h"
 #include "platform/Resources.h"
+#include "tests/support/TempHome.h"
 
 using namespace assets;
 
@@ -99,10 +100,6 @@ class ModelLoader : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-model-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_Home = tmpl;
-        SetProgramDir(m_Home);
         g_Messages.clear();
         SetResourceMessageSink([](const char* t) { g_Messages.push_back(t); });
     }
@@ -110,9 +107,6 @@ protected:
     {
         SetResourceMessageSink(nullptr);
         CloseResourceLibrary();
-        SetProgramDir("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_Home, ec);
     }
     void Write(const std::string& rel, const void* data, size_t size)
     {
@@ -120,7 +114,8 @@ protected:
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    std::string m_Home;
+    CTempHome m_Temp{"mz-model"};
+    const std::string m_Home = m_Temp.Dir();   // with a trailing separator
 };
 
 TEST_F(ModelLoader, KeepsTheFilesConventionsAndFrameTransform)
@@ -189,7 +184,7 @@ TEST_F(ModelLoader, LibraryMeshTakesItsTextureFromTheLibraryByNumber)
     Write("pack/TEXTUREM/55.png", png.data(), png.size());
     std::vector<uint8_t> dll;
     std::string error;
-    ASSERT_TRUE(PackResourceFolder(m_Home + "/pack", &dll, &error)) << error;
+    ASSERT_TRUE(PackResourceFolder(m_Home + "pack", &dll, &error)) << error;
     Write("data.dll", dll.data(), dll.size());
     ASSERT_TRUE(OpenResourceLibrary(&error)) << error;
 
@@ -199,8 +194,8 @@ TEST_F(ModelLoader, LibraryMeshTakesItsTextureFromTheLibraryByNumber)
     EXPECT_EQ(m.m_ppTextures[0]->m_nHeight, 2);
 
     // Without the texture in the library the mesh still loads, untextured.
-    std::filesystem::remove(m_Home + "/pack/TEXTUREM/55.png");
-    ASSERT_TRUE(PackResourceFolder(m_Home + "/pack", &dll, &error)) << error;
+    std::filesystem::remove(m_Home + "pack/TEXTUREM/55.png");
+    ASSERT_TRUE(PackResourceFolder(m_Home + "pack", &dll, &error)) << error;
     Write("data.dll", dll.data(), dll.size());
     ASSERT_TRUE(OpenResourceLibrary(&error)) << error;
     CModel bare(nullptr);

@@ -22,24 +22,25 @@ namespace {
 const std::string kBuild = std::filesystem::path(MZ_BIN_DIR).parent_path().string();
 const std::string kTextures = kBuild + "/assets/TEXTURE/";
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
+std::vector<uint8_t> ReadFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 struct Picture {
     CResourceImage image;
-    const uint8_t* At(int x, int y) const {
-        return &image.m_Pixels[(static_cast<size_t>(y) * image.m_nWidth + x) * 4];
-    }
+    const uint8_t* At(int x, int y) const { return &image.m_Pixels[(static_cast<size_t>(y) * image.m_nWidth + x) * 4]; }
     bool Clear(int x, int y) const { return At(x, y)[3] == 0; }
-    int Luma(int x, int y) const {
+    int Luma(int x, int y) const
+    {
         const uint8_t* p = At(x, y);
         return (p[0] * 3 + p[1] * 6 + p[2]) / 10;
     }
 };
 
-bool Load(int id, Picture& pic) {
+bool Load(int id, Picture& pic)
+{
     const std::string path = kTextures + std::to_string(id) + ".png";
     std::vector<uint8_t> bytes = ReadFile(path);
     if (bytes.empty()) {
@@ -54,7 +55,8 @@ bool Load(int id, Picture& pic) {
     return true;
 }
 
-std::vector<int> Range(int first, int last) {
+std::vector<int> Range(int first, int last)
+{
     std::vector<int> v;
     for (int i = first; i <= last; ++i) v.push_back(i);
     return v;
@@ -66,7 +68,8 @@ std::vector<int> Range(int first, int last) {
 // 0.9299114, aspect 0.75) in the play-field viewport (x 140, 360 x 480): it lands
 // nearer the middle than the pixel named. Its barrier (radius 0.4, about 19
 // pixels) must not cover the item's text, which is light.
-TEST(Pictures, MainMenuLeavesRoomWhereTheCursorLands) {
+TEST(Pictures, MainMenuLeavesRoomWhereTheCursorLands)
+{
     Picture menu;
     ASSERT_TRUE(Load(343, menu));
     const double halfH = 10.0 * std::tan(0.9299114 / 2.0), halfW = halfH * 0.75;
@@ -74,7 +77,8 @@ TEST(Pictures, MainMenuLeavesRoomWhereTheCursorLands) {
     for (const auto& item : items) {
         const double wx = (item[0] - 140.0) / 480.0 * 10.0 - 5.0, wy = 5.0 - item[1] / 480.0 * 10.0;
         const double sx = 140.0 + 180.0 * (1.0 + wx / halfW), sy = 240.0 * (1.0 - wy / halfH);
-        SCOPED_TRACE(testing::Message() << "item at " << item[0] << ", " << item[1] << " lands at " << sx << ", " << sy);
+        SCOPED_TRACE(testing::Message() << "item at " << item[0] << ", " << item[1] << " lands at " << sx << ", "
+                                        << sy);
         int light = 0;
         for (int y = static_cast<int>(sy) - 20; y <= static_cast<int>(sy) + 20; ++y)
             for (int x = static_cast<int>(sx) - 20; x <= static_cast<int>(sx) + 20; ++x) {
@@ -89,7 +93,8 @@ TEST(Pictures, MainMenuLeavesRoomWhereTheCursorLands) {
 
 // The window icons: square, their own alpha kept (transparent corners around
 // a rounded plate), the plate opaque in the middle.
-TEST(Pictures, WindowIconsAreRoundedPlatesOfTheirSize) {
+TEST(Pictures, WindowIconsAreRoundedPlatesOfTheirSize)
+{
     for (const int size : {32, 64}) {
         SCOPED_TRACE(size);
         const std::vector<uint8_t> bytes = ReadFile(kBuild + "/assets/ICON/" + std::to_string(size) + ".png");
@@ -102,11 +107,12 @@ TEST(Pictures, WindowIconsAreRoundedPlatesOfTheirSize) {
         EXPECT_EQ(alpha(0, 0), 0);
         EXPECT_EQ(alpha(size - 1, size - 1), 0);
         EXPECT_EQ(alpha(size / 2, size / 2), 255);
-        EXPECT_EQ(alpha(size / 2, 2), 255);   // the plate reaches the edges between its corners
+        EXPECT_EQ(alpha(size / 2, 2), 255);  // the plate reaches the edges between its corners
     }
 }
 
-TEST(Pictures, HudFrameLeavesThePlayFieldSeeThrough) {
+TEST(Pictures, HudFrameLeavesThePlayFieldSeeThrough)
+{
     // Drawn at (0, 0) over the panels every frame; the play field is x 140..499.
     Picture frame;
     ASSERT_TRUE(Load(110, frame));
@@ -121,7 +127,8 @@ TEST(Pictures, HudFrameLeavesThePlayFieldSeeThrough) {
     EXPECT_GT(seam, 900) << "the frame should mark both edges of the play field";
 }
 
-TEST(Pictures, FullPicturesHaveNoHoles) {
+TEST(Pictures, FullPicturesHaveNoHoles)
+{
     // Screens, panels, backdrops, the result panel and the noise are drawn with
     // alpha blending and must cover their whole rectangle.
     std::vector<int> ids = {342, 343, 344, 405, 112, 109, 108, 101, 102, 351, 400, 132, 161};
@@ -136,7 +143,8 @@ TEST(Pictures, FullPicturesHaveNoHoles) {
     }
 }
 
-TEST(Pictures, AdditiveLightFadesToBlackBeforeItsEdge) {
+TEST(Pictures, AdditiveLightFadesToBlackBeforeItsEdge)
+{
     // Quads of additive light: a lit border pixel would draw the square's edge.
     std::vector<int> ids = {103, 239, 187, 185, 115, 105, 106, 160};
     for (int id : Range(141, 156)) ids.push_back(id);
@@ -155,14 +163,14 @@ TEST(Pictures, AdditiveLightFadesToBlackBeforeItsEdge) {
     }
 }
 
-TEST(Pictures, KeyedEdgesShowNoPinkFringe) {
+TEST(Pictures, KeyedEdgesShowNoPinkFringe)
+{
     // Every picture drawn with alpha blending over the game. Antialiased edges
     // must fade to a dark colour: an edge blended toward the magenta key would
     // show as a pink rim, that is, be more magenta (red and blue over green)
     // than anything inside the picture.
-    std::vector<int> ids = {110, 247, 410, 169, 170, 348, 350, 401, 222, 223, 430, 431, 131, 402,
-                            341, 352, 130, 345, 347, 354, 355, 450, 346, 353, 359, 360, 420, 421,
-                            422, 423, 107, 113, 114, 116, 117, 118};
+    std::vector<int> ids = {110, 247, 410, 169, 170, 348, 350, 401, 222, 223, 430, 431, 131, 402, 341, 352, 130, 345,
+                            347, 354, 355, 450, 346, 353, 359, 360, 420, 421, 422, 423, 107, 113, 114, 116, 117, 118};
     for (int id : Range(171, 181)) ids.push_back(id);
     for (int id : Range(120, 129)) ids.push_back(id);
     for (int id : Range(380, 383)) ids.push_back(id);
@@ -173,8 +181,8 @@ TEST(Pictures, KeyedEdgesShowNoPinkFringe) {
         if (!Load(id, p)) continue;
         const int w = p.image.m_nWidth, h = p.image.m_nHeight;
         auto edge = [&](int x, int y) {
-            return (x > 0 && p.Clear(x - 1, y)) || (x + 1 < w && p.Clear(x + 1, y)) ||
-                   (y > 0 && p.Clear(x, y - 1)) || (y + 1 < h && p.Clear(x, y + 1));
+            return (x > 0 && p.Clear(x - 1, y)) || (x + 1 < w && p.Clear(x + 1, y)) || (y > 0 && p.Clear(x, y - 1)) ||
+                   (y + 1 < h && p.Clear(x, y + 1));
         };
         auto magenta = [&](int x, int y) {
             const uint8_t* c = p.At(x, y);
@@ -183,10 +191,8 @@ TEST(Pictures, KeyedEdgesShowNoPinkFringe) {
         int clear = 0, inside = 0;
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
-                if (p.Clear(x, y))
-                    ++clear;
-                else if (!edge(x, y))
-                    inside = std::max(inside, magenta(x, y));
+                if (p.Clear(x, y)) ++clear;
+                else if (!edge(x, y)) inside = std::max(inside, magenta(x, y));
             }
         }
         int pink = 0;
@@ -198,7 +204,8 @@ TEST(Pictures, KeyedEdgesShowNoPinkFringe) {
     }
 }
 
-TEST(Pictures, BulletsAreRoundDistinctAndBrightInTheMiddle) {
+TEST(Pictures, BulletsAreRoundDistinctAndBrightInTheMiddle)
+{
     const int ids[6] = {107, 113, 114, 116, 117, 118};
     uint8_t ring[6][3] = {};
     for (int i = 0; i < 6; ++i) {
@@ -221,7 +228,8 @@ TEST(Pictures, BulletsAreRoundDistinctAndBrightInTheMiddle) {
     }
 }
 
-TEST(Pictures, DigitsStayWithinTheirAdvance) {
+TEST(Pictures, DigitsStayWithinTheirAdvance)
+{
     // HUD glyphs are drawn every 5 pixels, floating score digits every 12.
     struct Case {
         int first, last, advance;
@@ -244,7 +252,8 @@ TEST(Pictures, DigitsStayWithinTheirAdvance) {
     }
 }
 
-TEST(Pictures, TalkAtlasesHaveALineInEveryRowShown) {
+TEST(Pictures, TalkAtlasesHaveALineInEveryRowShown)
+{
     // Rows the chapter scripts and the bosses show: (atlas, rows, a row never shown).
     struct Case {
         int id, rows, unused;
@@ -266,7 +275,8 @@ TEST(Pictures, TalkAtlasesHaveALineInEveryRowShown) {
     }
 }
 
-TEST(Pictures, BarrageStripsKeepTheCounterPlaceDark) {
+TEST(Pictures, BarrageStripsKeepTheCounterPlaceDark)
+{
     // The strip stays at (358, 32) while its barrage runs and the game prints
     // "clear/total" over it at y 64 from x ≈ 540 to 590: strip x 182..232, rows
     // 32..39. It must be there and dark so the white digits read.
@@ -296,7 +306,8 @@ TEST(Pictures, BarrageStripsKeepTheCounterPlaceDark) {
     EXPECT_EQ(visibleRight, 0);
 }
 
-TEST(Pictures, GeneratingAgainWritesTheSameBytes) {
+TEST(Pictures, GeneratingAgainWritesTheSameBytes)
+{
     const std::string tool = kBuild + "/tools/bin/assetgen";
     ASSERT_TRUE(std::filesystem::exists(tool)) << tool;
     const std::string scratch = testing::TempDir() + "mz_pictures_again";

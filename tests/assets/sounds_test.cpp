@@ -38,13 +38,15 @@ struct Pcm {
     int At(size_t frame, int ch) const { return samples[frame * channels + ch]; }
 };
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
+std::vector<uint8_t> ReadFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // Decodes through the game's own decoder; failures become test failures.
-bool Load(const std::string& path, Pcm& pcm) {
+bool Load(const std::string& path, Pcm& pcm)
+{
     std::vector<uint8_t> file = ReadFile(path);
     if (file.empty()) {
         ADD_FAILURE() << path << " is missing or empty (the asset build writes it)";
@@ -71,14 +73,16 @@ bool Load(const std::string& path, Pcm& pcm) {
     return true;
 }
 
-int Peak(const Pcm& pcm) {
+int Peak(const Pcm& pcm)
+{
     int peak = 0;
     for (int16_t s : pcm.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
     return peak;
 }
 
 // The given percentile of |x[i+1] - x[i]| over one channel.
-int StepPercentile(const Pcm& pcm, int ch, double q) {
+int StepPercentile(const Pcm& pcm, int ch, double q)
+{
     std::vector<int> steps;
     steps.reserve(pcm.Frames());
     for (size_t i = 1; i < pcm.Frames(); ++i) steps.push_back(std::abs(pcm.At(i, ch) - pcm.At(i - 1, ch)));
@@ -87,8 +91,14 @@ int StepPercentile(const Pcm& pcm, int ch, double q) {
     return steps[k];
 }
 
-std::string SePath(int id) { return kAssets + "/SE/" + std::to_string(id) + ".ogg"; }
-std::string BgmPath(int id) { return kAssets + "/BGM/" + std::to_string(id) + ".ogg"; }
+std::string SePath(int id)
+{
+    return kAssets + "/SE/" + std::to_string(id) + ".ogg";
+}
+std::string BgmPath(int id)
+{
+    return kAssets + "/BGM/" + std::to_string(id) + ".ogg";
+}
 
 // -1 dBFS is 29204; the generator aims effects there and keeps every decoded
 // peak at or under -0.5 dBFS, so a full-volume effect never reaches the rails.
@@ -96,7 +106,8 @@ constexpr int kNoClip = 30940;  // -0.5 dBFS
 
 }  // namespace
 
-TEST(Sounds, EveryEffectDecodesAtTheDeviceRateAudibleAndUnclipped) {
+TEST(Sounds, EveryEffectDecodesAtTheDeviceRateAudibleAndUnclipped)
+{
     for (int id : kEffects) {
         SCOPED_TRACE("SE #" + std::to_string(id));
         Pcm pcm;
@@ -111,7 +122,8 @@ TEST(Sounds, EveryEffectDecodesAtTheDeviceRateAudibleAndUnclipped) {
     }
 }
 
-TEST(Sounds, EffectsStartAndEndInSilenceSoPlayingOrRestartingDoesNotClick) {
+TEST(Sounds, EffectsStartAndEndInSilenceSoPlayingOrRestartingDoesNotClick)
+{
     // Play() rewinds to the first sample, and a one-shot stops after the last:
     // a large value at either end is a click. The looping ambience is exempt
     // (its ends meet each other instead; see below).
@@ -127,7 +139,8 @@ TEST(Sounds, EffectsStartAndEndInSilenceSoPlayingOrRestartingDoesNotClick) {
     }
 }
 
-TEST(Sounds, NoTwoEffectsAreTheSameSound) {
+TEST(Sounds, NoTwoEffectsAreTheSameSound)
+{
     std::map<std::vector<int16_t>, int> seen;
     for (int id : kEffects) {
         Pcm pcm;
@@ -137,7 +150,8 @@ TEST(Sounds, NoTwoEffectsAreTheSameSound) {
     }
 }
 
-TEST(Sounds, SlowMotionStartLastsUntilItsAmbienceTakesOver) {
+TEST(Sounds, SlowMotionStartLastsUntilItsAmbienceTakesOver)
+{
     // The start sound chains its looping ambience 75 frames (1.25 s) later; a
     // shorter start sound would leave a gap of silence before it.
     Pcm start;
@@ -146,7 +160,8 @@ TEST(Sounds, SlowMotionStartLastsUntilItsAmbienceTakesOver) {
     }
 }
 
-TEST(Sounds, LoopedSoundsWrapWithoutASeam) {
+TEST(Sounds, LoopedSoundsWrapWithoutASeam)
+{
     // The wrap from the last frame to the first must look like any other step
     // of the sound: a loop cut at the wrong length or ending on a different
     // level jumps far past the sound's own largest ordinary steps.
@@ -174,7 +189,8 @@ TEST(Sounds, LoopedSoundsWrapWithoutASeam) {
     }
 }
 
-TEST(Sounds, MusicIsStereo) {
+TEST(Sounds, MusicIsStereo)
+{
     for (int id : kMusic) {
         Pcm pcm;
         if (Load(BgmPath(id), pcm)) {
@@ -183,7 +199,8 @@ TEST(Sounds, MusicIsStereo) {
     }
 }
 
-TEST(Sounds, GeneratingAgainWritesTheSameBytes) {
+TEST(Sounds, GeneratingAgainWritesTheSameBytes)
+{
     // The library must be the same on every build: run the generator's sound
     // group into a scratch folder and compare with what the build wrote.
     const std::string tool = kBuild + "/tools/bin/assetgen";

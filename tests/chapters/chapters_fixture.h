@@ -1,23 +1,28 @@
-// The world of a chapter for in-process tests: the craft's world (a private
-// program folder, a device that draws nothing, the fader, the particle systems,
-// the craft, every sound logged by number) and in addition empty records, an
-// offline sound system (music objects exist, silent), the world anchor, the
-// intro model and stand-ins for the portraits. Everything is put back after
-// each test.
+// The world of a chapter for in-process tests: a private program folder with
+// empty records, no graphics device (nothing is drawn; the scene frame of a
+// chapter's loading only steps the script), an offline sound system (music
+// objects exist, silent), the craft's world (the fader, both particle systems,
+// the slow-motion controller, the craft after Reset, every sound logged by
+// number), the world anchor, the intro model and stand-ins for the portraits.
+// Everything is put back after each test.
 #pragma once
 
-#include <filesystem>
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "app/Game.h"
+#include "core/ObjectLists.h"
 #include "gfx/BG2D.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "persist/GlobalResult.h"
+#include "platform/Resources.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
-#include "tests/player/player_fixture.h"
+#include "tests/support/CraftWorld.h"
+#include "tests/support/TempHome.h"
 
 // The screen sprites of the overlay list at (x, y).
 inline std::vector<CSimpleSprite*> SpritesAt(float x, float y)
@@ -30,12 +35,14 @@ inline std::vector<CSimpleSprite*> SpritesAt(float x, float y)
     return found;
 }
 
-class ChapterWorld : public PlayerTest {
+class ChapterWorld : public ::testing::Test {
 protected:
+    ChapterWorld() : m_Home("mz-chapters"), m_strHome(m_Home.Dir()) {}
+
     void SetUp() override
     {
-        PlayerTest::SetUp();
         CreateDirectories(m_strHome + "replay");
+        SetResourceMessageSink([](const char*) {});
         // Records of a fresh folder: nothing reached, no best, no barrage met.
         g_GlobalResult.Load();
         g_BarrageTable.Load();
@@ -48,6 +55,7 @@ protected:
         // Empty pictures stand for the portraits, so talk lines show them.
         for (CTexture*& p : g_pPortraits) p = new CTexture();
         g_Camera.Reset();
+        m_pCraft = m_World.Start(nullptr);
     }
 
     void TearDown() override
@@ -59,6 +67,7 @@ protected:
         DeleteAll(g_MusicList);
         g_StageControler.m_nStage = CStageControler::STAGE_MAIN_MENU;
         g_StageControler.SetPhase(0);
+        m_World.Stop();
         for (CTexture*& p : g_pPortraits) {
             delete p;
             p = nullptr;
@@ -70,13 +79,14 @@ protected:
         delete g_pSoundDevice;
         g_pSoundDevice = nullptr;
         ResetGameFlags();
-        PlayerTest::TearDown();
+        SetResourceMessageSink(nullptr);
     }
 
     static void ResetGameFlags()
     {
         g_bReplayPlaying = false;
         g_bInvulnerable = false;
+        g_bUnrecorded = false;
         g_nChapterSelection = -1;
         g_nBarrageIndex = -1;
     }
@@ -93,4 +103,9 @@ protected:
     {
         for (int i = 0; i < n; ++i) g_StageControler.Update();
     }
+
+    CTempHome m_Home;
+    const std::string m_strHome;
+    CCraftWorld m_World;
+    CMyKorvo* m_pCraft = nullptr;
 };

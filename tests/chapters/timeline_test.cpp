@@ -170,7 +170,7 @@ TEST_F(ChapterTimeline, ChapterEndRecordsAndMovesOn)
 {
     struct SEnd {
         int nChapter, nSelection;
-        bool bReplay, bInvulnerable;
+        bool bReplay, bTestGame;
         int nNextStage;
         bool bRecorded;        // best score kept
         bool bNextReached;     // the chapter after it marked reached
@@ -188,12 +188,12 @@ TEST_F(ChapterTimeline, ChapterEndRecordsAndMovesOn)
     };
     for (const SEnd& e : ends) {
         SCOPED_TRACE(testing::Message() << "chapter " << e.nChapter << " selection " << e.nSelection << " replay "
-                                        << e.bReplay << " invulnerable " << e.bInvulnerable);
+                                        << e.bReplay << " test game " << e.bTestGame);
         g_GlobalResult.Load();
         std::filesystem::remove(m_strHome + kReplayTempFile);
         g_nChapterSelection = e.nSelection;
         g_bReplayPlaying = e.bReplay;
-        g_bInvulnerable = e.bInvulnerable;
+        g_bUnrecorded = e.bTestGame;
         StartAt(e.nChapter, SC::PHASE_RESULT_WITHDREW);
         m_pCraft->m_nChapterScore = 1234567;
         JumpTo(e.nChapter == 0 ? 1080 : 1260);

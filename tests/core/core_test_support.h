@@ -13,11 +13,15 @@
 #include "core/WorldHooks.h"
 
 // One log of events for everything a test observes, in order.
-inline std::vector<std::string>& EventLog() {
+inline std::vector<std::string>& EventLog()
+{
     static std::vector<std::string> log;
     return log;
 }
-inline void LogEvent(const std::string& e) { EventLog().push_back(e); }
+inline void LogEvent(const std::string& e)
+{
+    EventLog().push_back(e);
+}
 
 class CFakeDevice : public CDeviceLink {
 public:
@@ -29,7 +33,8 @@ public:
     Matrix m_View;
     int m_nWorldSets = 0;
 
-    void DeviceUpdate() {
+    void DeviceUpdate()
+    {
         if (m_nSlowCount > 0) {
             --m_nSlowCount;
             m_bToggle = !m_bToggle;
@@ -38,14 +43,16 @@ public:
 
     bool IsSlowMotion() const override { return m_nSlowCount > 0; }
     bool SlowMotionToggle() const override { return m_bToggle; }
-    void SetWorldTransform(const Matrix& world) override {
+    void SetWorldTransform(const Matrix& world) override
+    {
         m_World = world;
         ++m_nWorldSets;
     }
     void GetViewTransform(Matrix& out) const override { out = m_View; }
     void SetTextureFilter(int mode) override { LogEvent("filter " + std::to_string(mode)); }
     void ClearDepth() override { LogEvent("clear depth"); }
-    void SetFogColor(int r, int g, int b) override {
+    void SetFogColor(int r, int g, int b) override
+    {
         LogEvent("fog " + std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b));
     }
     void UnbindTexture(int stage) override { LogEvent("unbind " + std::to_string(stage)); }
@@ -64,11 +71,13 @@ class CLoggedObject : public CObject {
 public:
     explicit CLoggedObject(std::string name) : m_Name(std::move(name)) {}
     ~CLoggedObject() override { LogEvent("delete " + m_Name); }
-    void Draw() override {
+    void Draw() override
+    {
         ++m_nDraws;
         LogEvent("draw " + m_Name);
     }
-    void Update() override {
+    void Update() override
+    {
         CObject::Update();
         ++m_nUpdates;
         LogEvent("update " + m_Name);
@@ -84,7 +93,8 @@ public:
     ~CLoggedMusic() override { LogEvent("delete " + m_Name); }
     void Pause() override { LogEvent("pause " + m_Name); }
     void Resume() override { LogEvent("resume " + m_Name); }
-    void Reset() override {
+    void Reset() override
+    {
         CObject::Reset();
         LogEvent("stop " + m_Name);
     }
@@ -95,12 +105,14 @@ public:
 // Leaves the game-wide lists empty and no device or hooks registered.
 class CoreWorldTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EventLog().clear();
         g_pDeviceLink = nullptr;
         g_pWorldHooks = nullptr;
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         g_pDeviceLink = nullptr;
         g_pWorldHooks = nullptr;
         DeleteAll(g_OverlayList);

@@ -18,14 +18,14 @@ public:
     int m_nMoveEnds = 0;
 };
 
-TEST_F(ObjectTest, NewObjectStartsAliveWithUnlimitedLife) {
+TEST_F(ObjectTest, NewObjectStartsAliveWithUnlimitedLife)
+{
     CObject o;
     EXPECT_EQ(o.m_nState, CObject::STATE_ALIVE);
     EXPECT_EQ(o.m_nAge, -1);
     EXPECT_EQ(o.m_fRadius, 0.0f);
     EXPECT_EQ(o.m_fBounce, 0.75f);
-    EXPECT_FALSE(o.m_bTerrain || o.m_bGravity || o.m_bOnGround || o.m_bLocked || o.m_bPersistent ||
-                 o.m_bBillboard);
+    EXPECT_FALSE(o.m_bTerrain || o.m_bGravity || o.m_bOnGround || o.m_bLocked || o.m_bPersistent || o.m_bBillboard);
     EXPECT_EQ(o.GetAppearRate(), 1.0f);
     EXPECT_EQ(o.GetVanishRate(), 1.0f);
     o.Update();
@@ -38,13 +38,16 @@ struct LifecycleCase {
     const char* name;
     std::function<void(CObject&)> setup;
     int killedAt;
-    std::vector<std::pair<int, int>> statesAfter;   // (updates done, state)
+    std::vector<std::pair<int, int>> statesAfter;  // (updates done, state)
 };
 
-TEST_F(ObjectTest, LifecycleTable) {
+TEST_F(ObjectTest, LifecycleTable)
+{
     const LifecycleCase cases[] = {
         {"new object", [](CObject&) {}, 0, {{0, CObject::STATE_ALIVE}, {5000, CObject::STATE_ALIVE}}},
-        {"SetLife(100)", [](CObject& o) { o.SetLife(100); }, 100,
+        {"SetLife(100)",
+         [](CObject& o) { o.SetLife(100); },
+         100,
          {{0, CObject::STATE_ALIVE}, {99, CObject::STATE_ALIVE}}},
         // The appear delay ends in update 30, which also counts the first of
         // the 100 life updates.
@@ -53,12 +56,16 @@ TEST_F(ObjectTest, LifecycleTable) {
              o.SetLife(100);
              o.SetAppear(30);
          },
-         129, {{0, CObject::STATE_APPEAR}, {29, CObject::STATE_APPEAR}, {30, CObject::STATE_ALIVE},
-               {128, CObject::STATE_ALIVE}}},
-        {"SetAppear(30) alone", [](CObject& o) { o.SetAppear(30); }, 0,
+         129,
+         {{0, CObject::STATE_APPEAR},
+          {29, CObject::STATE_APPEAR},
+          {30, CObject::STATE_ALIVE},
+          {128, CObject::STATE_ALIVE}}},
+        {"SetAppear(30) alone",
+         [](CObject& o) { o.SetAppear(30); },
+         0,
          {{29, CObject::STATE_APPEAR}, {30, CObject::STATE_ALIVE}, {3000, CObject::STATE_ALIVE}}},
-        {"Vanish(60)", [](CObject& o) { o.Vanish(60); }, 60,
-         {{0, CObject::STATE_VANISH}, {59, CObject::STATE_VANISH}}},
+        {"Vanish(60)", [](CObject& o) { o.Vanish(60); }, 60, {{0, CObject::STATE_VANISH}, {59, CObject::STATE_VANISH}}},
         // A life with a vanish time set beforehand fades out when it ends; the
         // vanish countdown starts in the same update that ends the life.
         {"SetLife(10) with vanish total 20",
@@ -66,13 +73,15 @@ TEST_F(ObjectTest, LifecycleTable) {
              o.SetLife(10);
              o.m_nVanishTotal = 20;
          },
-         29, {{9, CObject::STATE_ALIVE}, {10, CObject::STATE_VANISH}, {28, CObject::STATE_VANISH}}},
+         29,
+         {{9, CObject::STATE_ALIVE}, {10, CObject::STATE_VANISH}, {28, CObject::STATE_VANISH}}},
         {"SetAppear(0) and SetLife(0) change nothing",
          [](CObject& o) {
              o.SetAppear(0);
              o.SetLife(0);
          },
-         0, {{0, CObject::STATE_ALIVE}, {1000, CObject::STATE_ALIVE}}},
+         0,
+         {{0, CObject::STATE_ALIVE}, {1000, CObject::STATE_ALIVE}}},
     };
     for (const LifecycleCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,7 +103,8 @@ TEST_F(ObjectTest, LifecycleTable) {
     }
 }
 
-TEST_F(ObjectTest, VanishRateFallsFromOneAndZeroVanishKillsAtOnce) {
+TEST_F(ObjectTest, VanishRateFallsFromOneAndZeroVanishKillsAtOnce)
+{
     CObject o;
     o.Vanish(60);
     EXPECT_EQ(o.GetVanishRate(), 1.0f);
@@ -116,7 +126,8 @@ TEST_F(ObjectTest, VanishRateFallsFromOneAndZeroVanishKillsAtOnce) {
 
 // A track of n frames ends on its n-th update, long glides included (the sum
 // of n steps of 1/n drifts away from 1 by more than a step beyond 5858).
-TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce) {
+TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce)
+{
     for (int frames : {60, 12, 120, 1, 5858, 5859, 20000}) {
         SCOPED_TRACE(frames);
         CMoveCounter o;
@@ -126,7 +137,7 @@ TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce) {
         for (int i = 0; i < frames - 1; ++i) o.Update();
         EXPECT_EQ(o.m_nMoveEnds, 0);
         EXPECT_TRUE(o.m_PosTrack.active);
-        if (frames <= 120) {   // longer glides are there to a float's width
+        if (frames <= 120) {  // longer glides are there to a float's width
             EXPECT_FALSE(o.m_vPos == target);
         }
         o.Update();
@@ -139,10 +150,11 @@ TEST_F(ObjectTest, MoveToLandsExactlyAfterItsFramesAndEndsOnce) {
     }
 }
 
-TEST_F(ObjectTest, TrackCurvesEaseAndUseStoredTangents) {
+TEST_F(ObjectTest, TrackCurvesEaseAndUseStoredTangents)
+{
     CMoveCounter o;
     o.MoveTo(Vec3{8.0f, 0.0f, 0.0f}, 2);
-    o.Update();   // t = 0.5: halfway along the ease curve
+    o.Update();  // t = 0.5: halfway along the ease curve
     EXPECT_EQ(o.m_vPos.x, 4.0f);
 
     // Start = end = 0 with a start tangent of 8: at t = 0.5 the tangent term
@@ -167,7 +179,8 @@ TEST_F(ObjectTest, TrackCurvesEaseAndUseStoredTangents) {
     EXPECT_EQ(n.m_nMoveEnds, 1);
 }
 
-TEST_F(ObjectTest, IntegrationRunsBeforeTracksAndTracksWin) {
+TEST_F(ObjectTest, IntegrationRunsBeforeTracksAndTracksWin)
+{
     // The position moves with the velocity of the previous update; the
     // velocity track writes the new velocity afterwards.
     CObject o;
@@ -199,16 +212,18 @@ TEST_F(ObjectTest, IntegrationRunsBeforeTracksAndTracksWin) {
     EXPECT_TRUE(q.m_vPrevPos == g_vZero);
 }
 
-TEST_F(ObjectTest, AuxVelocityTrackStartsFromTheLinearVelocity) {
+TEST_F(ObjectTest, AuxVelocityTrackStartsFromTheLinearVelocity)
+{
     CObject o;
     o.SetVel(Vec3{2.0f, 0.0f, 0.0f});
     o.SetAuxVel(Vec3{-50.0f, 0.0f, 0.0f});
     o.AuxVelTo(Vec3{4.0f, 0.0f, 0.0f}, 2);
     o.Update();
-    EXPECT_EQ(o.m_vAuxVel.x, 3.0f);   // halfway from 2 to 4, not from -50
+    EXPECT_EQ(o.m_vAuxVel.x, 3.0f);  // halfway from 2 to 4, not from -50
 }
 
-TEST_F(ObjectTest, SettersStopTheirTracksAndResetClearsPositionAndRotation) {
+TEST_F(ObjectTest, SettersStopTheirTracksAndResetClearsPositionAndRotation)
+{
     CObject o;
     o.MoveTo(Vec3{10.0f, 0.0f, 0.0f}, 10);
     o.RotateTo(Vec3{1.0f, 0.0f, 0.0f}, 10);
@@ -225,7 +240,8 @@ TEST_F(ObjectTest, SettersStopTheirTracksAndResetClearsPositionAndRotation) {
     EXPECT_TRUE(o.m_vRot == g_vZero);
 }
 
-TEST_F(ObjectTest, HitTestUsesTheLargerRadiusNotTheSum) {
+TEST_F(ObjectTest, HitTestUsesTheLargerRadiusNotTheSum)
+{
     struct Case {
         float distance;
         bool hits;
@@ -244,11 +260,12 @@ TEST_F(ObjectTest, HitTestUsesTheLargerRadiusNotTheSum) {
     b.m_fRadius = 0.5f;
     b.SetPos(Vec3{0.0f, 2.0f, 0.0f});
     EXPECT_FALSE(a.IsNear(&b));
-    EXPECT_TRUE(a.IsNear(&b, 0.0f, 1.6f, 0.0f));   // probe offset from a
+    EXPECT_TRUE(a.IsNear(&b, 0.0f, 1.6f, 0.0f));  // probe offset from a
     EXPECT_FALSE(a.HitTest(nullptr));
 }
 
-TEST_F(ObjectTest, OnlyLivingObjectsHitButIsNearIgnoresStates) {
+TEST_F(ObjectTest, OnlyLivingObjectsHitButIsNearIgnoresStates)
+{
     struct Case {
         const char* name;
         std::function<void(CObject&)> setup;
@@ -268,7 +285,8 @@ TEST_F(ObjectTest, OnlyLivingObjectsHitButIsNearIgnoresStates) {
     }
 }
 
-TEST_F(ObjectTest, SlowMotionDrawsEveryFrameAndUpdatesEverySecondFrame) {
+TEST_F(ObjectTest, SlowMotionDrawsEveryFrameAndUpdatesEverySecondFrame)
+{
     CFakeDevice device;
     g_pDeviceLink = &device;
     CLoggedObject o("o");
@@ -281,7 +299,7 @@ TEST_F(ObjectTest, SlowMotionDrawsEveryFrameAndUpdatesEverySecondFrame) {
     }
     EXPECT_EQ(o.m_nDraws, 8);
     EXPECT_EQ(o.m_nUpdates, 4);
-    EXPECT_EQ(o.m_nAge, 3);   // age counts updates, not frames
+    EXPECT_EQ(o.m_nAge, 3);  // age counts updates, not frames
     EXPECT_EQ(o.m_vPos.x, 4.0f);
 
     // Slow motion over: every frame updates again, draw before update.
@@ -291,7 +309,8 @@ TEST_F(ObjectTest, SlowMotionDrawsEveryFrameAndUpdatesEverySecondFrame) {
     EXPECT_EQ(o.m_nUpdates, 5);
 }
 
-TEST_F(ObjectTest, DeviceConstructorsRecordTheDevice) {
+TEST_F(ObjectTest, DeviceConstructorsRecordTheDevice)
+{
     CFakeDevice device;
     CObject a(&device, static_cast<CTexture*>(nullptr), 2.5f);
     EXPECT_EQ(g_pDeviceLink, &device);
@@ -305,11 +324,12 @@ TEST_F(ObjectTest, DeviceConstructorsRecordTheDevice) {
     EXPECT_EQ(g_pDeviceLink, &device);
 }
 
-TEST_F(ObjectTest, WorldTransformAndBillboard) {
+TEST_F(ObjectTest, WorldTransformAndBillboard)
+{
     CObject o;
     o.SetPos(Vec3{1.0f, 2.0f, 3.0f});
     o.SetRot(Vec3{0.0f, 0.0f, 0.25f});
-    o.SetWorldTransform();   // no device: nothing happens
+    o.SetWorldTransform();  // no device: nothing happens
 
     CFakeDevice device;
     g_pDeviceLink = &device;
@@ -339,10 +359,11 @@ TEST_F(ObjectTest, WorldTransformAndBillboard) {
     EXPECT_EQ(device.m_World.m[3][3], 1.0f);
 }
 
-TEST_F(ObjectTest, FaceTowardTurnsUpTowardTheOther) {
+TEST_F(ObjectTest, FaceTowardTurnsUpTowardTheOther)
+{
     CObject a, b;
     a.SetPos(Vec3{1.0f, 1.0f, 0.0f});
-    b.SetPos(Vec3{0.0f, 1.0f, 5.0f});   // to the left; z does not count
+    b.SetPos(Vec3{0.0f, 1.0f, 5.0f});  // to the left; z does not count
     EXPECT_TRUE(a.FaceToward(&b) == (Vec3{0.0f, 0.0f, 0.5f}));
     b.SetPos(Vec3{1.0f, 3.0f, 0.0f});
     EXPECT_TRUE(a.FaceToward(&b) == (Vec3{0.0f, 0.0f, 2.0f}));
@@ -350,7 +371,8 @@ TEST_F(ObjectTest, FaceTowardTurnsUpTowardTheOther) {
 
 class CTranslateRecorder : public CObject {
 public:
-    void Translate(float dx, float dy, float dz) override {
+    void Translate(float dx, float dy, float dz) override
+    {
         ++m_nCalls;
         CObject::Translate(dx, dy, dz);
     }
@@ -360,7 +382,8 @@ public:
     int m_nNotified = 0;
 };
 
-TEST_F(ObjectTest, VectorTranslateAndNotifyGoThroughTheirSlots) {
+TEST_F(ObjectTest, VectorTranslateAndNotifyGoThroughTheirSlots)
+{
     CTranslateRecorder o;
     o.Translate(Vec3{1.0f, 2.0f, 3.0f});
     EXPECT_EQ(o.m_nCalls, 1);
@@ -374,10 +397,12 @@ TEST_F(ObjectTest, VectorTranslateAndNotifyGoThroughTheirSlots) {
 // moves on by one output either way).
 class CDrawingDrawer : public CObject {
 public:
-    void Draw() override {
+    void Draw() override
+    {
         if (m_bInDraw) m_fDrawn = g_GameRand.Real();
     }
-    void Update() override {
+    void Update() override
+    {
         CObject::Update();
         if (!m_bInDraw) m_fDrawn = g_GameRand.Real();
     }
@@ -385,7 +410,8 @@ public:
     float m_fDrawn = -1.0f;
 };
 
-TEST_F(ObjectTest, ADrawWhileDrawingIsCounted) {
+TEST_F(ObjectTest, ADrawWhileDrawingIsCounted)
+{
     g_GameRand.ClearLockedDraws();
     CRandom expected;
     expected.Seed(7);

@@ -15,7 +15,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-std::vector<int> Contents(const CPointerList& list) {
+std::vector<int> Contents(const CPointerList& list)
+{
     std::vector<int> out;
     for (int i = 0; i < list.Count(); ++i) {
         void* p = nullptr;
@@ -25,7 +26,8 @@ std::vector<int> Contents(const CPointerList& list) {
     return out;
 }
 
-TEST(PointerList, CapacityDoublesFromOne) {
+TEST(PointerList, CapacityDoublesFromOne)
+{
     int values[5] = {0, 1, 2, 3, 4};
     const int expected[] = {1, 2, 4, 4, 8};
     CPointerList list;
@@ -42,13 +44,14 @@ TEST(PointerList, CapacityDoublesFromOne) {
     EXPECT_EQ(list.Capacity(), 8);
 }
 
-TEST(PointerList, InsertRemoveAndPopKeepOrder) {
+TEST(PointerList, InsertRemoveAndPopKeepOrder)
+{
     int v[6] = {0, 1, 2, 3, 4, 5};
     CPointerList list;
-    list.Insert(0, &v[2]);   // grows while inserting at the front
+    list.Insert(0, &v[2]);  // grows while inserting at the front
     list.Insert(0, &v[0]);
     list.Insert(1, &v[1]);
-    list.Insert(3, &v[3]);   // index = count appends
+    list.Insert(3, &v[3]);  // index = count appends
     EXPECT_EQ(Contents(list), (std::vector<int>{0, 1, 2, 3}));
     list.RemoveAt(1);
     EXPECT_EQ(Contents(list), (std::vector<int>{0, 2, 3}));
@@ -63,7 +66,8 @@ TEST(PointerList, InsertRemoveAndPopKeepOrder) {
     EXPECT_EQ(Contents(list), (std::vector<int>{4, 2, 3, 5}));
 }
 
-TEST(PointerList, OutOfRangeAccessYieldsNullAndChangesNothing) {
+TEST(PointerList, OutOfRangeAccessYieldsNullAndChangesNothing)
+{
     int v[2] = {7, 8};
     CPointerList list;
     void* p = &v[0];
@@ -73,7 +77,7 @@ TEST(PointerList, OutOfRangeAccessYieldsNullAndChangesNothing) {
     p = &v[0];
     list.Get(&p, 0);
     EXPECT_EQ(p, nullptr);
-    list.RemoveAt(0);   // empty list, no storage
+    list.RemoveAt(0);  // empty list, no storage
 
     list.Add(&v[0]);
     list.Add(&v[1]);
@@ -92,7 +96,8 @@ using ObjectListTest = CoreWorldTest;
 class CKiller : public CLoggedObject {
 public:
     CKiller(std::string name, CObject* victim) : CLoggedObject(std::move(name)), m_pVictim(victim) {}
-    void Update() override {
+    void Update() override
+    {
         CLoggedObject::Update();
         m_pVictim->Kill();
     }
@@ -103,7 +108,8 @@ public:
 class CSpawner : public CLoggedObject {
 public:
     CSpawner(std::string name, CObjectList* list) : CLoggedObject(std::move(name)), m_pList(list) {}
-    void Update() override {
+    void Update() override
+    {
         CLoggedObject::Update();
         if (!m_bSpawned) m_pList->Add(new CLoggedObject("child"));
         m_bSpawned = true;
@@ -112,7 +118,8 @@ public:
     bool m_bSpawned = false;
 };
 
-TEST_F(ObjectListTest, ObjectKilledEarlierInThePassIsRemovedWithoutBeingStepped) {
+TEST_F(ObjectListTest, ObjectKilledEarlierInThePassIsRemovedWithoutBeingStepped)
+{
     CObjectList& list = g_EffectList;
     auto* b = new CLoggedObject("b");
     list.Add(new CKiller("a", b));
@@ -123,7 +130,8 @@ TEST_F(ObjectListTest, ObjectKilledEarlierInThePassIsRemovedWithoutBeingStepped)
     EXPECT_EQ(list.Count(), 2);
 }
 
-TEST_F(ObjectListTest, ObjectDyingInItsOwnStepIsDrawnThenRemovedNextPass) {
+TEST_F(ObjectListTest, ObjectDyingInItsOwnStepIsDrawnThenRemovedNextPass)
+{
     CObjectList& list = g_EnemyList;
     auto* a = new CLoggedObject("a");
     a->SetLife(1);
@@ -137,7 +145,8 @@ TEST_F(ObjectListTest, ObjectDyingInItsOwnStepIsDrawnThenRemovedNextPass) {
     EXPECT_EQ(list.Count(), 1);
 }
 
-TEST_F(ObjectListTest, ObjectsAppendedDuringAPassAreSteppedInIt) {
+TEST_F(ObjectListTest, ObjectsAppendedDuringAPassAreSteppedInIt)
+{
     CObjectList& list = g_EnemyShotList;
     list.Add(new CSpawner("a", &list));
     list.Add(new CLoggedObject("b"));
@@ -146,7 +155,8 @@ TEST_F(ObjectListTest, ObjectsAppendedDuringAPassAreSteppedInIt) {
     EXPECT_EQ(list.Count(), 3);
 }
 
-TEST_F(ObjectListTest, StepListKeepStepsDeadObjectsAndRemovesNothing) {
+TEST_F(ObjectListTest, StepListKeepStepsDeadObjectsAndRemovesNothing)
+{
     auto* s = new CLoggedObject("s");
     s->Kill();
     g_SoundList.Add(s);
@@ -155,7 +165,8 @@ TEST_F(ObjectListTest, StepListKeepStepsDeadObjectsAndRemovesNothing) {
     EXPECT_EQ(g_SoundList.Count(), 1);
 }
 
-TEST_F(ObjectListTest, NullEntriesAreDroppedByThePass) {
+TEST_F(ObjectListTest, NullEntriesAreDroppedByThePass)
+{
     g_EffectList.Add(nullptr);
     g_EffectList.Add(new CLoggedObject("a"));
     StepList(g_EffectList);
@@ -163,7 +174,8 @@ TEST_F(ObjectListTest, NullEntriesAreDroppedByThePass) {
     EXPECT_EQ(EventLog(), (Log{"draw a", "update a"}));
 }
 
-TEST_F(ObjectListTest, ClearEnemyBulletsKeepsPersistentOnesInOrder) {
+TEST_F(ObjectListTest, ClearEnemyBulletsKeepsPersistentOnesInOrder)
+{
     const char* names[] = {"p1", "n1", "n2", "p2", "n3", "p3"};
     for (const char* name : names) {
         auto* o = new CLoggedObject(name);
@@ -182,18 +194,21 @@ TEST_F(ObjectListTest, ClearEnemyBulletsKeepsPersistentOnesInOrder) {
 class CMeddler : public CLoggedObject {
 public:
     CMeddler(std::string name, std::function<void()> action)
-        : CLoggedObject(std::move(name)), m_Action(std::move(action)) {}
-    void Update() override {
+        : CLoggedObject(std::move(name)), m_Action(std::move(action))
+    {}
+    void Update() override
+    {
         CLoggedObject::Update();
         if (!m_Action) return;
         std::exchange(m_Action, nullptr)();
-        m_bActed = true;   // like any step, it goes on with its own fields
+        m_bActed = true;  // like any step, it goes on with its own fields
     }
     std::function<void()> m_Action;
     bool m_bActed = false;
 };
 
-std::vector<std::string> Names(const CObjectList& list) {
+std::vector<std::string> Names(const CObjectList& list)
+{
     std::vector<std::string> out;
     for (int i = 0; i < list.Count(); ++i) out.push_back(static_cast<CLoggedObject*>(list.At(i))->m_Name);
     return out;
@@ -202,7 +217,8 @@ std::vector<std::string> Names(const CObjectList& list) {
 // Whatever a step does to its own list, the pass goes on with the next object
 // still in it: none skipped, none stepped twice, nothing deleted under the
 // object being stepped (AddressSanitizer watches the unit tests).
-TEST_F(ObjectListTest, RemovalDuringThePassNeitherSkipsNorRepeats) {
+TEST_F(ObjectListTest, RemovalDuringThePassNeitherSkipsNorRepeats)
+{
     CObjectList& list = g_EnemyShotList;
     auto named = [](std::vector<std::string> names) {
         return [names](CObject* p) {
@@ -212,44 +228,61 @@ TEST_F(ObjectListTest, RemovalDuringThePassNeitherSkipsNorRepeats) {
     };
     struct SCase {
         const char* what;
-        int nMeddler;                    // which of a ... e acts
+        int nMeddler;  // which of a ... e acts
         std::function<void()> action;
-        const char* persistent;          // names of persistent bullets
-        Log pass;                        // events of the pass
+        const char* persistent;  // names of persistent bullets
+        Log pass;                // events of the pass
         Log survivors;
     };
     const SCase cases[] = {
-        {"earlier and later objects deleted", 2, [&] { DeleteWhere(list, named({"b", "d"})); }, "",
-         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw e", "update e",
-          "delete b", "delete d"},
+        {"earlier and later objects deleted",
+         2,
+         [&] {
+             DeleteWhere(list, named({"b", "d"}));
+         },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw e", "update e", "delete b",
+          "delete d"},
          {"a", "c", "e"}},
-        {"the object being stepped deletes itself", 2, [&] { DeleteWhere(list, named({"c"})); }, "",
-         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
-          "draw e", "update e", "delete c"},
+        {"the object being stepped deletes itself",
+         2,
+         [&] { DeleteWhere(list, named({"c"})); },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d", "draw e", "update e",
+          "delete c"},
          {"a", "b", "d", "e"}},
-        {"the whole list cleared from its middle", 2, [&] { DeleteAll(list); }, "",
-         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "delete a", "delete b",
-          "delete c", "delete d", "delete e"},
+        {"the whole list cleared from its middle",
+         2,
+         [&] { DeleteAll(list); },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "delete a", "delete b", "delete c",
+          "delete d", "delete e"},
          {}},
-        {"the last object clears the list", 4, [&] { DeleteAll(list); }, "",
-         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
-          "draw e", "update e", "delete a", "delete b", "delete c", "delete d", "delete e"},
+        {"the last object clears the list",
+         4,
+         [&] { DeleteAll(list); },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d", "draw e", "update e",
+          "delete a", "delete b", "delete c", "delete d", "delete e"},
          {}},
-        {"a cleared barrage from the first bullet, then a new one fired", 0,
+        {"a cleared barrage from the first bullet, then a new one fired",
+         0,
          [&] {
              ClearEnemyBullets();
              list.Add(new CLoggedObject("f"));
          },
          "bd",
-         {"draw a", "update a", "draw b", "update b", "draw d", "update d", "draw f", "update f",
-          "delete a", "delete c", "delete e"},
+         {"draw a", "update a", "draw b", "update b", "draw d", "update d", "draw f", "update f", "delete a",
+          "delete c", "delete e"},
          {"b", "d", "f"}},
-        {"an object inserted before the one being stepped waits for the next pass", 2,
-         [&] { list.Insert(0, new CLoggedObject("z")); }, "",
-         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d",
-          "draw e", "update e"},
+        {"an object inserted before the one being stepped waits for the next pass",
+         2,
+         [&] { list.Insert(0, new CLoggedObject("z")); },
+         "",
+         {"draw a", "update a", "draw b", "update b", "draw c", "update c", "draw d", "update d", "draw e", "update e"},
          {"z", "a", "b", "c", "d", "e"}},
-        {"an earlier object killed and deleted by a nested pass", 3,
+        {"an earlier object killed and deleted by a nested pass",
+         3,
          [&] {
              list.At(1)->Kill();
              StepList(list);
@@ -288,7 +321,8 @@ TEST_F(ObjectListTest, RemovalDuringThePassNeitherSkipsNorRepeats) {
     }
 }
 
-TEST_F(ObjectListTest, ClearWorldDeletesTheWorldInOrderAndLeavesSoundAndTerrain) {
+TEST_F(ObjectListTest, ClearWorldDeletesTheWorldInOrderAndLeavesSoundAndTerrain)
+{
     g_OverlayList.Add(new CLoggedObject("overlay"));
     g_ForegroundList.Add(new CLoggedObject("foreground"));
     g_EffectList.Add(new CLoggedObject("effect"));
@@ -304,15 +338,17 @@ TEST_F(ObjectListTest, ClearWorldDeletesTheWorldInOrderAndLeavesSoundAndTerrain)
     g_TerrainList.Add(new CLoggedObject("terrain"));
 
     ClearWorld();
-    EXPECT_EQ(EventLog(), (Log{"delete enemy1", "delete enemy2", "delete shot", "delete item",
-                               "delete effect", "delete overlay", "delete foreground"}));
-    EXPECT_EQ(g_EnemyShotList.Count(), 1);
+    // Persistent bullets go too: one left over would act in the next game.
+    EXPECT_EQ(EventLog(), (Log{"delete enemy1", "delete enemy2", "delete persistent shot", "delete shot",
+                               "delete item", "delete effect", "delete overlay", "delete foreground"}));
+    EXPECT_EQ(g_EnemyShotList.Count(), 0);
     EXPECT_EQ(g_SoundList.Count(), 1);
     EXPECT_EQ(g_MusicList.Count(), 1);
     EXPECT_EQ(g_TerrainList.Count(), 1);
 }
 
-TEST_F(ObjectListTest, PassGroupsRunInTheirOrder) {
+TEST_F(ObjectListTest, PassGroupsRunInTheirOrder)
+{
     CFakeDevice device;
     CFakeHooks hooks;
     g_pDeviceLink = &device;
@@ -328,10 +364,9 @@ TEST_F(ObjectListTest, PassGroupsRunInTheirOrder) {
     g_TerrainList.Add(new CLoggedObject("terrain"));
 
     StepWorldLists();
-    EXPECT_EQ(EventLog(), (Log{"cooldown", "draw terrain", "update terrain", "draw effect",
-                               "update effect", "filter 1", "draw shot", "update shot", "filter 0",
-                               "draw enemy", "update enemy", "draw item", "update item",
-                               "draw sound", "update sound", "update music"}));
+    EXPECT_EQ(EventLog(), (Log{"cooldown", "draw terrain", "update terrain", "draw effect", "update effect", "filter 1",
+                               "draw shot", "update shot", "filter 0", "draw enemy", "update enemy", "draw item",
+                               "update item", "draw sound", "update sound", "update music"}));
     EventLog().clear();
     StepForegroundLists();
     EXPECT_EQ(EventLog(), (Log{"clear depth", "draw foreground", "update foreground", "clear depth"}));
@@ -348,7 +383,8 @@ TEST_F(ObjectListTest, PassGroupsRunInTheirOrder) {
     EXPECT_EQ(EventLog().size(), 15u);
 }
 
-TEST_F(ObjectListTest, MusicPauseResumeAndStopReachEveryMusicObject) {
+TEST_F(ObjectListTest, MusicPauseResumeAndStopReachEveryMusicObject)
+{
     g_MusicList.Add(new CLoggedMusic("m1"));
     g_MusicList.Add(new CLoggedMusic("m2"));
     PauseMusic();

@@ -15,7 +15,8 @@ public:
     using CRandom::NextOutput;
 };
 
-TEST(Random, SeededOutputsMatchStandardMersenneTwister) {
+TEST(Random, SeededOutputsMatchStandardMersenneTwister)
+{
     CRawRandom rand;
     rand.Seed(1024);
     std::mt19937 reference(1024);
@@ -28,13 +29,15 @@ TEST(Random, SeededOutputsMatchStandardMersenneTwister) {
     for (int i = 0; i < 10; ++i) ASSERT_EQ(rand.NextOutput(), again());
 }
 
-TEST(Random, UnseededGeneratorSeedsWith5489) {
+TEST(Random, UnseededGeneratorSeedsWith5489)
+{
     CRawRandom rand;
     std::mt19937 reference(5489);
     for (int i = 0; i < 700; ++i) ASSERT_EQ(rand.NextOutput(), reference()) << "draw " << i;
 }
 
-TEST(Random, RealAndIntegerConsumeOneOutputEach) {
+TEST(Random, RealAndIntegerConsumeOneOutputEach)
+{
     CRandom rand;
     rand.Seed(1024);
     std::mt19937 reference(1024);
@@ -51,7 +54,8 @@ TEST(Random, RealAndIntegerConsumeOneOutputEach) {
     }
 }
 
-TEST(Random, ScalingAtTheEndsOfTheOutputRange) {
+TEST(Random, ScalingAtTheEndsOfTheOutputRange)
+{
     struct Case {
         uint32_t y;
         int n;
@@ -77,13 +81,14 @@ TEST(Random, ScalingAtTheEndsOfTheOutputRange) {
     EXPECT_EQ(CRandom::ScaleReal(0xFFFFFFFFu), 1.0);
 }
 
-TEST(Math, DirectionAngleTable) {
+TEST(Math, DirectionAngleTable)
+{
     struct Case {
         float x, y, expected;
     };
     const Case cases[] = {
-        {0.0f, 0.0f, 0.0f},  {0.0f, 5.0f, 2.0f},   {0.0f, 1.0f, 2.0f},  {3.0f, 0.0f, 1.5f},
-        {1.0f, 0.0f, 1.5f},  {-1.0f, 0.0f, 0.5f},  {0.0f, -1.0f, 1.0f}, {-2.0f, 2.0f, 0.25f},
+        {0.0f, 0.0f, 0.0f},   {0.0f, 5.0f, 2.0f},    {0.0f, 1.0f, 2.0f},  {3.0f, 0.0f, 1.5f},
+        {1.0f, 0.0f, 1.5f},   {-1.0f, 0.0f, 0.5f},   {0.0f, -1.0f, 1.0f}, {-2.0f, 2.0f, 0.25f},
         {2.0f, -2.0f, 1.25f}, {-2.0f, -2.0f, 0.75f}, {2.0f, 2.0f, 1.75f},
     };
     for (const Case& c : cases) {
@@ -96,7 +101,8 @@ TEST(Math, DirectionAngleTable) {
     EXPECT_EQ(DirectionAngle(0.0f, -1.0f), 1.0f);
 }
 
-TEST(Math, RotatingUpByTheDirectionAngleGivesTheDirectionBack) {
+TEST(Math, RotatingUpByTheDirectionAngleGivesTheDirectionBack)
+{
     const float dirs[][2] = {{0.3f, 0.7f}, {-0.9f, 0.1f}, {-0.2f, -0.8f}, {0.6f, -0.6f}, {1e-20f, 1.0f}};
     for (const auto& d : dirs) {
         Vec3 v = g_vUp;
@@ -108,7 +114,8 @@ TEST(Math, RotatingUpByTheDirectionAngleGivesTheDirectionBack) {
     }
 }
 
-TEST(Math, VectorHelpers) {
+TEST(Math, VectorHelpers)
+{
     Vec3 v{3.0f, 4.0f, 0.0f};
     EXPECT_EQ(Length(v), 5.0f);
     SetLength(v, 10.0f);
@@ -135,7 +142,8 @@ TEST(Math, VectorHelpers) {
     EXPECT_TRUE(a == (Vec3{5.0f, 7.0f, 9.0f}));
 }
 
-TEST(Math, RotationsAreCounterClockwiseHalfTurns) {
+TEST(Math, RotationsAreCounterClockwiseHalfTurns)
+{
     struct Case {
         int axis;
         Vec3 in, out;
@@ -159,7 +167,8 @@ TEST(Math, RotationsAreCounterClockwiseHalfTurns) {
     }
 }
 
-TEST(Math, WorldMatrixAppliesXRotationFirstThenTranslation) {
+TEST(Math, WorldMatrixAppliesXRotationFirstThenTranslation)
+{
     Matrix m;
     BuildWorldMatrix(m, 0.5f, 0.0f, 0.5f, 10.0f, 20.0f, 30.0f);
     // X first: up turns to +Z, which the Z rotation leaves alone.

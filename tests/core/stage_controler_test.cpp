@@ -24,12 +24,14 @@ public:
 // Loads two textures per stage and remembers the frame counter its script saw.
 class CTestControler : public CStageControler {
 public:
-    void LoadStage(int stage) override {
+    void LoadStage(int stage) override
+    {
         LogEvent("load " + std::to_string(stage));
         AddResource(new CLoggedResource("tex" + std::to_string(stage) + "a"));
         AddResource(new CLoggedResource("tex" + std::to_string(stage) + "b"));
     }
-    void Update() override {
+    void Update() override
+    {
         CStageControler::Update();
         m_Seen.push_back(m_nAge);
     }
@@ -39,7 +41,8 @@ public:
 
 using StageControlerTest = CoreWorldTest;
 
-TEST_F(StageControlerTest, SetStageRestartsEvenWithTheSameNumber) {
+TEST_F(StageControlerTest, SetStageRestartsEvenWithTheSameNumber)
+{
     CFakeDevice device;
     g_pDeviceLink = &device;
     CTestControler c;
@@ -55,12 +58,13 @@ TEST_F(StageControlerTest, SetStageRestartsEvenWithTheSameNumber) {
     EXPECT_EQ(c.m_nPhase, 0);
     EXPECT_EQ(c.m_nAge, -1);
     // The old textures go, first to last, before the stage loads anew.
-    EXPECT_EQ(EventLog(), (Log{"unbind 0", "release tex3a", "delete tex3a", "release tex3b",
-                               "delete tex3b", "load 3"}));
+    EXPECT_EQ(EventLog(),
+              (Log{"unbind 0", "release tex3a", "delete tex3a", "release tex3b", "delete tex3b", "load 3"}));
     EXPECT_EQ(c.m_Resources.Count(), 2);
 }
 
-TEST_F(StageControlerTest, FirstUpdateAfterSetPhaseSeesFrameZero) {
+TEST_F(StageControlerTest, FirstUpdateAfterSetPhaseSeesFrameZero)
+{
     CTestControler c;
     c.SetStage(0);
     c.Update();
@@ -76,7 +80,8 @@ TEST_F(StageControlerTest, FirstUpdateAfterSetPhaseSeesFrameZero) {
 class CFakeRecords : public CChapterRecords {
 public:
     void MarkReached(int chapter) override { m_Reached.push_back(chapter); }
-    int GetBestScore(int chapter) const override {
+    int GetBestScore(int chapter) const override
+    {
         auto it = m_Best.find(chapter);
         return it == m_Best.end() ? 0 : it->second;
     }
@@ -85,7 +90,8 @@ public:
     std::map<int, int> m_Best;
 };
 
-TEST_F(StageControlerTest, RecordResultInEveryReplayAndChapterCombination) {
+TEST_F(StageControlerTest, RecordResultInEveryReplayAndChapterCombination)
+{
     struct Case {
         bool replay, single;
         int score;
@@ -93,12 +99,11 @@ TEST_F(StageControlerTest, RecordResultInEveryReplayAndChapterCombination) {
         int best;
     };
     const Case cases[] = {
-        {false, false, 800, {2}, 800},   // full run, live: next chapter unlocked, best kept
-        {false, true, 800, {}, 800},     // single chapter: best kept, nothing unlocked
-        {true, false, 800, {}, 500},     // watched replay: records untouched
-        {true, true, 800, {}, 500},
-        {false, false, 300, {2}, 500},   // lower score leaves the best
-        {false, false, 500, {2}, 500},   // equal score is not "better"
+        {false, false, 800, {2}, 800},  // full run, live: next chapter unlocked, best kept
+        {false, true, 800, {}, 800},    // single chapter: best kept, nothing unlocked
+        {true, false, 800, {}, 500},    // watched replay: records untouched
+        {true, true, 800, {}, 500},    {false, false, 300, {2}, 500},  // lower score leaves the best
+        {false, false, 500, {2}, 500},                                 // equal score is not "better"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.replay) + std::to_string(c.single) + " " + std::to_string(c.score));
@@ -121,7 +126,8 @@ TEST_F(StageControlerTest, RecordResultInEveryReplayAndChapterCombination) {
     controler.RecordResult(0, nullptr, false, false);
 }
 
-TEST_F(StageControlerTest, ResetWorldRunsItsStepsInOrder) {
+TEST_F(StageControlerTest, ResetWorldRunsItsStepsInOrder)
+{
     CFakeDevice device;
     CFakeHooks hooks;
     g_pDeviceLink = &device;
@@ -132,8 +138,8 @@ TEST_F(StageControlerTest, ResetWorldRunsItsStepsInOrder) {
 
     CStageControler c;
     c.ResetWorld();
-    EXPECT_EQ(EventLog(), (Log{"fog 0 0 0", "fader", "delete enemy", "camera", "bg2d", "pause m1",
-                               "pause m2", "stop m1", "stop m2"}));
+    EXPECT_EQ(EventLog(), (Log{"fog 0 0 0", "fader", "delete enemy", "camera", "bg2d", "pause m1", "pause m2",
+                               "stop m1", "stop m2"}));
     EXPECT_EQ(g_MusicList.Count(), 2);
 
     // Without device or hooks only the lists are touched.

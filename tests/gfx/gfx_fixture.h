@@ -1,5 +1,5 @@
 // A graphics device on the headless OpenGL back end (or the null one), with the
-// program folder pointed at a fresh temporary folder.
+// program folder pointed at a fresh temporary folder (tests/support/TempHome.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,26 +13,7 @@
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
 #include "platform/Window.h"
-
-class CTempHome {
-public:
-    CTempHome()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-gfx-XXXXXX").string();
-        m_Path = mkdtemp(tmpl.data()) ? tmpl : std::string();
-        SetProgramDir(m_Path);
-    }
-    ~CTempHome()
-    {
-        SetProgramDir("");
-        std::error_code ec;
-        if (!m_Path.empty()) std::filesystem::remove_all(m_Path, ec);
-    }
-    const std::string& Path() const { return m_Path; }
-
-private:
-    std::string m_Path;
-};
+#include "tests/support/TempHome.h"
 
 inline uint8_t R8(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
 inline uint8_t G8(uint32_t c) { return static_cast<uint8_t>(c >> 8); }

@@ -2,7 +2,7 @@
 // back whole, invisible to a reader that stops after the records, and taken
 // as damaged (never trusted, never refusing the file) when anything in it is
 // off.
-#include "TempHome.h"
+#include "tests/support/TempHome.h"
 
 #include "persist/Replay.h"
 

@@ -1,43 +1,21 @@
 // The craft's world for in-process tests: a private program folder, a graphics
 // device without a renderer (its slow-motion and shake counters work, drawing
-// does nothing), the fader, both particle systems, a fresh slow-motion
-// controller and the craft after Reset. Every sound the game asks for is
-// logged by number. The object lists are emptied after each test.
+// does nothing) and the craft's world (tests/support/CraftWorld.h). The object
+// lists are emptied after each test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "app/AssetSet.h"
 #include "core/ObjectLists.h"
-#include "core/Random.h"
-#include "core/Util.h"
 #include "enemy/Enemy.h"
 #include "gfx/GraphicsDevice.h"
 #include "persist/InputRecord.h"
 #include "platform/Resources.h"
-#include "player/LightParticle.h"
-#include "player/MyKorvo.h"
-#include "player/SlowMotion.h"
-#include "player/Spark.h"
-#include "stage/Fader.h"
-
-inline std::vector<int>& PlayedSounds()
-{
-    static std::vector<int> played;
-    return played;
-}
-
-inline int CountSound(int number)
-{
-    const std::vector<int>& p = PlayedSounds();
-    return static_cast<int>(std::count(p.begin(), p.end(), number));
-}
+#include "tests/support/CraftWorld.h"
+#include "tests/support/TempHome.h"
 
 // A plain enemy in the enemy list: hit points, radius, flags as given.
 inline CEnemy* AddEnemy(const Vec3& pos, int hp, float radius = 0.5f)
@@ -60,14 +38,12 @@ inline CObject* AddBullet(const Vec3& pos, float radius = 0.05f)
     return b;
 }
 
+// Every object deleted, persistent bullets too; the sound and music lists,
+// which hold the tests' own sounds, only emptied.
 inline void EmptyWorldLists()
 {
-    DeleteAll(g_OverlayList);
-    DeleteAll(g_EffectList);
+    ClearWorld();
     DeleteAll(g_EnemyShotList);
-    DeleteAll(g_EnemyList);
-    DeleteAll(g_ScoreItemList);
-    DeleteAll(g_ForegroundList);
     g_SoundList.RemoveAll();
     g_MusicList.RemoveAll();
 }
@@ -76,48 +52,24 @@ class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz_player_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_strHome = tmpl + "/";
-        SetProgramDir(m_strHome);
+        m_pHome = std::make_unique<CTempHome>("mz-player");
+        m_strHome = m_pHome->Dir();
         SetResourceMessageSink([](const char*) {});
-        PlayedSounds().clear();
-        g_pPlaySEListener = [](int n) { PlayedSounds().push_back(n); };
-
         m_pDevice = new CGraphicsDevice();
         g_pDevice = m_pDevice;
         g_pDeviceLink = m_pDevice;
-        g_pFader = new CFader();
-        g_pLightParticles = new CLightParticleSystem(nullptr, false);
-        g_pSparks = new CSparkSystem();
-        m_pSavedSlowMotion = g_pSlowMotion;
-        g_pSlowMotion = &m_SlowMotion;
-        g_GameRand.Seed(1024);
-        m_pCraft = new CMyKorvo(m_pDevice, nullptr, 1.0f);
-        g_pPlayer = m_pCraft;
-        m_pCraft->Reset();
+        m_pCraft = m_World.Start(m_pDevice);
     }
 
     void TearDown() override
     {
         EmptyWorldLists();
-        delete m_pCraft;
-        g_pPlayer = nullptr;
-        g_pSlowMotion = m_pSavedSlowMotion;
-        delete g_pSparks;
-        g_pSparks = nullptr;
-        delete g_pLightParticles;
-        g_pLightParticles = nullptr;
-        delete g_pFader;
-        g_pFader = nullptr;
+        m_World.Stop();
         g_pDeviceLink = nullptr;
         g_pDevice = nullptr;
         delete m_pDevice;
-        g_pPlaySEListener = nullptr;
         SetResourceMessageSink(nullptr);
-        SetProgramDir("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_strHome, ec);
+        m_pHome.reset();
     }
 
     // One frame of play as the game runs it: the device's update, the craft's
@@ -154,10 +106,11 @@ protected:
         return r;
     }
 
-    std::string m_strHome;
+    std::unique_ptr<CTempHome> m_pHome;
+    std::string m_strHome;   // with a trailing separator
     CGraphicsDevice* m_pDevice = nullptr;
+    CCraftWorld m_World;
+    CSlowMotion& m_SlowMotion = m_World.m_SlowMotion;
     CMyKorvo* m_pCraft = nullptr;
-    CSlowMotion m_SlowMotion;
-    CSlowMotion* m_pSavedSlowMotion = nullptr;
     CInputRecord m_Before;
 };

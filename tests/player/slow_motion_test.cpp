@@ -4,8 +4,10 @@
 
 #include <memory>
 
+#include "app/Scene.h"
 #include "core/WorldHooks.h"
 #include "sound/SoundSystem.h"
+#include "stage/CustomStageControler.h"
 #include "tests/sound/OggFixture.h"
 
 namespace {
@@ -202,6 +204,42 @@ TEST_F(SlowMotionTest, ScriptingTheCraftOrTheLastMissStopsIt)
         g_SoundList.Add(m_pStart.get());
         g_MusicList.Add(m_pMusic.get());
     }
+}
+
+// The last miss stops slow motion and fades the music out; the end of slow
+// motion's cooldown must not start the music again at full volume.
+TEST_F(SlowMotionTest, TheMusicStaysSilentAfterTheLastMissInSlowMotion)
+{
+    m_pCraft->m_nGauge = 9000;
+    ASSERT_TRUE(m_pCraft->StartSlowMotion());
+    ASSERT_FALSE(m_pMusic->IsPlaying());
+    m_pCraft->m_nStock = 0;
+    m_pCraft->Miss();
+    for (int i = 0; i < 120; ++i) {
+        m_SlowMotion.TickCooldown();
+        StepListKeep(g_MusicList);
+    }
+    EXPECT_EQ(m_SlowMotion.Cooldown(), 0);
+    EXPECT_FALSE(m_pMusic->IsPlaying());
+}
+
+// Escape in slow motion: the menus neither loop the ambience nor run at half
+// rate.
+TEST_F(SlowMotionTest, LeavingTheGameForTheMenuEndsSlowMotionAtOnce)
+{
+    g_StageControler.m_nStage = CStageControler::STAGE_CHAPTER1;
+    m_pCraft->m_nGauge = 9000;
+    ASSERT_TRUE(m_pCraft->StartSlowMotion());
+    for (int i = 0; i < 160; ++i) {
+        m_pDevice->Update();
+        m_SlowMotion.Hold();
+        StepListKeep(g_SoundList);
+    }
+    ASSERT_TRUE(m_pAmbience->IsPlaying());
+    SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
+    EXPECT_FALSE(m_pAmbience->IsPlaying());
+    EXPECT_FALSE(m_pDevice->IsSlowMotion());
+    EXPECT_FALSE(m_SlowMotion.IsRunning());
 }
 
 // A game left in slow motion (Escape) must not hand it to the next game: a

@@ -17,7 +17,7 @@ protected:
     {
         WriteFile(".stdin", input);
         const std::string cmd = std::string("'") + MZ_BIN_DIR + "/korvo-config' --home '" +
-                                m_strDir + "' " + args + " <'" + PathOf(".stdin") + "' >'" +
+                                Dir() + "' " + args + " <'" + PathOf(".stdin") + "' >'" +
                                 PathOf(".stdout") + "' 2>'" + PathOf(".stderr") + "'";
         const int status = std::system(cmd.c_str());
         m_strOut = ReadFile(".stdout");

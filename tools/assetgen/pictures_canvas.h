@@ -19,7 +19,7 @@
 namespace pic {
 
 struct Rgb {
-  double r, g, b;
+    double r, g, b;
 };
 
 // A few colours shared by every picture so the set reads as one style.
@@ -34,8 +34,8 @@ constexpr Rgb kOrange{1.0, 0.5, 0.15};
 constexpr Rgb kRed{1.0, 0.25, 0.3};
 constexpr Rgb kRose{1.0, 0.4, 0.62};
 constexpr Rgb kViolet{0.7, 0.4, 1.0};
-constexpr Rgb kInk{0.03, 0.04, 0.09};   // panel fill
-constexpr Rgb kDeep{0.01, 0.015, 0.04}; // screen background
+constexpr Rgb kInk{0.03, 0.04, 0.09};    // panel fill
+constexpr Rgb kDeep{0.01, 0.015, 0.04};  // screen background
 }  // namespace col
 
 enum FontId { kFontGothic = 0, kFontPGothic = 1 };
@@ -46,39 +46,39 @@ bool InitFonts();
 void ShutdownFonts();
 
 class Canvas {
- public:
-  Canvas(int width, int height);
-  ~Canvas();
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
+public:
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
 
-  cairo_t* cr() const { return m_pCr; }
-  cairo_surface_t* surface() const { return m_pSurface; }
-  int width() const { return m_nWidth; }
-  int height() const { return m_nHeight; }
-  bool ok() const;
+    cairo_t* cr() const { return m_pCr; }
+    cairo_surface_t* surface() const { return m_pSurface; }
+    int width() const { return m_nWidth; }
+    int height() const { return m_nHeight; }
+    bool ok() const;
 
-  void Clear();                  // fully transparent
-  void Fill(Rgb c, double a = 1.0);
+    void Clear();  // fully transparent
+    void Fill(Rgb c, double a = 1.0);
 
-  // Premultiplied ARGB access for per-pixel work (call Flush/MarkDirty around it).
-  uint32_t* Pixels();
-  int Stride() const;            // in pixels
-  void Flush() { cairo_surface_flush(m_pSurface); }
-  void MarkDirty() { cairo_surface_mark_dirty(m_pSurface); }
+    // Premultiplied ARGB access for per-pixel work (call Flush/MarkDirty around it).
+    uint32_t* Pixels();
+    int Stride() const;  // in pixels
+    void Flush() { cairo_surface_flush(m_pSurface); }
+    void MarkDirty() { cairo_surface_mark_dirty(m_pSurface); }
 
- private:
-  int m_nWidth, m_nHeight;
-  cairo_surface_t* m_pSurface;
-  cairo_t* m_pCr;
+private:
+    int m_nWidth, m_nHeight;
+    cairo_surface_t* m_pSurface;
+    cairo_t* m_pCr;
 };
 
 // ---- text -------------------------------------------------------------------
 struct Font {
-  FontId id = kFontPGothic;
-  double size = 12.0;
-  double tracking = 0.0;   // extra advance after every character, pixels
-  bool hinted = false;     // full hinting for small HUD and menu text
+    FontId id = kFontPGothic;
+    double size = 12.0;
+    double tracking = 0.0;  // extra advance after every character, pixels
+    bool hinted = false;    // full hinting for small HUD and menu text
 };
 
 void SetFont(cairo_t* cr, const Font& f);
@@ -93,8 +93,7 @@ double AlignX(cairo_t* cr, const Font& f, const std::string& s, double x, Align 
 
 // Text with an optional dark outline: the outline is stroked first, the fill on top.
 void DrawText(cairo_t* cr, const Font& f, double x, double y, const std::string& s, Rgb fill,
-              Align align = Align::kLeft, double outline = 0.0, Rgb outlineCol = col::kDeep,
-              double alpha = 1.0);
+              Align align = Align::kLeft, double outline = 0.0, Rgb outlineCol = col::kDeep, double alpha = 1.0);
 
 // ---- glow ---------------------------------------------------------------------
 // Box blur (three passes approximate a gaussian) of a premultiplied surface.
@@ -103,14 +102,12 @@ void Blur(Canvas& c, int radius);
 // Draws `shape` (which builds a path and fills/strokes it itself with the colour
 // it is given) into a scratch layer, blurs it and adds it onto the canvas `gain`
 // times; then draws the shape crisply on top. The classic neon tube.
-void Neon(Canvas& c, const std::function<void(cairo_t*, Rgb)>& shape, Rgb glow, Rgb core,
-          int blur, double gain = 1.0);
+void Neon(Canvas& c, const std::function<void(cairo_t*, Rgb)>& shape, Rgb glow, Rgb core, int blur, double gain = 1.0);
 // Only the blurred halo (for soft light without a crisp core).
-void Halo(Canvas& c, const std::function<void(cairo_t*, Rgb)>& shape, Rgb glow, int blur,
-          double gain = 1.0);
+void Halo(Canvas& c, const std::function<void(cairo_t*, Rgb)>& shape, Rgb glow, int blur, double gain = 1.0);
 
-void NeonText(Canvas& c, const Font& f, double x, double y, const std::string& s, Rgb glow,
-              Rgb core, int blur, double gain = 1.0, Align align = Align::kLeft);
+void NeonText(Canvas& c, const Font& f, double x, double y, const std::string& s, Rgb glow, Rgb core, int blur,
+              double gain = 1.0, Align align = Align::kLeft);
 
 // ---- helpers --------------------------------------------------------------------
 void SetRgb(cairo_t* cr, Rgb c, double a = 1.0);
@@ -123,13 +120,13 @@ void SlantRect(cairo_t* cr, double x, double y, double w, double h, double slant
 
 // Deterministic generator for the pictures' own noise (never the game's).
 class Rng {
- public:
-  explicit Rng(uint64_t seed) : m_uState(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
-  uint32_t Next();
-  double Real() { return (Next() >> 8) * (1.0 / 16777216.0); }  // [0, 1)
+public:
+    explicit Rng(uint64_t seed) : m_uState(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
+    uint32_t Next();
+    double Real() { return (Next() >> 8) * (1.0 / 16777216.0); }  // [0, 1)
 
- private:
-  uint64_t m_uState;
+private:
+    uint64_t m_uState;
 };
 
 // Smooth value noise in [0, 1], periodic with `period` cells (0 = not periodic).
@@ -144,7 +141,6 @@ enum class Mode { kOpaque, kAdditive, kKeyed, kAlpha };
 // Opaque and additive pictures are blended over black. No pixel other than a
 // see-through one is ever exactly (255, 0, 255). kAlpha (pictures the desktop
 // shows, not the game: the window icons) keeps the alpha: an RGBA PNG.
-bool WritePng(const Canvas& c, const std::string& path, Mode mode, int cutAlpha = 24,
-              Rgb backdrop = {0.0, 0.0, 0.0});
+bool WritePng(const Canvas& c, const std::string& path, Mode mode, int cutAlpha = 24, Rgb backdrop = {0.0, 0.0, 0.0});
 
 }  // namespace pic

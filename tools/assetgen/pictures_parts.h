@@ -8,25 +8,25 @@ namespace pic {
 
 // Where the pictures go: outDir/TEXTURE/<id>.png. Remembers the first failure.
 class Out {
- public:
-  explicit Out(std::string dir) : m_sDir(std::move(dir)) {}
-  bool Save(const Canvas& c, int id, Mode mode, int cutAlpha = 24, Rgb backdrop = {0, 0, 0});
-  bool ok() const { return m_bOk; }
-  int count() const { return m_nCount; }
-  const std::string& dir() const { return m_sDir; }
+public:
+    explicit Out(std::string dir) : m_sDir(std::move(dir)) {}
+    bool Save(const Canvas& c, int id, Mode mode, int cutAlpha = 24, Rgb backdrop = {0, 0, 0});
+    bool ok() const { return m_bOk; }
+    int count() const { return m_nCount; }
+    const std::string& dir() const { return m_sDir; }
 
- private:
-  std::string m_sDir;
-  bool m_bOk = true;
-  int m_nCount = 0;
+private:
+    std::string m_sDir;
+    bool m_bOk = true;
+    int m_nCount = 0;
 };
 
 // Each returns false when a picture could not be written.
-bool DrawEffects(Out& out);   // bullets, shot, glows, rings, explosion, flares, noise
-bool DrawHud(Out& out);       // panels, frame, glyphs, digits, labels
-bool DrawScreens(Out& out);   // loading, menus, lists, title loop
-bool DrawStory(Out& out);     // cut-ins, portraits, strips, banners, result, emblems, backdrops
-bool DrawTalk(Out& out);      // talk-line atlases
+bool DrawEffects(Out& out);  // bullets, shot, glows, rings, explosion, flares, noise
+bool DrawHud(Out& out);      // panels, frame, glyphs, digits, labels
+bool DrawScreens(Out& out);  // loading, menus, lists, title loop
+bool DrawStory(Out& out);    // cut-ins, portraits, strips, banners, result, emblems, backdrops
+bool DrawTalk(Out& out);     // talk-line atlases
 
 // The window icons, RGBA: <dir>/<size>.png for each size.
 inline constexpr int kIconSizes[] = {32, 64};
@@ -41,7 +41,6 @@ void DrawPilot(Canvas& c, Pilot who, double x, double y, double w, double h);
 // The small bitmap font of the HUD (4 × 7 cells): digits, "/" and a few capitals.
 // Draws `text` with its top-left at (x, y), one cell every `advance` pixels,
 // each lit cell a pixel of `ink` with a dark shadow below-right.
-void DrawPixelText(Canvas& c, int x, int y, const char* text, Rgb ink, int advance = 5,
-                   bool shadow = true);
+void DrawPixelText(Canvas& c, int x, int y, const char* text, Rgb ink, int advance = 5, bool shadow = true);
 
 }  // namespace pic

@@ -20,13 +20,13 @@ namespace {
 enum Who { kSys, kSena, kHaruka, kVeil };
 
 struct Line {
-  Who who;
-  const char* text;
+    Who who;
+    const char* text;
 };
 
 struct Atlas {
-  int id;
-  std::vector<Line> rows;
+    int id;
+    std::vector<Line> rows;
 };
 
 // ---- chapter 1 -----------------------------------------------------------------------------
@@ -170,66 +170,68 @@ const Atlas kCh2Escaped{423,
                         }};
 
 struct Voice {
-  const char* name;
-  Rgb tone;
+    const char* name;
+    Rgb tone;
 };
 
-Voice VoiceOf(Who w) {
-  switch (w) {
+Voice VoiceOf(Who w)
+{
+    switch (w) {
     case kSena: return {"セナ", {0.45, 0.92, 1.0}};
     case kHaruka: return {"ハルカ", {0.5, 1.0, 0.55}};
     case kVeil: return {"ヴェイル", {1.0, 0.5, 0.68}};
     case kSys: break;
-  }
-  return {"", {1.0, 0.78, 0.35}};
+    }
+    return {"", {1.0, 0.78, 0.35}};
 }
 
-bool DrawAtlas(Out& out, const Atlas& a) {
-  const int height = static_cast<int>(a.rows.size()) * 16;
-  Canvas c(512, height);
-  cairo_t* cr = c.cr();
-  for (size_t r = 0; r < a.rows.size(); ++r) {
-    const Line& l = a.rows[r];
-    const Voice v = VoiceOf(l.who);
-    const std::string name = l.who == kSys ? "" : std::string(v.name);
-    const std::string body = l.who == kSys ? "《" + std::string(l.text) + "》"
-                                           : "「" + std::string(l.text) + "」";
-    // 13 pixels fits the 16-pixel row with the outline; a long line shrinks.
-    Font f{kFontPGothic, 13.0, 0.0, true};
-    double wName = 0, wBody = 0;
-    for (;;) {
-      wName = name.empty() ? 0.0 : TextWidth(cr, f, name);
-      wBody = TextWidth(cr, f, body);
-      if (wName + wBody <= 496 || f.size <= 10.0) break;
-      f.size -= 0.5;
+bool DrawAtlas(Out& out, const Atlas& a)
+{
+    const int height = static_cast<int>(a.rows.size()) * 16;
+    Canvas c(512, height);
+    cairo_t* cr = c.cr();
+    for (size_t r = 0; r < a.rows.size(); ++r) {
+        const Line& l = a.rows[r];
+        const Voice v = VoiceOf(l.who);
+        const std::string name = l.who == kSys ? "" : std::string(v.name);
+        const std::string body = l.who == kSys ? "《" + std::string(l.text) + "》" : "「" + std::string(l.text) + "」";
+        // 13 pixels fits the 16-pixel row with the outline; a long line shrinks.
+        Font f{kFontPGothic, 13.0, 0.0, true};
+        double wName = 0, wBody = 0;
+        for (;;) {
+            wName = name.empty() ? 0.0 : TextWidth(cr, f, name);
+            wBody = TextWidth(cr, f, body);
+            if (wName + wBody <= 496 || f.size <= 10.0) break;
+            f.size -= 0.5;
+        }
+        if (wName + wBody > 504) {
+            std::fprintf(stderr, "pictures: talk line %d/%zu is too long\n", a.id, r);
+            return false;
+        }
+        const double x = std::floor((512 - wName - wBody) / 2);
+        const double base = 16.0 * static_cast<double>(r) + 12.5;
+        // Clip to the row so no outline bleeds into the neighbouring lines.
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, 16.0 * static_cast<double>(r), 512, 16);
+        cairo_clip(cr);
+        if (!name.empty()) DrawText(cr, f, x, base, name, v.tone, Align::kLeft, 1.6, col::kDeep);
+        DrawText(cr, f, x + wName, base, body, l.who == kSys ? v.tone : Rgb{0.95, 0.97, 1.0}, Align::kLeft, 1.6,
+                 col::kDeep);
+        cairo_restore(cr);
     }
-    if (wName + wBody > 504) {
-      std::fprintf(stderr, "pictures: talk line %d/%zu is too long\n", a.id, r);
-      return false;
-    }
-    const double x = std::floor((512 - wName - wBody) / 2);
-    const double base = 16.0 * static_cast<double>(r) + 12.5;
-    // Clip to the row so no outline bleeds into the neighbouring lines.
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, 16.0 * static_cast<double>(r), 512, 16);
-    cairo_clip(cr);
-    if (!name.empty()) DrawText(cr, f, x, base, name, v.tone, Align::kLeft, 1.6, col::kDeep);
-    DrawText(cr, f, x + wName, base, body, l.who == kSys ? v.tone : Rgb{0.95, 0.97, 1.0},
-             Align::kLeft, 1.6, col::kDeep);
-    cairo_restore(cr);
-  }
-  return out.Save(c, a.id, Mode::kKeyed, 48, {0.0, 0.0, 0.0});
+    return out.Save(c, a.id, Mode::kKeyed, 48, {0.0, 0.0, 0.0});
 }
 
 }  // namespace
 
-bool DrawTalk(Out& out) {
-  bool ok = true;
-  for (const Atlas* a : {&kCh1Waves, &kCh1Boss, &kCh1Won, &kCh1Escaped, &kCh2Waves, &kCh2Boss,
-                         &kCh2Won, &kCh2Escaped}) {
-    ok = DrawAtlas(out, *a) && ok;
-  }
-  return ok;
+bool DrawTalk(Out& out)
+{
+    bool ok = true;
+    for (const Atlas* a :
+         {&kCh1Waves, &kCh1Boss, &kCh1Won, &kCh1Escaped, &kCh2Waves, &kCh2Boss, &kCh2Won, &kCh2Escaped}) {
+        ok = DrawAtlas(out, *a) && ok;
+    }
+    return ok;
 }
 
 }  // namespace pic

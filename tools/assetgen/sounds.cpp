@@ -18,7 +18,8 @@ constexpr float kMusicQuality = 0.2f;
 // nothing the game plays at full volume clips.
 constexpr float kPeakLimit = 0.944f;
 
-bool MakeDir(const std::string& dir) {
+bool MakeDir(const std::string& dir)
+{
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -30,7 +31,8 @@ bool MakeDir(const std::string& dir) {
 
 }  // namespace
 
-bool GenerateSounds(const std::string& outDir) {
+bool GenerateSounds(const std::string& outDir)
+{
     const std::string seDir = outDir + "/SE";
     const std::string bgmDir = outDir + "/BGM";
     if (!MakeDir(seDir) || !MakeDir(bgmDir)) return false;
@@ -44,8 +46,8 @@ bool GenerateSounds(const std::string& outDir) {
             continue;
         }
         // Serial numbers are fixed per file so every build writes the same bytes.
-        ok &= snd::WriteOggVorbis(seDir + "/" + std::to_string(id) + ".ogg", samples, 1, kEffectQuality, id,
-                                  kPeakLimit);
+        ok &=
+            snd::WriteOggVorbis(seDir + "/" + std::to_string(id) + ".ogg", samples, 1, kEffectQuality, id, kPeakLimit);
     }
     for (int id : snd::kMusicIds) {
         std::vector<float> stereo;
@@ -54,8 +56,8 @@ bool GenerateSounds(const std::string& outDir) {
             ok = false;
             continue;
         }
-        ok &= snd::WriteOggVorbis(bgmDir + "/" + std::to_string(id) + ".ogg", stereo, 2, kMusicQuality,
-                                  10000 + id, kPeakLimit);
+        ok &= snd::WriteOggVorbis(bgmDir + "/" + std::to_string(id) + ".ogg", stereo, 2, kMusicQuality, 10000 + id,
+                                  kPeakLimit);
     }
     return ok;
 }

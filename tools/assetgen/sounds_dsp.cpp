@@ -5,7 +5,8 @@
 
 namespace snd {
 
-uint32_t CSynthRand::Next() {
+uint32_t CSynthRand::Next()
+{
     m_nState += 0x9E3779B97F4A7C15ull;
     uint64_t z = m_nState;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -14,15 +15,22 @@ uint32_t CSynthRand::Next() {
     return static_cast<uint32_t>(z >> 32);
 }
 
-float CSynthRand::Unit() { return static_cast<float>(Next() >> 8) * (1.0f / 16777216.0f); }
+float CSynthRand::Unit()
+{
+    return static_cast<float>(Next() >> 8) * (1.0f / 16777216.0f);
+}
 
-float CSynthRand::Bipolar() { return Unit() * 2.0f - 1.0f; }
+float CSynthRand::Bipolar()
+{
+    return Unit() * 2.0f - 1.0f;
+}
 
 // ---------------------------------------------------------------------------
 
 namespace {
 // Correction around a step of the naive waveform; t in [0, 1), dt = hz / rate.
-float PolyBlep(double t, double dt) {
+float PolyBlep(double t, double dt)
+{
     if (t < dt) {
         double x = t / dt;
         return static_cast<float>(x + x - x * x - 1.0);
@@ -35,7 +43,8 @@ float PolyBlep(double t, double dt) {
 }
 }  // namespace
 
-double COsc::Advance(float hz, double& dt) {
+double COsc::Advance(float hz, double& dt)
+{
     dt = std::fabs(static_cast<double>(hz)) / kRate;
     if (dt > 0.49) dt = 0.49;
     double t = m_dPhase;
@@ -44,19 +53,22 @@ double COsc::Advance(float hz, double& dt) {
     return t;
 }
 
-float COsc::Sine(float hz) {
+float COsc::Sine(float hz)
+{
     double dt;
     double t = Advance(hz, dt);
     return static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * t));
 }
 
-float COsc::Saw(float hz) {
+float COsc::Saw(float hz)
+{
     double dt;
     double t = Advance(hz, dt);
     return static_cast<float>(2.0 * t - 1.0) - PolyBlep(t, dt);
 }
 
-float COsc::Square(float hz, float width) {
+float COsc::Square(float hz, float width)
+{
     double dt;
     double t = Advance(hz, dt);
     double w = std::clamp(static_cast<double>(width), 0.05, 0.95);
@@ -69,7 +81,8 @@ float COsc::Square(float hz, float width) {
     return v - static_cast<float>(2.0 * w - 1.0);
 }
 
-float COsc::Tri(float hz) {
+float COsc::Tri(float hz)
+{
     double dt;
     double t = Advance(hz, dt);
     double v = t < 0.5 ? 4.0 * t - 1.0 : 3.0 - 4.0 * t;
@@ -78,7 +91,8 @@ float COsc::Tri(float hz) {
 
 // ---------------------------------------------------------------------------
 
-void CSvf::Run(float x, float cutoffHz, float q) {
+void CSvf::Run(float x, float cutoffHz, float q)
+{
     if (cutoffHz != m_fCutoff) {  // most voices hold a cutoff for many samples
         m_fCutoff = cutoffHz;
         float fc = std::clamp(cutoffHz, 10.0f, 0.45f * kRate);
@@ -99,7 +113,8 @@ void CSvf::Run(float x, float cutoffHz, float q) {
     m_fHp = x - k * v1 - v2;
 }
 
-float COnePole::Lowpass(float x, float hz) {
+float COnePole::Lowpass(float x, float hz)
+{
     if (hz != m_fHz) {
         m_fHz = hz;
         m_fA = 1.0f - std::exp(-2.0f * kPi * std::max(hz, 1.0f) / kRate);
@@ -110,7 +125,8 @@ float COnePole::Lowpass(float x, float hz) {
 
 // ---------------------------------------------------------------------------
 
-CReverb::CReverb(float room, float damp) : m_fFeedback(room), m_fDamp(damp) {
+CReverb::CReverb(float room, float damp) : m_fFeedback(room), m_fDamp(damp)
+{
     static const int kCombs[8] = {558, 594, 639, 678, 711, 746, 779, 809};
     static const int kAllpasses[4] = {278, 221, 171, 113};
     const int kSpread = 11;
@@ -120,7 +136,8 @@ CReverb::CReverb(float room, float damp) : m_fFeedback(room), m_fDamp(damp) {
     }
 }
 
-float CReverb::RunComb(Comb& c, float x) {
+float CReverb::RunComb(Comb& c, float x)
+{
     float out = c.buf[c.pos];
     c.store = out * (1.0f - m_fDamp) + c.store * m_fDamp;
     c.buf[c.pos] = x + c.store * m_fFeedback;
@@ -128,7 +145,8 @@ float CReverb::RunComb(Comb& c, float x) {
     return out;
 }
 
-float CReverb::RunAllpass(Allpass& a, float x) {
+float CReverb::RunAllpass(Allpass& a, float x)
+{
     float b = a.buf[a.pos];
     float out = b - x;
     a.buf[a.pos] = x + b * 0.5f;
@@ -136,7 +154,8 @@ float CReverb::RunAllpass(Allpass& a, float x) {
     return out;
 }
 
-void CReverb::Process(float inL, float inR, float& outL, float& outR) {
+void CReverb::Process(float inL, float inR, float& outL, float& outR)
+{
     float in = (inL + inR) * 0.015f;
     float acc[2] = {0.0f, 0.0f};
     for (int side = 0; side < 2; ++side) {
@@ -148,9 +167,11 @@ void CReverb::Process(float inL, float inR, float& outL, float& outR) {
 }
 
 CPingPong::CPingPong(int samples, float feedback, float toneHz)
-    : m_L(samples), m_R(samples), m_fFeedback(feedback), m_fTone(toneHz) {}
+    : m_L(samples), m_R(samples), m_fFeedback(feedback), m_fTone(toneHz)
+{}
 
-void CPingPong::Process(float inL, float inR, float& outL, float& outR) {
+void CPingPong::Process(float inL, float inR, float& outL, float& outR)
+{
     float dl = m_L.Read();
     float dr = m_R.Read();
     // Input enters on the left; each repeat crosses to the other side.
@@ -162,22 +183,31 @@ void CPingPong::Process(float inL, float inR, float& outL, float& outR) {
 
 // ---------------------------------------------------------------------------
 
-float Clamp01(float x) { return std::clamp(x, 0.0f, 1.0f); }
+float Clamp01(float x)
+{
+    return std::clamp(x, 0.0f, 1.0f);
+}
 
-float ExpDecay(float t, float tau) { return t <= 0.0f ? 1.0f : std::exp(-t / tau); }
+float ExpDecay(float t, float tau)
+{
+    return t <= 0.0f ? 1.0f : std::exp(-t / tau);
+}
 
-float Ramp(float t, float t0, float t1, float v0, float v1) {
+float Ramp(float t, float t0, float t1, float v0, float v1)
+{
     if (t <= t0) return v0;
     if (t >= t1) return v1;
     return v0 + (v1 - v0) * (t - t0) / (t1 - t0);
 }
 
-float Glide(float t, float dur, float f0, float f1) {
+float Glide(float t, float dur, float f0, float f1)
+{
     float u = dur > 0.0f ? Clamp01(t / dur) : 1.0f;
     return f0 * std::pow(f1 / f0, u);
 }
 
-float Adsr(float t, float gate, float a, float d, float s, float r) {
+float Adsr(float t, float gate, float a, float d, float s, float r)
+{
     if (t < 0.0f) return 0.0f;
     auto held = [&](float u) {
         if (u < a) return u / a;
@@ -193,9 +223,13 @@ float Adsr(float t, float gate, float a, float d, float s, float r) {
     return atGate * u * u;
 }
 
-float MidiHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
+float MidiHz(float note)
+{
+    return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f);
+}
 
-float SoftClip(float x) {
+float SoftClip(float x)
+{
     // Linear up to 0.5, then a smooth knee toward 1.
     float a = std::fabs(x);
     if (a <= 0.5f) return x;
@@ -203,22 +237,28 @@ float SoftClip(float x) {
     return x < 0.0f ? -y : y;
 }
 
-int Samples(float seconds) { return static_cast<int>(seconds * kRate); }
+int Samples(float seconds)
+{
+    return static_cast<int>(seconds * kRate);
+}
 
-float PeakOf(const Mono& s) {
+float PeakOf(const Mono& s)
+{
     float p = 0.0f;
     for (float v : s) p = std::max(p, std::fabs(v));
     return p;
 }
 
-void Normalize(Mono& s, float peakDb) {
+void Normalize(Mono& s, float peakDb)
+{
     float peak = PeakOf(s);
     if (peak <= 0.0f) return;
     float gain = std::pow(10.0f, peakDb / 20.0f) / peak;
     for (float& v : s) v *= gain;
 }
 
-void FinishEffect(Mono& s, float peakDb) {
+void FinishEffect(Mono& s, float peakDb)
+{
     COnePole dc;
     for (float& v : s) v = dc.Highpass(v, 15.0f);
     int n = static_cast<int>(s.size());
@@ -229,13 +269,15 @@ void FinishEffect(Mono& s, float peakDb) {
     Normalize(s, peakDb);
 }
 
-void MixInto(Mono& dst, const Mono& src, int offset, float gain) {
+void MixInto(Mono& dst, const Mono& src, int offset, float gain)
+{
     if (offset < 0) return;
     if (dst.size() < src.size() + offset) dst.resize(src.size() + offset, 0.0f);
     for (size_t i = 0; i < src.size(); ++i) dst[offset + i] += src[i] * gain;
 }
 
-Mono WithReverb(const Mono& dry, float wet, float room, float damp, float tailSeconds) {
+Mono WithReverb(const Mono& dry, float wet, float room, float damp, float tailSeconds)
+{
     CReverb rev(room, damp);
     Mono out(dry.size() + Samples(tailSeconds), 0.0f);
     for (size_t i = 0; i < out.size(); ++i) {

@@ -46,9 +46,21 @@ public:
     float Lp() const { return m_fLp; }
     float Bp() const { return m_fBp; }
     float Hp() const { return m_fHp; }
-    float Lowpass(float x, float hz, float q = 0.707f) { Run(x, hz, q); return m_fLp; }
-    float Bandpass(float x, float hz, float q = 0.707f) { Run(x, hz, q); return m_fBp; }
-    float Highpass(float x, float hz, float q = 0.707f) { Run(x, hz, q); return m_fHp; }
+    float Lowpass(float x, float hz, float q = 0.707f)
+    {
+        Run(x, hz, q);
+        return m_fLp;
+    }
+    float Bandpass(float x, float hz, float q = 0.707f)
+    {
+        Run(x, hz, q);
+        return m_fBp;
+    }
+    float Highpass(float x, float hz, float q = 0.707f)
+    {
+        Run(x, hz, q);
+        return m_fHp;
+    }
 
 private:
     float m_fIc1 = 0.0f, m_fIc2 = 0.0f;
@@ -71,7 +83,8 @@ class CDelayLine {
 public:
     explicit CDelayLine(int samples) : m_Buf(samples > 0 ? samples : 1, 0.0f) {}
     float Read() const { return m_Buf[m_nPos]; }
-    void Write(float x) {
+    void Write(float x)
+    {
         m_Buf[m_nPos] = x;
         if (++m_nPos == static_cast<int>(m_Buf.size())) m_nPos = 0;
     }
@@ -121,8 +134,8 @@ private:
 // Envelope and pitch helpers; t in seconds.
 float Clamp01(float x);
 float ExpDecay(float t, float tau);
-float Ramp(float t, float t0, float t1, float v0, float v1);       // linear, held outside
-float Glide(float t, float dur, float f0, float f1);               // exponential pitch glide
+float Ramp(float t, float t0, float t1, float v0, float v1);  // linear, held outside
+float Glide(float t, float dur, float f0, float f1);          // exponential pitch glide
 float Adsr(float t, float gate, float a, float d, float s, float r);
 float MidiHz(float note);
 float SoftClip(float x);

@@ -22,23 +22,31 @@ constexpr float kRapid = -6.0f;  // peak of effects that repeat several times a 
 // (Sustained tones such as the alarm and the refusal buzz also sit a little
 // lower: at the same peak they sound far louder than a decaying hit.)
 
-float Sec(int i) { return static_cast<float>(i) / kRate; }
+float Sec(int i)
+{
+    return static_cast<float>(i) / kRate;
+}
 
-Mono Gen(float seconds, const std::function<float(float)>& f) {
+Mono Gen(float seconds, const std::function<float(float)>& f)
+{
     Mono s(Samples(seconds));
     for (size_t i = 0; i < s.size(); ++i) s[i] = f(Sec(static_cast<int>(i)));
     return s;
 }
 
-float Sin(double phaseTurns) { return static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * phaseTurns)); }
+float Sin(double phaseTurns)
+{
+    return static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * phaseTurns));
+}
 
 // Two-operator FM bell: inharmonic ratio gives the metal, the index decays
 // faster than the body so the attack is bright and the tail pure.
-Mono Bell(float seconds, float hz, float ratio, float index, float tau, float indexTau) {
+Mono Bell(float seconds, float hz, float ratio, float index, float tau, float indexTau)
+{
     return Gen(seconds, [=](float t) {
         double mod = index * ExpDecay(t, indexTau) * Sin(static_cast<double>(hz) * ratio * t);
-        return Sin(static_cast<double>(hz) * t + mod / (2.0 * 3.14159265358979323846)) *
-               ExpDecay(t, tau) * Clamp01(t / 0.002f);
+        return Sin(static_cast<double>(hz) * t + mod / (2.0 * 3.14159265358979323846)) * ExpDecay(t, tau) *
+               Clamp01(t / 0.002f);
     });
 }
 
@@ -50,12 +58,13 @@ struct ExplosionParams {
     float subHz = 70.0f;       // pitch of the thump
     float subTau = 0.15f;
     float subGain = 0.8f;
-    float crackle = 0.3f;      // sparse debris clicks
+    float crackle = 0.3f;  // sparse debris clicks
     float drive = 1.5f;
     uint64_t seed = 1;
 };
 
-Mono Explosion(const ExplosionParams& p) {
+Mono Explosion(const ExplosionParams& p)
+{
     CSynthRand rand(p.seed);
     CSvf body, crackleHp;
     COsc sub;
@@ -79,7 +88,8 @@ Mono Explosion(const ExplosionParams& p) {
 }
 
 // A pitched zap: a bright oscillator falling (or rising) fast through a filter.
-Mono Zap(float seconds, float f0, float f1, float glide, float tau, float cutoff, bool square) {
+Mono Zap(float seconds, float f0, float f1, float glide, float tau, float cutoff, bool square)
+{
     COsc osc, osc2;
     CSvf filt;
     return Gen(seconds, [&](float t) {
@@ -91,7 +101,8 @@ Mono Zap(float seconds, float f0, float f1, float glide, float tau, float cutoff
 }
 
 // Filtered noise swept in frequency with an amplitude shape: air, blades.
-Mono Whoosh(float seconds, float f0, float fPeak, float f1, float peakAt, float q, uint64_t seed) {
+Mono Whoosh(float seconds, float f0, float fPeak, float f1, float peakAt, float q, uint64_t seed)
+{
     CSynthRand rand(seed);
     CSvf filt;
     return Gen(seconds, [&](float t) {
@@ -101,7 +112,8 @@ Mono Whoosh(float seconds, float f0, float fPeak, float f1, float peakAt, float 
     });
 }
 
-Mono Chain(std::initializer_list<std::pair<Mono, float>> parts) {
+Mono Chain(std::initializer_list<std::pair<Mono, float>> parts)
+{
     Mono out;
     for (const auto& [part, offsetSeconds] : parts) MixInto(out, part, Samples(offsetSeconds), 1.0f);
     return out;
@@ -109,7 +121,8 @@ Mono Chain(std::initializer_list<std::pair<Mono, float>> parts) {
 
 // --- the player's craft ----------------------------------------------------
 
-Mono Shot() {  // #101: twin shot, every fourth frame while firing
+Mono Shot()
+{  // #101: twin shot, every fourth frame while firing
     COsc osc;
     CSvf hp;
     CSynthRand rand(101);
@@ -120,7 +133,8 @@ Mono Shot() {  // #101: twin shot, every fourth frame while firing
     });
 }
 
-Mono ShotHit() {  // #110: a shot striking an enemy
+Mono ShotHit()
+{  // #110: a shot striking an enemy
     CSynthRand rand(110);
     CSvf bp;
     COsc ping;
@@ -130,7 +144,8 @@ Mono ShotHit() {  // #110: a shot striking an enemy
     });
 }
 
-Mono BladeSwing() {  // #115: the craft's blade sweeps
+Mono BladeSwing()
+{  // #115: the craft's blade sweeps
     Mono air = Whoosh(0.26f, 700.0f, 3800.0f, 1800.0f, 0.09f, 2.0f, 115);
     COsc shing;
     Mono ring = Gen(0.26f, [&](float t) {
@@ -140,7 +155,8 @@ Mono BladeSwing() {  // #115: the craft's blade sweeps
     return air;
 }
 
-Mono BladeStrike() {  // #116: the craft's blade cuts an enemy
+Mono BladeStrike()
+{  // #116: the craft's blade cuts an enemy
     Mono metal = Bell(0.4f, 980.0f, 1.414f, 5.0f, 0.12f, 0.03f);
     CSynthRand rand(116);
     CSvf hp;
@@ -153,7 +169,8 @@ Mono BladeStrike() {  // #116: the craft's blade cuts an enemy
     return metal;
 }
 
-Mono Dash() {  // #111: a burst in one of eight directions
+Mono Dash()
+{  // #111: a burst in one of eight directions
     Mono air = Whoosh(0.3f, 500.0f, 4500.0f, 2500.0f, 0.06f, 1.2f, 111);
     COsc jet, jet2;
     CSvf lp;
@@ -166,7 +183,8 @@ Mono Dash() {  // #111: a burst in one of eight directions
     return air;
 }
 
-Mono Miss() {  // #125: hit, a spare craft lost
+Mono Miss()
+{  // #125: hit, a spare craft lost
     ExplosionParams p;
     p.seconds = 0.9f;
     p.bodyTau = 0.14f;
@@ -179,14 +197,15 @@ Mono Miss() {  // #125: hit, a spare craft lost
     Mono boom = Explosion(p);
     COsc alarm;
     Mono fall = Gen(0.9f, [&](float t) {
-        return SoftClip(alarm.Square(Glide(t, 0.7f, 900.0f, 140.0f), 0.5f) * 1.5f) * 0.35f *
-               Clamp01(t / 0.01f) * ExpDecay(t, 0.3f);
+        return SoftClip(alarm.Square(Glide(t, 0.7f, 900.0f, 140.0f), 0.5f) * 1.5f) * 0.35f * Clamp01(t / 0.01f) *
+               ExpDecay(t, 0.3f);
     });
     MixInto(boom, fall, 0, 1.0f);
     return boom;
 }
 
-Mono FinalExplosion() {  // #142: the last craft is gone
+Mono FinalExplosion()
+{  // #142: the last craft is gone
     ExplosionParams p;
     p.seconds = 3.2f;
     p.bodyTau = 0.6f;
@@ -207,14 +226,16 @@ Mono FinalExplosion() {  // #142: the last craft is gone
     return WithReverb(boom, 0.5f, 0.86f, 0.4f, 0.0f);
 }
 
-Mono ScoreItem() {  // #108: a score item collected
+Mono ScoreItem()
+{  // #108: a score item collected
     Mono a = Bell(0.1f, 1318.5f, 2.0f, 1.5f, 0.05f, 0.02f);
     Mono b = Bell(0.22f, 1975.5f, 2.0f, 1.5f, 0.07f, 0.02f);
     Mono out = Chain({{a, 0.0f}, {b, 0.055f}});
     return out;
 }
 
-Mono Extend() {  // #131: an extra craft
+Mono Extend()
+{  // #131: an extra craft
     const float notes[] = {72, 76, 79, 84, 88};
     Mono out;
     for (int k = 0; k < 5; ++k) {
@@ -234,7 +255,8 @@ Mono Extend() {  // #131: an extra craft
     return out;
 }
 
-Mono BombVolley() {  // #153: 24 homing lasers leave the craft
+Mono BombVolley()
+{  // #153: 24 homing lasers leave the craft
     Mono out;
     CSynthRand rand(153);
     for (int k = 0; k < 8; ++k) {
@@ -249,7 +271,8 @@ Mono BombVolley() {  // #153: 24 homing lasers leave the craft
     return out;
 }
 
-Mono LaserStrike() {  // #147: a homing laser strikes
+Mono LaserStrike()
+{  // #147: a homing laser strikes
     Mono z = Zap(0.25f, 3000.0f, 180.0f, 0.12f, 0.07f, 6000.0f, false);
     CSynthRand rand(147);
     CSvf bp;
@@ -262,14 +285,16 @@ Mono LaserStrike() {  // #147: a homing laser strikes
 
 // --- enemies ------------------------------------------------------------------
 
-Mono BitFire() {  // #118: an option bit fires at the craft
+Mono BitFire()
+{  // #118: an option bit fires at the craft
     COsc osc;
     return Gen(0.09f, [&](float t) {
         return osc.Sine(Glide(t, 0.07f, 1700.0f, 700.0f)) * ExpDecay(t, 0.03f) * Clamp01(t / 0.002f);
     });
 }
 
-Mono BitVolley() {  // #128: a circling bit sprays both sides
+Mono BitVolley()
+{  // #128: a circling bit sprays both sides
     COsc osc;
     CSynthRand rand(128);
     CSvf hp;
@@ -280,7 +305,8 @@ Mono BitVolley() {  // #128: a circling bit sprays both sides
     });
 }
 
-Mono EnemyAimed() {  // #109: an aimed shell from the pendulum barrage
+Mono EnemyAimed()
+{  // #109: an aimed shell from the pendulum barrage
     COsc osc, osc2;
     CSvf lp;
     return Gen(0.22f, [&](float t) {
@@ -290,18 +316,19 @@ Mono EnemyAimed() {  // #109: an aimed shell from the pendulum barrage
     });
 }
 
-Mono StreamTick() {  // #119: the aimed stream, ten times a second
+Mono StreamTick()
+{  // #119: the aimed stream, ten times a second
     COsc osc;
     CSynthRand rand(119);
     CSvf bp;
     return Gen(0.06f, [&](float t) {
-        return (osc.Tri(Glide(t, 0.04f, 1900.0f, 1300.0f)) * 0.7f +
-                bp.Bandpass(rand.Bipolar(), 5000.0f, 2.0f) * 0.5f) *
+        return (osc.Tri(Glide(t, 0.04f, 1900.0f, 1300.0f)) * 0.7f + bp.Bandpass(rand.Bipolar(), 5000.0f, 2.0f) * 0.5f) *
                ExpDecay(t, 0.014f) * Clamp01(t / 0.001f);
     });
 }
 
-Mono ScatterWarning() {  // #132: the second before every bullet scatters
+Mono ScatterWarning()
+{  // #132: the second before every bullet scatters
     COsc osc, trem;
     CSynthRand rand(132);
     CSvf bp;
@@ -314,7 +341,8 @@ Mono ScatterWarning() {  // #132: the second before every bullet scatters
     });
 }
 
-Mono Burst() {  // #170: a shell bursts into children
+Mono Burst()
+{  // #170: a shell bursts into children
     CSynthRand rand(170);
     CSvf bp;
     COsc pop;
@@ -325,7 +353,8 @@ Mono Burst() {  // #170: a shell bursts into children
     });
 }
 
-Mono BeamCharge() {  // #123: a beam gathering (45 frames before it fires)
+Mono BeamCharge()
+{  // #123: a beam gathering (45 frames before it fires)
     COsc a, b, trem;
     CSvf lp;
     return Gen(0.8f, [&](float t) {
@@ -338,7 +367,8 @@ Mono BeamCharge() {  // #123: a beam gathering (45 frames before it fires)
     });
 }
 
-Mono BeamFire() {  // #134: a beam fires along its line
+Mono BeamFire()
+{  // #134: a beam fires along its line
     COsc a, b, c, ring;
     CSvf lp;
     CSynthRand rand(134);
@@ -357,7 +387,8 @@ Mono BeamFire() {  // #134: a beam fires along its line
 
 // --- bosses and barrages ------------------------------------------------------
 
-Mono BossSwing() {  // #161: the boss's blade sweeps
+Mono BossSwing()
+{  // #161: the boss's blade sweeps
     Mono air = Whoosh(0.42f, 250.0f, 1600.0f, 600.0f, 0.16f, 1.6f, 161);
     COsc hum, hum2;
     Mono low = Gen(0.42f, [&](float t) {
@@ -368,7 +399,8 @@ Mono BossSwing() {  // #161: the boss's blade sweeps
     return air;
 }
 
-Mono BladeClash() {  // #171: blade against blade, the craft thrown back
+Mono BladeClash()
+{  // #171: blade against blade, the craft thrown back
     Mono ring = Bell(0.8f, 1240.0f, 2.76f, 6.0f, 0.25f, 0.04f);
     MixInto(ring, Bell(0.8f, 1861.0f, 1.41f, 3.0f, 0.18f, 0.03f), 0, 0.6f);
     CSynthRand rand(171);
@@ -378,7 +410,8 @@ Mono BladeClash() {  // #171: blade against blade, the craft thrown back
     return WithReverb(ring, 0.3f, 0.75f, 0.3f, 0.0f);
 }
 
-Mono BossBladeHit() {  // #200: the boss's blade cuts the craft
+Mono BossBladeHit()
+{  // #200: the boss's blade cuts the craft
     CSynthRand rand(200);
     CSvf hp;
     COsc fall, thump;
@@ -390,7 +423,8 @@ Mono BossBladeHit() {  // #200: the boss's blade cuts the craft
     });
 }
 
-Mono CutIn() {  // #113: a barrage title (or the bomb) slides in
+Mono CutIn()
+{  // #113: a barrage title (or the bomb) slides in
     Mono air = Whoosh(0.5f, 400.0f, 5000.0f, 2000.0f, 0.22f, 0.9f, 113);
     Mono metal = Bell(0.8f, 1567.98f, 3.01f, 4.0f, 0.22f, 0.05f);
     MixInto(metal, Bell(0.8f, 2093.0f, 2.0f, 2.0f, 0.2f, 0.05f), 0, 0.5f);
@@ -401,7 +435,8 @@ Mono CutIn() {  // #113: a barrage title (or the bomb) slides in
     return WithReverb(air, 0.3f, 0.8f, 0.3f, 0.3f);
 }
 
-Mono BarrageBroken() {  // #107: a barrage broken; bullets cleared, screen shaken
+Mono BarrageBroken()
+{  // #107: a barrage broken; bullets cleared, screen shaken
     ExplosionParams p;
     p.seconds = 1.6f;
     p.bodyTau = 0.3f;
@@ -425,7 +460,8 @@ Mono BarrageBroken() {  // #107: a barrage broken; bullets cleared, screen shake
     return WithReverb(boom, 0.35f, 0.8f, 0.4f, 0.0f);
 }
 
-Mono Capture() {  // #168: the barrage's result (bonus or not)
+Mono Capture()
+{  // #168: the barrage's result (bonus or not)
     const float notes[] = {79, 83, 86, 90, 91};
     Mono out;
     for (int k = 0; k < 5; ++k) {
@@ -435,7 +471,8 @@ Mono Capture() {  // #168: the barrage's result (bonus or not)
     return WithReverb(out, 0.35f, 0.8f, 0.3f, 0.3f);
 }
 
-Mono BossDestroyed() {  // #102: a boss goes down for good
+Mono BossDestroyed()
+{  // #102: a boss goes down for good
     Mono out;
     const float at[] = {0.0f, 0.28f, 0.5f, 0.85f};
     for (int k = 0; k < 4; ++k) {
@@ -462,7 +499,8 @@ Mono BossDestroyed() {  // #102: a boss goes down for good
     return WithReverb(out, 0.45f, 0.88f, 0.4f, 0.0f);
 }
 
-Mono ZabExplosion() {  // #105: a small zab bursts
+Mono ZabExplosion()
+{  // #105: a small zab bursts
     ExplosionParams p;
     p.seconds = 0.5f;
     p.bodyTau = 0.07f;
@@ -476,7 +514,8 @@ Mono ZabExplosion() {  // #105: a small zab bursts
     return Explosion(p);
 }
 
-Mono RaptorExplosion() {  // #148: a raptor explodes
+Mono RaptorExplosion()
+{  // #148: a raptor explodes
     ExplosionParams p;
     p.seconds = 1.1f;
     p.bodyTau = 0.2f;
@@ -494,7 +533,8 @@ Mono RaptorExplosion() {  // #148: a raptor explodes
 
 // --- story and presentation -------------------------------------------------
 
-Mono FlyBy() {  // #112: the craft roars past the camera in the opening
+Mono FlyBy()
+{  // #112: the craft roars past the camera in the opening
     CSynthRand rand(112);
     CSvf bp;
     COsc engine, engine2;
@@ -502,7 +542,7 @@ Mono FlyBy() {  // #112: the craft roars past the camera in the opening
     return Gen(1.3f, [&](float t) {
         float closest = 0.45f;
         float d = t - closest;
-        float env = 1.0f / (1.0f + 25.0f * d * d);           // loudest as it passes
+        float env = 1.0f / (1.0f + 25.0f * d * d);                     // loudest as it passes
         float pitch = d < 0.0f ? 1.15f : Glide(d, 0.3f, 1.15f, 0.8f);  // doppler drop
         float hz = 180.0f * pitch;
         float v = engine.Saw(hz) * 0.5f + engine2.Square(hz * 1.5f, 0.4f) * 0.3f;
@@ -513,7 +553,8 @@ Mono FlyBy() {  // #112: the craft roars past the camera in the opening
     });
 }
 
-Mono ApproachWarning() {  // #158: the boss is near
+Mono ApproachWarning()
+{  // #158: the boss is near
     COsc a, b;
     CSvf lp;
     Mono out = Gen(2.4f, [&](float t) {
@@ -529,7 +570,8 @@ Mono ApproachWarning() {  // #158: the boss is near
     return WithReverb(out, 0.35f, 0.75f, 0.4f, 0.0f);
 }
 
-Mono WarpFlash() {  // #180: chapter 2 opens from a white flash
+Mono WarpFlash()
+{  // #180: chapter 2 opens from a white flash
     CSynthRand rand(180);
     CSvf hp;
     COsc sub;
@@ -539,16 +581,21 @@ Mono WarpFlash() {  // #180: chapter 2 opens from a white flash
         return (boom + air) * Clamp01(t / 0.004f);
     });
     Mono shimmer;
-    for (int k = 0; k < 6; ++k) MixInto(shimmer, Bell(2.0f, MidiHz(84.0f + 7.0f * (k % 3) + 12.0f * (k / 3)), 1.0f, 1.0f, 0.6f, 0.2f), Samples(0.05f * k), 0.12f);
+    for (int k = 0; k < 6; ++k)
+        MixInto(shimmer, Bell(2.0f, MidiHz(84.0f + 7.0f * (k % 3) + 12.0f * (k / 3)), 1.0f, 1.0f, 0.6f, 0.2f),
+                Samples(0.05f * k), 0.12f);
     MixInto(out, shimmer, 0, 1.0f);
     return WithReverb(out, 0.5f, 0.88f, 0.3f, 0.0f);
 }
 
-Mono ResultFanfare() {  // #169: chapter complete
+Mono ResultFanfare()
+{  // #169: chapter complete
     // C major rising to a held chord, bright brass-like saws.
-    struct Note { float at, len, midi; };
+    struct Note {
+        float at, len, midi;
+    };
     const Note notes[] = {{0.0f, 0.12f, 67}, {0.12f, 0.12f, 72}, {0.24f, 0.12f, 76}, {0.36f, 1.1f, 79},
-                          {0.36f, 1.1f, 72}, {0.36f, 1.1f, 76}, {0.36f, 1.1f, 84}};
+                          {0.36f, 1.1f, 72}, {0.36f, 1.1f, 76},  {0.36f, 1.1f, 84}};
     Mono out;
     for (const Note& n : notes) {
         COsc a, b;
@@ -564,7 +611,8 @@ Mono ResultFanfare() {  // #169: chapter complete
     return WithReverb(out, 0.35f, 0.8f, 0.4f, 0.0f);
 }
 
-Mono PanelOpen() {  // #149: the result panel opens
+Mono PanelOpen()
+{  // #149: the result panel opens
     COsc osc;
     Mono sweep = Gen(0.25f, [&](float t) {
         return osc.Tri(Glide(t, 0.2f, 300.0f, 2400.0f)) * std::sin(kPi * Clamp01(t / 0.25f)) * 0.6f;
@@ -574,7 +622,8 @@ Mono PanelOpen() {  // #149: the result panel opens
     return sweep;
 }
 
-Mono Tally() {  // #152: one result line shown
+Mono Tally()
+{  // #152: one result line shown
     COsc a, b;
     return Gen(0.25f, [&](float t) {
         float hz = MidiHz(t < 0.05f ? 88.0f : 93.0f);
@@ -582,12 +631,11 @@ Mono Tally() {  // #152: one result line shown
     });
 }
 
-Mono Shutter() {  // #160: screenshot
+Mono Shutter()
+{  // #160: screenshot
     CSynthRand rand(160);
     CSvf bp;
-    auto click = [&](float t) {
-        return bp.Bandpass(rand.Bipolar(), 3500.0f, 1.2f) * ExpDecay(t, 0.006f);
-    };
+    auto click = [&](float t) { return bp.Bandpass(rand.Bipolar(), 3500.0f, 1.2f) * ExpDecay(t, 0.006f); };
     Mono a = Gen(0.05f, click);
     Mono b = Gen(0.05f, click);
     COsc whir;
@@ -597,7 +645,8 @@ Mono Shutter() {  // #160: screenshot
     return Chain({{a, 0.0f}, {motor, 0.02f}, {b, 0.11f}});
 }
 
-Mono Refusal() {  // #126: that replay cannot be played
+Mono Refusal()
+{  // #126: that replay cannot be played
     COsc a, b;
     CSvf lp;
     return Gen(0.34f, [&](float t) {
@@ -609,7 +658,8 @@ Mono Refusal() {  // #126: that replay cannot be played
     });
 }
 
-Mono TalkBlip() {  // #162: a talk line appears
+Mono TalkBlip()
+{  // #162: a talk line appears
     COsc osc;
     return Gen(0.14f, [&](float t) {
         float hz = t < 0.06f ? 1046.5f : 1568.0f;
@@ -618,7 +668,8 @@ Mono TalkBlip() {  // #162: a talk line appears
     });
 }
 
-Mono IncomingCall() {  // #163: the opening line of a chapter, over the radio
+Mono IncomingCall()
+{  // #163: the opening line of a chapter, over the radio
     CSynthRand rand(163);
     CSvf bp;
     Mono out = Gen(0.75f, [&](float t) {
@@ -627,7 +678,8 @@ Mono IncomingCall() {  // #163: the opening line of a chapter, over the radio
     });
     for (int k = 0; k < 3; ++k) {
         COsc osc;
-        Mono beep = Gen(0.07f, [&](float t) { return osc.Sine(1318.5f) * Clamp01(t / 0.003f) * Clamp01((0.07f - t) / 0.01f); });
+        Mono beep =
+            Gen(0.07f, [&](float t) { return osc.Sine(1318.5f) * Clamp01(t / 0.003f) * Clamp01((0.07f - t) / 0.01f); });
         MixInto(out, beep, Samples(0.25f + 0.11f * k), 0.6f);
     }
     return out;
@@ -635,7 +687,8 @@ Mono IncomingCall() {  // #163: the opening line of a chapter, over the radio
 
 // --- slow motion --------------------------------------------------------------
 
-Mono SlowStart() {  // #400: time slows (the ambience follows after 75 frames)
+Mono SlowStart()
+{  // #400: time slows (the ambience follows after 75 frames)
     // A chord drops in pitch like a tape stopping, under a deep whoosh.
     Mono out;
     const float chord[] = {57, 64, 69, 72};
@@ -655,7 +708,8 @@ Mono SlowStart() {  // #400: time slows (the ambience follows after 75 frames)
     return WithReverb(out, 0.4f, 0.85f, 0.5f, 0.0f);
 }
 
-Mono SlowAmbience() {  // #401: the slowed world, looping for as long as slow motion runs
+Mono SlowAmbience()
+{  // #401: the slowed world, looping for as long as slow motion runs
     // Exactly 4 s; every component repeats a whole number of times in it, so
     // the end meets the start without a seam.
     const float len = 4.0f;
@@ -700,7 +754,8 @@ Mono SlowAmbience() {  // #401: the slowed world, looping for as long as slow mo
     return out;
 }
 
-Mono SlowEnd() {  // #402: time returns to speed
+Mono SlowEnd()
+{  // #402: time returns to speed
     Mono out;
     const float chord[] = {57, 64, 69, 72};
     for (float m : chord) {
@@ -726,27 +781,31 @@ struct EffectDef {
 };
 
 const EffectDef kDefs[] = {
-    {101, Shot, kRapid},           {110, ShotHit, kRapid},          {115, BladeSwing, kFull},
-    {116, BladeStrike, kFull},     {111, Dash, kFull},              {125, Miss, kFull},
-    {142, FinalExplosion, kFull},  {108, ScoreItem, -3.0f},         {131, Extend, kFull},
-    {153, BombVolley, kFull},      {147, LaserStrike, -3.0f},       {118, BitFire, kRapid},
-    {128, BitVolley, kRapid},      {109, EnemyAimed, -3.0f},        {119, StreamTick, kRapid},
-    {132, ScatterWarning, kFull},  {170, Burst, -3.0f},             {123, BeamCharge, kFull},
-    {134, BeamFire, kFull},        {161, BossSwing, kFull},         {171, BladeClash, kFull},
-    {200, BossBladeHit, kFull},    {113, CutIn, kFull},             {107, BarrageBroken, kFull},
-    {168, Capture, kFull},         {102, BossDestroyed, kFull},     {105, ZabExplosion, -3.0f},
-    {148, RaptorExplosion, kFull}, {112, FlyBy, kFull},             {158, ApproachWarning, -3.0f},
-    {180, WarpFlash, kFull},       {169, ResultFanfare, kFull},     {149, PanelOpen, kFull},
-    {152, Tally, -3.0f},           {160, Shutter, kFull},           {126, Refusal, -4.0f},
-    {162, TalkBlip, -3.0f},        {163, IncomingCall, -3.0f},      {400, SlowStart, kFull},
+    {101, Shot, kRapid},           {110, ShotHit, kRapid},      {115, BladeSwing, kFull},
+    {116, BladeStrike, kFull},     {111, Dash, kFull},          {125, Miss, kFull},
+    {142, FinalExplosion, kFull},  {108, ScoreItem, -3.0f},     {131, Extend, kFull},
+    {153, BombVolley, kFull},      {147, LaserStrike, -3.0f},   {118, BitFire, kRapid},
+    {128, BitVolley, kRapid},      {109, EnemyAimed, -3.0f},    {119, StreamTick, kRapid},
+    {132, ScatterWarning, kFull},  {170, Burst, -3.0f},         {123, BeamCharge, kFull},
+    {134, BeamFire, kFull},        {161, BossSwing, kFull},     {171, BladeClash, kFull},
+    {200, BossBladeHit, kFull},    {113, CutIn, kFull},         {107, BarrageBroken, kFull},
+    {168, Capture, kFull},         {102, BossDestroyed, kFull}, {105, ZabExplosion, -3.0f},
+    {148, RaptorExplosion, kFull}, {112, FlyBy, kFull},         {158, ApproachWarning, -3.0f},
+    {180, WarpFlash, kFull},       {169, ResultFanfare, kFull}, {149, PanelOpen, kFull},
+    {152, Tally, -3.0f},           {160, Shutter, kFull},       {126, Refusal, -4.0f},
+    {162, TalkBlip, -3.0f},        {163, IncomingCall, -3.0f},  {400, SlowStart, kFull},
     {401, SlowAmbience, 0.0f},     {402, SlowEnd, kFull},
 };
 
 }  // namespace
 
-bool IsLoopingEffect(int id) { return id == 401; }
+bool IsLoopingEffect(int id)
+{
+    return id == 401;
+}
 
-bool RenderEffect(int id, Mono& out) {
+bool RenderEffect(int id, Mono& out)
+{
     for (const EffectDef& d : kDefs) {
         if (d.id != id) continue;
         out = d.make();

@@ -31,7 +31,8 @@ struct Note {
 };
 
 // "C#5", "Eb4", "A3" -> MIDI number (C4 = 60); -1 when not a note.
-int ParseNoteName(const std::string& s) {
+int ParseNoteName(const std::string& s)
+{
     static const int kPc[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
     if (s.empty() || s[0] < 'A' || s[0] > 'G') return -1;
     int pc = kPc[s[0] - 'A'];
@@ -50,7 +51,8 @@ int ParseNoteName(const std::string& s) {
 
 // A melody on the sixteenth grid: one token per step; a note name starts a
 // note, "-" holds it, "." rests; "|" separates bars for the eye only.
-std::vector<Note> Melody(int firstBar, const std::string& grid, float vel = 1.0f) {
+std::vector<Note> Melody(int firstBar, const std::string& grid, float vel = 1.0f)
+{
     std::vector<Note> notes;
     int step = firstBar * kStepsPerBar;
     size_t pos = 0;
@@ -77,7 +79,8 @@ struct Chord {
     bool minor;
 };
 
-Chord ParseChord(const std::string& s) {
+Chord ParseChord(const std::string& s)
+{
     std::string name = s;
     bool minor = !name.empty() && name.back() == 'm';
     if (minor) name.pop_back();
@@ -85,7 +88,8 @@ Chord ParseChord(const std::string& s) {
     return {midi % 12, minor};
 }
 
-std::vector<Chord> Chords(const std::string& list) {
+std::vector<Chord> Chords(const std::string& list)
+{
     std::vector<Chord> out;
     size_t pos = 0;
     while (pos < list.size()) {
@@ -99,7 +103,8 @@ std::vector<Chord> Chords(const std::string& list) {
 }
 
 // The chord's three tones placed in [low, low + 12), ascending.
-std::vector<int> Voicing(const Chord& c, int low) {
+std::vector<int> Voicing(const Chord& c, int low)
+{
     int pcs[3] = {c.root, (c.root + (c.minor ? 3 : 4)) % 12, (c.root + 7) % 12};
     std::vector<int> v;
     for (int pc : pcs) {
@@ -110,26 +115,38 @@ std::vector<int> Voicing(const Chord& c, int low) {
     return v;
 }
 
-int RootIn(const Chord& c, int low) { return low + ((c.root - low) % 12 + 12) % 12; }
+int RootIn(const Chord& c, int low)
+{
+    return low + ((c.root - low) % 12 + 12) % 12;
+}
 
 // Drum lane: 16 characters per bar, 'x' a hit, 'o' a softer hit, '.' nothing.
-std::vector<Note> Lane(int firstBar, int bars, const std::string& pattern) {
+std::vector<Note> Lane(int firstBar, int bars, const std::string& pattern)
+{
     std::vector<Note> out;
     for (int b = 0; b < bars; ++b)
         for (int i = 0; i < kStepsPerBar && i < static_cast<int>(pattern.size()); ++i) {
             char ch = pattern[i];
-            if (ch == 'x' || ch == 'o') out.push_back({(firstBar + b) * kStepsPerBar + i, 1, 0, ch == 'x' ? 1.0f : 0.55f});
+            if (ch == 'x' || ch == 'o')
+                out.push_back({(firstBar + b) * kStepsPerBar + i, 1, 0, ch == 'x' ? 1.0f : 0.55f});
         }
     return out;
 }
 
-void Append(std::vector<Note>& dst, const std::vector<Note>& src) { dst.insert(dst.end(), src.begin(), src.end()); }
+void Append(std::vector<Note>& dst, const std::vector<Note>& src)
+{
+    dst.insert(dst.end(), src.begin(), src.end());
+}
 
 // --- voices ----------------------------------------------------------------------
 
-float Sin(double turns) { return static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * turns)); }
+float Sin(double turns)
+{
+    return static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * turns));
+}
 
-Mono Kick(float punch) {
+Mono Kick(float punch)
+{
     Mono s(Samples(0.4f));
     COsc osc;
     CSynthRand rand(7001);
@@ -145,7 +162,8 @@ Mono Kick(float punch) {
     return s;
 }
 
-Mono Snare() {
+Mono Snare()
+{
     Mono s(Samples(0.3f));
     COsc tone;
     CSynthRand rand(7002);
@@ -154,13 +172,15 @@ Mono Snare() {
         float t = static_cast<float>(i) / kRate;
         float n = rand.Bipolar();
         float body = tone.Sine(Glide(t, 0.05f, 240.0f, 180.0f)) * ExpDecay(t, 0.045f) * 0.7f;
-        float rattle = bp.Bandpass(n, 3200.0f, 0.6f) * ExpDecay(t, 0.07f) + hp.Highpass(n, 6000.0f) * ExpDecay(t, 0.05f) * 0.5f;
+        float rattle =
+            bp.Bandpass(n, 3200.0f, 0.6f) * ExpDecay(t, 0.07f) + hp.Highpass(n, 6000.0f) * ExpDecay(t, 0.05f) * 0.5f;
         s[i] = (body + rattle * 1.2f) * Clamp01((0.3f - t) / 0.05f) * Clamp01(t / 0.0007f);
     }
     return s;
 }
 
-Mono Clap() {
+Mono Clap()
+{
     Mono s(Samples(0.3f));
     CSynthRand rand(7003);
     CSvf bp;
@@ -178,7 +198,8 @@ Mono Clap() {
 }
 
 // Metallic hat: six square partials at inharmonic ratios plus noise, high-passed.
-Mono Hat(float decay, float seconds, uint64_t seed) {
+Mono Hat(float decay, float seconds, uint64_t seed)
+{
     static const float kRatios[6] = {2.0f, 3.0f, 4.16f, 5.43f, 6.79f, 8.21f};
     Mono s(Samples(seconds));
     COsc osc[6];
@@ -195,7 +216,8 @@ Mono Hat(float decay, float seconds, uint64_t seed) {
     return s;
 }
 
-Mono Crash() {
+Mono Crash()
+{
     Mono s(Samples(2.0f));
     CSynthRand rand(7005);
     CSvf hp;
@@ -211,21 +233,24 @@ Mono Crash() {
 }
 
 // Noise rising through a band-pass over `seconds`, leading into a section.
-Mono Riser(float seconds, uint64_t seed) {
+Mono Riser(float seconds, uint64_t seed)
+{
     Mono s(Samples(seconds));
     CSynthRand rand(seed);
     CSvf bp;
     for (size_t i = 0; i < s.size(); ++i) {
         float t = static_cast<float>(i) / kRate;
         float u = t / seconds;
-        s[i] = bp.Bandpass(rand.Bipolar(), Glide(t, seconds, 300.0f, 7000.0f), 1.5f) * u * u * Clamp01((seconds - t) / 0.01f);
+        s[i] = bp.Bandpass(rand.Bipolar(), Glide(t, seconds, 300.0f, 7000.0f), 1.5f) * u * u *
+               Clamp01((seconds - t) / 0.01f);
     }
     return s;
 }
 
 enum class BassStyle { Soft, Drive, Grit };
 
-Mono Bass(int midi, float gate, BassStyle style) {
+Mono Bass(int midi, float gate, BassStyle style)
+{
     float hz = MidiHz(static_cast<float>(midi));
     float rel = style == BassStyle::Soft ? 0.15f : 0.04f;
     Mono s(Samples(gate + rel));
@@ -235,25 +260,25 @@ Mono Bass(int midi, float gate, BassStyle style) {
         float t = static_cast<float>(i) / kRate;
         float v;
         switch (style) {
-            case BassStyle::Soft: {
-                v = a.Sine(hz) + b.Saw(hz) * 0.25f;
-                v = lp.Lowpass(v, 500.0f, 0.7f) * Adsr(t, gate, 0.01f, 0.4f, 0.7f, rel);
-                break;
-            }
-            case BassStyle::Drive: {
-                v = a.Saw(hz) * 0.6f + b.Square(hz, 0.5f) * 0.4f + c.Sine(hz * 0.5f) * 0.5f;
-                float cut = 220.0f + 1700.0f * ExpDecay(t, 0.05f);
-                v = SoftClip(lp.Lowpass(v, cut, 1.4f) * 1.3f) * Adsr(t, gate, 0.003f, 0.1f, 0.8f, rel);
-                break;
-            }
-            case BassStyle::Grit:
-            default: {
-                v = a.Saw(hz) + b.Saw(hz * 1.008f) + c.Sine(hz * 0.5f);
-                v = std::tanh(v * 2.5f);
-                float cut = 260.0f + 2400.0f * ExpDecay(t, 0.04f);
-                v = lp.Lowpass(v, cut, 2.0f) * Adsr(t, gate, 0.002f, 0.08f, 0.75f, rel);
-                break;
-            }
+        case BassStyle::Soft: {
+            v = a.Sine(hz) + b.Saw(hz) * 0.25f;
+            v = lp.Lowpass(v, 500.0f, 0.7f) * Adsr(t, gate, 0.01f, 0.4f, 0.7f, rel);
+            break;
+        }
+        case BassStyle::Drive: {
+            v = a.Saw(hz) * 0.6f + b.Square(hz, 0.5f) * 0.4f + c.Sine(hz * 0.5f) * 0.5f;
+            float cut = 220.0f + 1700.0f * ExpDecay(t, 0.05f);
+            v = SoftClip(lp.Lowpass(v, cut, 1.4f) * 1.3f) * Adsr(t, gate, 0.003f, 0.1f, 0.8f, rel);
+            break;
+        }
+        case BassStyle::Grit:
+        default: {
+            v = a.Saw(hz) + b.Saw(hz * 1.008f) + c.Sine(hz * 0.5f);
+            v = std::tanh(v * 2.5f);
+            float cut = 260.0f + 2400.0f * ExpDecay(t, 0.04f);
+            v = lp.Lowpass(v, cut, 2.0f) * Adsr(t, gate, 0.002f, 0.08f, 0.75f, rel);
+            break;
+        }
         }
         s[i] = v;
     }
@@ -262,7 +287,8 @@ Mono Bass(int midi, float gate, BassStyle style) {
 
 enum class PluckStyle { Glass, Saw, Square };
 
-Mono Pluck(int midi, float gate, PluckStyle style) {
+Mono Pluck(int midi, float gate, PluckStyle style)
+{
     float hz = MidiHz(static_cast<float>(midi));
     Mono s(Samples(gate + 0.25f));
     COsc a, b;
@@ -271,22 +297,22 @@ Mono Pluck(int midi, float gate, PluckStyle style) {
         float t = static_cast<float>(i) / kRate;
         float v;
         switch (style) {
-            case PluckStyle::Glass: {
-                double mod = 1.6 * ExpDecay(t, 0.08f) * Sin(hz * 2.0 * t);
-                v = Sin(hz * t + mod / (2.0 * 3.14159265358979323846)) * ExpDecay(t, 0.35f);
-                break;
-            }
-            case PluckStyle::Saw: {
-                v = a.Saw(hz) + b.Saw(hz * 1.005f) * 0.6f;
-                v = lp.Lowpass(v, 500.0f + 3500.0f * ExpDecay(t, 0.07f), 1.3f) * ExpDecay(t, 0.18f);
-                break;
-            }
-            case PluckStyle::Square:
-            default: {
-                v = a.Square(hz, 0.3f) + b.Saw(hz * 0.5f) * 0.4f;
-                v = lp.Lowpass(v, 600.0f + 3000.0f * ExpDecay(t, 0.05f), 2.0f) * ExpDecay(t, 0.12f);
-                break;
-            }
+        case PluckStyle::Glass: {
+            double mod = 1.6 * ExpDecay(t, 0.08f) * Sin(hz * 2.0 * t);
+            v = Sin(hz * t + mod / (2.0 * 3.14159265358979323846)) * ExpDecay(t, 0.35f);
+            break;
+        }
+        case PluckStyle::Saw: {
+            v = a.Saw(hz) + b.Saw(hz * 1.005f) * 0.6f;
+            v = lp.Lowpass(v, 500.0f + 3500.0f * ExpDecay(t, 0.07f), 1.3f) * ExpDecay(t, 0.18f);
+            break;
+        }
+        case PluckStyle::Square:
+        default: {
+            v = a.Square(hz, 0.3f) + b.Saw(hz * 0.5f) * 0.4f;
+            v = lp.Lowpass(v, 600.0f + 3000.0f * ExpDecay(t, 0.05f), 2.0f) * ExpDecay(t, 0.12f);
+            break;
+        }
         }
         float release = t > gate ? Clamp01(1.0f - (t - gate) / 0.25f) : 1.0f;
         s[i] = v * release * Clamp01(t / 0.002f);
@@ -295,7 +321,8 @@ Mono Pluck(int midi, float gate, PluckStyle style) {
 }
 
 // A wide pad: two detuned saws per side, slow to rise and to fade.
-void Pad(int midi, float gate, float cutoff, Mono& left, Mono& right) {
+void Pad(int midi, float gate, float cutoff, Mono& left, Mono& right)
+{
     float hz = MidiHz(static_cast<float>(midi));
     const float rel = 0.9f;
     int n = Samples(gate + rel);
@@ -314,7 +341,8 @@ void Pad(int midi, float gate, float cutoff, Mono& left, Mono& right) {
 
 enum class LeadStyle { Soft, Bright, Hard };
 
-Mono Lead(int midi, float gate, LeadStyle style) {
+Mono Lead(int midi, float gate, LeadStyle style)
+{
     float hz = MidiHz(static_cast<float>(midi));
     const float rel = 0.18f;
     Mono s(Samples(gate + rel));
@@ -327,19 +355,19 @@ Mono Lead(int midi, float gate, LeadStyle style) {
         float f = hz * vib;
         float v;
         switch (style) {
-            case LeadStyle::Soft:
-                v = a.Sine(f) * 0.7f + b.Tri(f * 2.0f) * 0.15f + c.Saw(f) * 0.15f;
-                v = lp.Lowpass(v, 2500.0f, 0.7f);
-                break;
-            case LeadStyle::Bright:
-                v = a.Saw(f) + b.Saw(f * 1.006f) * 0.8f + c.Square(f * 0.5f, 0.5f) * 0.3f;
-                v = lp.Lowpass(v, 1800.0f + 2500.0f * ExpDecay(t, 0.15f), 1.2f);
-                break;
-            case LeadStyle::Hard:
-            default:
-                v = a.Square(f, 0.25f) + b.Saw(f * 1.01f) * 0.7f;
-                v = std::tanh(lp.Lowpass(v, 1500.0f + 3500.0f * ExpDecay(t, 0.1f), 1.8f) * 1.8f);
-                break;
+        case LeadStyle::Soft:
+            v = a.Sine(f) * 0.7f + b.Tri(f * 2.0f) * 0.15f + c.Saw(f) * 0.15f;
+            v = lp.Lowpass(v, 2500.0f, 0.7f);
+            break;
+        case LeadStyle::Bright:
+            v = a.Saw(f) + b.Saw(f * 1.006f) * 0.8f + c.Square(f * 0.5f, 0.5f) * 0.3f;
+            v = lp.Lowpass(v, 1800.0f + 2500.0f * ExpDecay(t, 0.15f), 1.2f);
+            break;
+        case LeadStyle::Hard:
+        default:
+            v = a.Square(f, 0.25f) + b.Saw(f * 1.01f) * 0.7f;
+            v = std::tanh(lp.Lowpass(v, 1500.0f + 3500.0f * ExpDecay(t, 0.1f), 1.8f) * 1.8f);
+            break;
         }
         s[i] = v * Adsr(t, gate, 0.008f, 0.25f, 0.75f, rel);
     }
@@ -350,7 +378,8 @@ Mono Lead(int midi, float gate, LeadStyle style) {
 
 struct Bus {
     std::vector<float> l, r;
-    void Init(int n) {
+    void Init(int n)
+    {
         l.assign(n, 0.0f);
         r.assign(n, 0.0f);
     }
@@ -358,7 +387,8 @@ struct Bus {
 
 class CLoopMix {
 public:
-    CLoopMix(int stepSamples, int bars) : m_nStep(stepSamples), m_nLen(stepSamples * kStepsPerBar * bars) {
+    CLoopMix(int stepSamples, int bars) : m_nStep(stepSamples), m_nLen(stepSamples * kStepsPerBar * bars)
+    {
         m_Dry.Init(m_nLen);
         m_Ducked.Init(m_nLen);
         m_Reverb.Init(m_nLen);
@@ -377,7 +407,8 @@ public:
         float delay = 0.0f;
     };
 
-    void Place(const Mono& l, const Mono& r, int step, const Send& s) {
+    void Place(const Mono& l, const Mono& r, int step, const Send& s)
+    {
         float pl = std::cos((s.pan + 1.0f) * kPi * 0.25f) * 1.41421356f;
         float pr = std::sin((s.pan + 1.0f) * kPi * 0.25f) * 1.41421356f;
         Bus& bus = s.ducked ? m_Ducked : m_Dry;
@@ -397,7 +428,8 @@ public:
     void Place(const Mono& m, int step, const Send& s) { Place(m, m, step, s); }
 
     // A kick at `step` pulls the ducked bus down and lets it swell back.
-    void DuckAt(int step, float depth) {
+    void DuckAt(int step, float depth)
+    {
         long start = static_cast<long>(step) * m_nStep;
         int len = m_nStep * 4;
         const int attack = Samples(0.004f);  // a dip, not a step
@@ -410,8 +442,9 @@ public:
     }
 
     // Sums the buses through the effects and returns interleaved stereo.
-    std::vector<float> Render(float reverbRoom, float reverbGain, int delaySteps, float delayFeedback,
-                              float delayGain, float peakDb) {
+    std::vector<float> Render(float reverbRoom, float reverbGain, int delaySteps, float delayFeedback, float delayGain,
+                              float peakDb)
+    {
         std::vector<float> l(m_nLen), r(m_nLen);
         for (int i = 0; i < m_nLen; ++i) {
             l[i] = m_Dry.l[i] + m_Ducked.l[i] * m_Duck[i];
@@ -465,7 +498,8 @@ private:
 // Voices are cached by their parameters: a piece repeats the same notes often.
 class CVoiceCache {
 public:
-    const Mono& Get(const std::string& key, const std::function<Mono()>& make) {
+    const Mono& Get(const std::string& key, const std::function<Mono()>& make)
+    {
         auto it = m_Cache.find(key);
         if (it != m_Cache.end()) return it->second;
         return m_Cache.emplace(key, make()).first->second;
@@ -475,14 +509,16 @@ private:
     std::map<std::string, Mono> m_Cache;
 };
 
-std::string Key(const char* kind, int midi, int len, int style) {
+std::string Key(const char* kind, int midi, int len, int style)
+{
     return std::string(kind) + ":" + std::to_string(midi) + ":" + std::to_string(len) + ":" + std::to_string(style);
 }
 
 // Shared arrangement helpers ------------------------------------------------------
 
-void PlacePads(CLoopMix& mix, CVoiceCache& cache, const std::vector<Chord>& chords, int firstBar, int lastBar,
-               int low, float cutoff, float gain) {
+void PlacePads(CLoopMix& mix, CVoiceCache& cache, const std::vector<Chord>& chords, int firstBar, int lastBar, int low,
+               float cutoff, float gain)
+{
     for (int bar = firstBar; bar <= lastBar; ++bar) {
         const Chord& c = chords[bar];
         float gate = mix.StepSeconds() * kStepsPerBar - 0.05f;
@@ -505,7 +541,8 @@ void PlacePads(CLoopMix& mix, CVoiceCache& cache, const std::vector<Chord>& chor
 }
 
 void PlaceNotes(CLoopMix& mix, CVoiceCache& cache, const std::vector<Note>& notes, const char* kind, int style,
-                const std::function<Mono(int, float)>& make, CLoopMix::Send send) {
+                const std::function<Mono(int, float)>& make, CLoopMix::Send send)
+{
     for (const Note& n : notes) {
         float gate = mix.StepSeconds() * n.len * 0.9f;
         const Mono& v = cache.Get(Key(kind, n.midi, n.len, style), [&] { return make(n.midi, gate); });
@@ -515,7 +552,8 @@ void PlaceNotes(CLoopMix& mix, CVoiceCache& cache, const std::vector<Note>& note
     }
 }
 
-void PlaceHits(CLoopMix& mix, const Mono& voice, const std::vector<Note>& hits, CLoopMix::Send send) {
+void PlaceHits(CLoopMix& mix, const Mono& voice, const std::vector<Note>& hits, CLoopMix::Send send)
+{
     for (const Note& h : hits) {
         CLoopMix::Send s = send;
         s.gain *= h.vel;
@@ -523,7 +561,8 @@ void PlaceHits(CLoopMix& mix, const Mono& voice, const std::vector<Note>& hits, 
     }
 }
 
-void PlaceKicks(CLoopMix& mix, const Mono& kick, const std::vector<Note>& hits, float gain, float duck) {
+void PlaceKicks(CLoopMix& mix, const Mono& kick, const std::vector<Note>& hits, float gain, float duck)
+{
     CLoopMix::Send s;
     s.gain = gain;
     for (const Note& h : hits) {
@@ -537,7 +576,8 @@ void PlaceKicks(CLoopMix& mix, const Mono& kick, const std::vector<Note>& hits, 
 // Arpeggio over each bar's chord: `order` indexes the chord's tones in
 // [low, low + 12) and an octave above (0..5); one note per `every` steps.
 std::vector<Note> Arpeggio(const std::vector<Chord>& chords, int firstBar, int lastBar, int low,
-                           const std::vector<int>& order, int every, int len) {
+                           const std::vector<int>& order, int every, int len)
+{
     std::vector<Note> out;
     for (int bar = firstBar; bar <= lastBar; ++bar) {
         std::vector<int> v = Voicing(chords[bar], low);
@@ -553,7 +593,8 @@ std::vector<Note> Arpeggio(const std::vector<Chord>& chords, int firstBar, int l
 
 // Bass from a rhythm lane: each hit plays the bar's root (or its octave for 'o').
 std::vector<Note> BassLine(const std::vector<Chord>& chords, int firstBar, int lastBar, int low,
-                           const std::string& lane, int len) {
+                           const std::string& lane, int len)
+{
     std::vector<Note> out;
     for (int bar = firstBar; bar <= lastBar; ++bar) {
         int root = RootIn(chords[bar], low);
@@ -568,11 +609,11 @@ std::vector<Note> BassLine(const std::vector<Chord>& chords, int firstBar, int l
 
 // --- title: calm, D minor, 105 BPM, 28 bars -------------------------------------
 
-std::vector<float> Title() {
+std::vector<float> Title()
+{
     CLoopMix mix(3150, 28);  // 105 BPM: a sixteenth is 3150 samples
     CVoiceCache cache;
-    const auto chords = Chords(
-        "Dm Bb F C | Dm Bb F C Dm Bb F A | Gm Bb F C Gm Bb A A | Dm Bb F C Gm Bb C A");
+    const auto chords = Chords("Dm Bb F C | Dm Bb F C Dm Bb F A | Gm Bb F C Gm Bb A A | Dm Bb F C Gm Bb C A");
 
     PlacePads(mix, cache, chords, 0, 27, 57, 1400.0f, 0.16f);
 
@@ -615,15 +656,15 @@ std::vector<float> Title() {
     fx.gain = 0.12f;
     PlaceHits(mix, Riser(mix.StepSeconds() * 32, 7103), {{10 * kStepsPerBar, 1, 0, 1.0f}}, fx);
 
-    std::vector<Note> lead = Melody(12,
-        "D5 - - - - - Bb4 - C5 - D5 - - - G5 - | F5 - - - - - D5 - - - C5 - Bb4 - - - | "
-        "A4 - - - - - C5 - F5 - - - E5 - D5 - | E5 - - - - - - - G4 - C5 - E5 - - - | "
-        "D5 - - - - - Bb4 - C5 - D5 - - - G5 - | F5 - - - - - G5 - - - A5 - Bb5 - - - | "
-        "A5 - - - - - - - - - G5 - E5 - C#5 - | E5 - - - - - - - - - - - . . . . | "
-        "A5 - - - - - - - F5 - - - D5 - - - | F5 - - - - - - - D5 - - - Bb4 - - - | "
-        "C5 - - - - - - - F5 - - - A5 - - - | G5 - - - - - - - - - - - E5 - - - | "
-        "D5 - - - - - - - G5 - - - Bb5 - - - | A5 - - - - - - - F5 - - - D5 - - - | "
-        "E5 - - - - - - - G5 - - - C5 - - - | C#5 - - - - - - - - - - - . . . .");
+    std::vector<Note> lead =
+        Melody(12, "D5 - - - - - Bb4 - C5 - D5 - - - G5 - | F5 - - - - - D5 - - - C5 - Bb4 - - - | "
+                   "A4 - - - - - C5 - F5 - - - E5 - D5 - | E5 - - - - - - - G4 - C5 - E5 - - - | "
+                   "D5 - - - - - Bb4 - C5 - D5 - - - G5 - | F5 - - - - - G5 - - - A5 - Bb5 - - - | "
+                   "A5 - - - - - - - - - G5 - E5 - C#5 - | E5 - - - - - - - - - - - . . . . | "
+                   "A5 - - - - - - - F5 - - - D5 - - - | F5 - - - - - - - D5 - - - Bb4 - - - | "
+                   "C5 - - - - - - - F5 - - - A5 - - - | G5 - - - - - - - - - - - E5 - - - | "
+                   "D5 - - - - - - - G5 - - - Bb5 - - - | A5 - - - - - - - F5 - - - D5 - - - | "
+                   "E5 - - - - - - - G5 - - - C5 - - - | C#5 - - - - - - - - - - - . . . .");
     CLoopMix::Send ld;
     ld.gain = 0.2f;
     ld.delay = 0.35f;
@@ -637,11 +678,12 @@ std::vector<float> Title() {
 
 // --- chapter 1: driving, A minor, 135 BPM, 36 bars ------------------------------
 
-std::vector<float> Chapter1() {
+std::vector<float> Chapter1()
+{
     CLoopMix mix(2450, 36);  // 135 BPM: a sixteenth is 2450 samples
     CVoiceCache cache;
-    const auto chords = Chords(
-        "Am Am F G | Am F C G Am F C G | Am F C G Am F G G | F G Em Am F G E E | Am F C G Am F G G");
+    const auto chords =
+        Chords("Am Am F G | Am F C G Am F C G | Am F C G Am F G G | F G Em Am F G E E | Am F C G Am F G G");
 
     Mono kick = Kick(1.3f);
     std::vector<Note> kicks = Lane(0, 20, "x...x...x...x...");
@@ -708,11 +750,10 @@ std::vector<float> Chapter1() {
 
     PlacePads(mix, cache, chords, 12, 35, 55, 1800.0f, 0.09f);
 
-    const std::string theme =
-        "E5 - - E5 - - A5 - - - G5 - E5 - D5 - | C5 - - - A4 - - - C5 - D5 - E5 - - - | "
-        "G5 - - G5 - - E5 - - - C5 - D5 - E5 - | D5 - - - - - - - B4 - - - G4 - - - | "
-        "E5 - - E5 - - A5 - - - B5 - C6 - B5 - | A5 - - - F5 - - - A5 - C6 - A5 - - - | "
-        "B5 - - - G5 - - - D5 - - - G5 - A5 - | B5 - - - - - - - - - - - . . . .";
+    const std::string theme = "E5 - - E5 - - A5 - - - G5 - E5 - D5 - | C5 - - - A4 - - - C5 - D5 - E5 - - - | "
+                              "G5 - - G5 - - E5 - - - C5 - D5 - E5 - | D5 - - - - - - - B4 - - - G4 - - - | "
+                              "E5 - - E5 - - A5 - - - B5 - C6 - B5 - | A5 - - - F5 - - - A5 - C6 - A5 - - - | "
+                              "B5 - - - G5 - - - D5 - - - G5 - A5 - | B5 - - - - - - - - - - - . . . .";
     CLoopMix::Send ld;
     ld.gain = 0.17f;
     ld.delay = 0.25f;
@@ -742,12 +783,12 @@ std::vector<float> Chapter1() {
 
 // --- chapter 2: dark and fast, E minor, 150 BPM, 40 bars ---------------------------
 
-std::vector<float> Chapter2() {
+std::vector<float> Chapter2()
+{
     CLoopMix mix(2205, 40);  // 150 BPM: a sixteenth is 2205 samples
     CVoiceCache cache;
-    const auto chords = Chords(
-        "Em Em C B Em Em C B | Em F Em D C D Em B | Em C Am B Em C Am B | C C Am Am F F B B | "
-        "Em C D B Em C D B");
+    const auto chords = Chords("Em Em C B Em Em C B | Em F Em D C D Em B | Em C Am B Em C Am B | C C Am Am F F B B | "
+                               "Em C D B Em C D B");
 
     Mono kick = Kick(1.5f);
     std::vector<Note> kicks = Lane(0, 24, "x...x...x...x...");
@@ -846,12 +887,13 @@ std::vector<float> Chapter2() {
 
 }  // namespace
 
-bool RenderMusic(int id, std::vector<float>& stereo) {
+bool RenderMusic(int id, std::vector<float>& stereo)
+{
     switch (id) {
-        case 109: stereo = Title(); return true;
-        case 111: stereo = Chapter1(); return true;
-        case 113: stereo = Chapter2(); return true;
-        default: return false;
+    case 109: stereo = Title(); return true;
+    case 111: stereo = Chapter1(); return true;
+    case 113: stereo = Chapter2(); return true;
+    default: return false;
     }
 }
 

@@ -14,7 +14,8 @@ namespace snd {
 
 namespace {
 
-void AppendPage(std::vector<unsigned char>& out, const ogg_page& page) {
+void AppendPage(std::vector<unsigned char>& out, const ogg_page& page)
+{
     out.insert(out.end(), page.header, page.header + page.header_len);
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
@@ -22,7 +23,8 @@ void AppendPage(std::vector<unsigned char>& out, const ogg_page& page) {
 }  // namespace
 
 bool EncodeOggVorbis(const std::vector<float>& samples, int channels, float quality, int serial,
-                     std::vector<unsigned char>& out) {
+                     std::vector<unsigned char>& out)
+{
     out.clear();
     if (channels < 1 || channels > 2 || samples.size() % channels != 0) {
         std::fprintf(stderr, "sounds: bad sample layout\n");
@@ -96,7 +98,8 @@ bool EncodeOggVorbis(const std::vector<float>& samples, int channels, float qual
     return true;
 }
 
-bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>& samples, int& channels) {
+bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>& samples, int& channels)
+{
     samples.clear();
     channels = 0;
     ogg_sync_state oy;
@@ -172,8 +175,9 @@ bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>&
     return ok;
 }
 
-bool WriteOggVorbis(const std::string& path, std::vector<float> samples, int channels, float quality,
-                    int serial, float peakLimit) {
+bool WriteOggVorbis(const std::string& path, std::vector<float> samples, int channels, float quality, int serial,
+                    float peakLimit)
+{
     std::vector<unsigned char> bytes;
     for (int attempt = 0;; ++attempt) {
         if (!EncodeOggVorbis(samples, channels, quality, serial, bytes)) return false;

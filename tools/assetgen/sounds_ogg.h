@@ -18,7 +18,7 @@ bool DecodeOggVorbis(const std::vector<unsigned char>& data, std::vector<float>&
 // Encodes, then decodes to check the peak: lossy coding overshoots sharp
 // sounds a little, so the gain is lowered until the decoded peak stays at or
 // below peakLimit (linear), then the file is written.
-bool WriteOggVorbis(const std::string& path, std::vector<float> samples, int channels, float quality,
-                    int serial, float peakLimit);
+bool WriteOggVorbis(const std::string& path, std::vector<float> samples, int channels, float quality, int serial,
+                    float peakLimit);
 
 }  // namespace snd
