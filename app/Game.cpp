@@ -387,6 +387,8 @@ int KorvoMain(int argc, const char* const* argv)
         }
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
+        // A check that could not play the replay has proved nothing.
+        if (verify) exitCode = kExitFailed;
         // The design ends this case with a normal exit; the reason at least is
         // told, not only logged.
         const std::string why = !g_pForm->IsCreated() ? g_pForm->GetError() : g_pDevice->GetFailureReason();

@@ -220,13 +220,3 @@ TEST(Autopilot, PlaysFromTheTitleBackToBackKeepingReplaysButNoRecords)
     EXPECT_TRUE(std::regex_search(home.Stages(), std::regex("^0:-1 0:-6 \\d+:-2 \\d+:-3L \\d+:0$")))
         << home.Stages();
 }
-
-TEST(Autopilot, AGameStartedPastItsChapterBeginningKeepsNoReplay)
-{
-    CGameHome home;
-    fs::create_directories(home.path / "replay");
-    WriteText(home.path / "replay" / "_tmp.dat", "an older game");
-    ASSERT_EQ(home.Run("", 30000, {"--stage", "1:3", "--games", "1"}), 0) << home.Err();
-    EXPECT_NE(home.Stages().find(":-5"), std::string::npos) << "the game ended";
-    EXPECT_FALSE(fs::exists(home.path / "replay" / "_tmp.dat"));
-}
