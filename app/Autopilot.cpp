@@ -17,7 +17,7 @@ namespace {
 constexpr float kSpeed = 0.09f;              // the craft's step, never charged
 constexpr float kCraftRadius = 0.03f;
 constexpr float kFieldX = 3.6f, kFieldY = 4.5f;
-constexpr float kReachFar = 6.0f;            // farther threats cannot matter within the look-ahead
+constexpr float kReachFar = 2.5f;            // the craft moves 1.44 in the look-ahead: farther cannot matter
 constexpr float kNearGap = 0.35f;            // passing closer than this costs
 constexpr float kBossKeepAway = CBoss::kSwipeReach + CBlade::kProbeRadius + 0.3f;
 constexpr float kHomeY = -3.0f;              // below the targets, room to dodge
