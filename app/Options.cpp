@@ -225,7 +225,8 @@ std::string OptionsHelp()
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
            "(run the settings program first), 2 a command line or input script that\n"
-           "cannot be read. --verify-replay: 0 verified, 1 the game played\n"
+           "cannot be read, 3 no display to open the window on (use --headless).\n"
+           "--verify-replay: 0 verified, 1 the game played\n"
            "differently (the first step that differs is named), 2 a file that cannot\n"
            "be read or is damaged, 3 a file without digests whose final score matched.\n";
 }
