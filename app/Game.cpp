@@ -376,6 +376,7 @@ int KorvoMain(int argc, const char* const* argv)
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
         }
 
+        SceneRunEnded();
         // Shut-down, in order.
         SetSceneAutopilot(nullptr);
         StopWorld();

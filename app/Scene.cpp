@@ -21,6 +21,7 @@
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
+#include "platform/ProcessMemory.h"
 #include "player/MyKorvo.h"
 #include "player/SlowMotion.h"
 #include "stage/Camera.h"
@@ -277,11 +278,14 @@ void EndGame(int32_t score)
     // A replay that cannot be written costs the replay, not the game's end.
     const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
     if (g_bSceneLog) {
-        // How each game ended, for runs of many games to be compared.
-        char line[128];
-        std::snprintf(line, sizeof line, "step %lld game over: %u steps, score %d, final digest %016llx\n",
+        // How each game ended, for runs of many games to be compared, and the
+        // memory held so far, for them to show whether it keeps growing.
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "step %lld game over: %u steps, score %d, final digest %016llx, peak resident %lld KiB\n",
                       static_cast<long long>(g_nStep), trailer.m_dwSteps, score,
-                      static_cast<unsigned long long>(trailer.m_Final.m_qwDigest));
+                      static_cast<unsigned long long>(trailer.m_Final.m_qwDigest),
+                      static_cast<long long>(PeakResidentKiB()));
         WriteLog(kSceneLog, line);
     }
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
@@ -303,6 +307,15 @@ void SceneEscapeToMenu(int stage)
         if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
+}
+
+void SceneRunEnded()
+{
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld end of run: peak resident %lld KiB\n", static_cast<long long>(g_nStep),
+                  static_cast<long long>(PeakResidentKiB()));
+    WriteLog(kSceneLog, line);
 }
 
 void SetSceneInputScript(const CInputScript* script) { g_pScript = script; }

@@ -57,6 +57,9 @@ void SceneSnapshot();
 // Connects the world reset's hooks and starts "log/scene.txt", where every
 // stage change is written with its step ("step 2160 stage -2").
 void InitScene();
+// The main loop has ended: "step N end of run: peak resident K KiB" in the
+// scene log, the memory the whole run held (after its last, unfinished game).
+void SceneRunEnded();
 // Channel 0 comes from the script instead of the devices (null: the devices);
 // while a replay plays, the script is the viewer's live input on channel 1.
 void SetSceneInputScript(const CInputScript* script);

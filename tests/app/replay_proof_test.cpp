@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "core/Util.h"
+#include "persist/Replay.h"
 
 namespace {
 
@@ -194,6 +195,7 @@ TEST(Autopilot, PlaysFromTheTitleBackToBackKeepingReplaysButNoRecords)
               0)
         << home.Err();
     const std::string log = home.Stages();
+    const std::string scene = ReadText(home.path / "log" / "scene.txt");
     SCOPED_TRACE(log);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(log, m, std::regex("(\\d+):-5 (\\d+):-2 (\\d+):-3L \\d+:0 .* \\d+:-5")));
@@ -212,6 +214,29 @@ TEST(Autopilot, PlaysFromTheTitleBackToBackKeepingReplaysButNoRecords)
     for (int slot = 0; slot < 10; ++slot)
         EXPECT_FALSE(fs::exists(home.path / "replay" / ("replay" + std::to_string(slot) + ".dat")));
     EXPECT_EQ(ReadText(home.path / "critical.ini"), records) << "no play count, time, chapter or barrage record";
+
+    // The scene log ends each game with what a long run compares: its steps,
+    // score and final digest (those of the kept replay for the last game) and
+    // the memory held so far; the run's end gives the memory once more.
+    const std::regex over("step (\\d+) game over: (\\d+) steps, score (-?\\d+), final digest ([0-9a-f]{16}), "
+                          "peak resident (\\d+) KiB\n");
+    std::vector<std::smatch> ends(std::sregex_iterator(scene.begin(), scene.end(), over), std::sregex_iterator());
+    ASSERT_EQ(ends.size(), 2u) << scene;
+    CReplay kept;
+    ASSERT_TRUE(kept.Load((home.path / "replay" / "_tmp.dat").string()));
+    ASSERT_EQ(kept.GetTrailerState(), EReplayTrailer::Intact);
+    const CReplayTrailer& trailer = kept.GetTrailer();
+    EXPECT_EQ(std::stoul(ends[1][2]), trailer.m_dwSteps);
+    EXPECT_EQ(std::stol(ends[1][3]), trailer.m_nFinalScore);
+    EXPECT_EQ(std::stoull(ends[1][4], nullptr, 16), trailer.m_Final.m_qwDigest);
+    const long long firstPeak = std::stoll(ends[0][5]), secondPeak = std::stoll(ends[1][5]);
+    EXPECT_GT(firstPeak, 1024) << "the program and its library take more than a MiB";
+    EXPECT_GE(secondPeak, firstPeak) << "a high-water mark never falls";
+    std::smatch end;
+    ASSERT_TRUE(std::regex_search(scene, end, std::regex("step (\\d+) end of run: peak resident (\\d+) KiB\n$")))
+        << scene;
+    EXPECT_GE(std::stoll(end[1]), std::stoll(ends[1][1]));
+    EXPECT_GE(std::stoll(end[2]), secondPeak);
 
     // From the title, by itself, into a full run.
     ASSERT_EQ(home.RunArgs({"--null-renderer", "--unpaced", "--autopilot", "--frames", "100", "--home",
