@@ -215,23 +215,33 @@ void CRenderer::UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int
     if (!tex || tex->m_bRenderTarget) return;
     const int bw = tex->BlocksX(), bh = tex->BlocksY();
     const int b = CRenderTexture::kCoverageBlock;
-    if (tex->m_Coverage.size() != static_cast<size_t>(bw) * bh) tex->m_Coverage.assign(static_cast<size_t>(bw) * bh, 0);
+    if (tex->m_Coverage.size() != static_cast<size_t>(bw) * bh)
+        tex->m_Coverage.assign(static_cast<size_t>(bw) * bh, CRenderTexture::kNone);
     // The blocks touched are recomputed from these pixels; a block only partly
-    // covered by the update keeps any visibility it had.
+    // covered by the update keeps any visibility it had, and stays opaque only
+    // if it was and the new texels are.
     for (int by = y / b; by <= (y + height - 1) / b; ++by)
         for (int bx = x / b; bx <= (x + width - 1) / b; ++bx) {
-            const bool whole = bx * b >= x && by * b >= y && bx * b + b <= x + width && by * b + b <= y + height;
-            uint8_t visible = whole ? 0 : tex->m_Coverage[static_cast<size_t>(by) * bw + bx];
+            uint8_t& cell = tex->m_Coverage[static_cast<size_t>(by) * bw + bx];
             const int x0 = std::max(bx * b, x), x1 = std::min(bx * b + b, x + width);
             const int y0 = std::max(by * b, y), y1 = std::min(by * b + b, y + height);
-            for (int py = y0; py < y1 && !visible; ++py) {
+            // The texels of this block inside the texture (the last row and
+            // column of blocks may reach beyond it).
+            const int fullW = std::min(bx * b + b, tex->m_nWidth) - bx * b;
+            const int fullH = std::min(by * b + b, tex->m_nHeight) - by * b;
+            const bool whole = x0 == bx * b && y0 == by * b && x1 - x0 == fullW && y1 - y0 == fullH;
+            bool visible = !whole && cell != CRenderTexture::kNone;
+            bool opaque = whole || cell == CRenderTexture::kOpaque;
+            for (int py = y0; py < y1 && (opaque || !visible); ++py) {
                 const uint32_t* row = pixels + static_cast<size_t>(py - y) * width;
-                for (int px = x0; px < x1; ++px)
-                    if (row[px - x] >> 24) {
-                        visible = 1;
-                        break;
-                    }
+                for (int px = x0; px < x1; ++px) {
+                    const uint32_t alpha = row[px - x] >> 24;
+                    visible = visible || alpha != 0;
+                    opaque = opaque && alpha == 0xFF;
+                }
             }
-            tex->m_Coverage[static_cast<size_t>(by) * bw + bx] = visible;
+            cell = opaque ? CRenderTexture::kOpaque : visible ? CRenderTexture::kVisible : CRenderTexture::kNone;
         }
+    tex->m_bOpaque = std::all_of(tex->m_Coverage.begin(), tex->m_Coverage.end(),
+                                 [](uint8_t c) { return c == CRenderTexture::kOpaque; });
 }

@@ -135,19 +135,25 @@ public:
     bool IsRenderTarget() const { return m_bRenderTarget; }
     // Whether any texel of block (bx, by) has a non-zero alpha; true when unknown
     // (render targets). Lets sprite drawing skip regions that cannot show.
-    bool IsBlockVisible(int bx, int by) const
-    {
-        if (m_Coverage.empty()) return true;
-        return m_Coverage[static_cast<size_t>(by) * BlocksX() + bx] != 0;
-    }
+    bool IsBlockVisible(int bx, int by) const { return m_Coverage.empty() || BlockCoverage(bx, by) != kNone; }
+    // Whether every texel of block (bx, by) has alpha 255; false when unknown.
+    // Blending such texels at full opacity only copies them, so sprite drawing
+    // can leave blending off there (much cheaper on a software rasteriser).
+    bool IsBlockOpaque(int bx, int by) const { return !m_Coverage.empty() && BlockCoverage(bx, by) == kOpaque; }
+    // Whether every texel of the texture (and so of its mip levels) has alpha 255.
+    bool IsOpaque() const { return m_bOpaque; }
     int BlocksX() const { return (m_nWidth + kCoverageBlock - 1) / kCoverageBlock; }
     int BlocksY() const { return (m_nHeight + kCoverageBlock - 1) / kCoverageBlock; }
 
 protected:
     friend class CRenderer;
+    // What a block of m_Coverage holds.
+    enum : uint8_t { kNone = 0, kVisible = 1, kOpaque = 2 };
+    uint8_t BlockCoverage(int bx, int by) const { return m_Coverage[static_cast<size_t>(by) * BlocksX() + bx]; }
     int m_nWidth = 0;
     int m_nHeight = 0;
     bool m_bRenderTarget = false;
+    bool m_bOpaque = false;
     std::vector<uint8_t> m_Coverage;
 };
 
@@ -267,8 +273,9 @@ protected:
     // Flush() first, so an open batch always draws with the current states; only the
     // world matrix may change inside a batch (it is applied on the CPU at submission).
     virtual void OnRenderTargetChanged() {}
-    // Records which blocks of the texture hold visible texels, for the part of it
-    // that pixels (rows of width words, top first) just replaced.
+    // Records which blocks of the texture hold visible texels and which only
+    // opaque ones, for the part of it that pixels (rows of width words, top
+    // first) just replaced.
     static void UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels);
     virtual void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
                           int vertexCount, uint32_t format) = 0;
