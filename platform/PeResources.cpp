@@ -1,5 +1,10 @@
 #include "platform/PeResources.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -9,12 +14,14 @@ namespace {
 // subdirectory; walking stops after this many entries in all.
 constexpr uint32_t kMaxWalkedEntries = 1u << 20;
 
-uint16_t U16(const std::vector<uint8_t>& b, uint32_t off)
+template <class Bytes>
+uint16_t U16(const Bytes& b, uint32_t off)
 {
     return static_cast<uint16_t>(b[off] | (b[off + 1] << 8));
 }
 
-uint32_t U32(const std::vector<uint8_t>& b, uint32_t off)
+template <class Bytes>
+uint32_t U32(const Bytes& b, uint32_t off)
 {
     return static_cast<uint32_t>(b[off]) | (static_cast<uint32_t>(b[off + 1]) << 8) |
            (static_cast<uint32_t>(b[off + 2]) << 16) | (static_cast<uint32_t>(b[off + 3]) << 24);
@@ -48,27 +55,41 @@ bool KeysEqual(const CPeResourceFile::Key& a, const CPeResourceFile::Key& b)
 bool CPeResourceFile::Open(const std::string& path, std::string* pError)
 {
     Close();
-    FILE* fp = std::fopen(path.c_str(), "rb");
-    if (!fp) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         SetError(pError, "the file cannot be opened");
         return false;
     }
-    std::vector<uint8_t> bytes;
-    // One read of the whole file when its size is known; chunks otherwise.
-    if (std::fseek(fp, 0, SEEK_END) == 0) {
-        long end = std::ftell(fp);
-        if (end > 0 && static_cast<unsigned long>(end) <= 0xFFFFFFFFul) bytes.reserve(static_cast<size_t>(end));
-        std::rewind(fp);
+    struct stat st;
+    const bool bSized = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+    if (bSized && static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull) {
+        ::close(fd);
+        SetError(pError, "the file is too large to be a PE image");
+        return false;
     }
+    // The directories are read from a mapping of the file, which touches only
+    // their pages; the resources are read from the file when they are wanted, so
+    // the library costs no memory while the game runs.
+    void* pMap = bSized ? ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    if (pMap != MAP_FAILED) {
+        m_Bytes = {static_cast<const uint8_t*>(pMap), static_cast<size_t>(st.st_size)};
+        const bool bOk = Index(pError);
+        ::munmap(pMap, static_cast<size_t>(st.st_size));
+        m_Bytes = {nullptr, bOk ? static_cast<size_t>(st.st_size) : 0};
+        if (bOk) m_nFd = fd;
+        else ::close(fd);
+        return bOk;
+    }
+    // Not mappable (a pipe, say): read it whole.
+    std::vector<uint8_t> bytes;
     uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) {
         bytes.insert(bytes.end(), buf, buf + n);
         if (bytes.size() > 0xFFFFFFFFull) break;  // PE offsets are 32-bit
     }
-    bool bReadError = std::ferror(fp) != 0;
-    std::fclose(fp);
-    if (bReadError) {
+    ::close(fd);
+    if (n < 0) {
         SetError(pError, "the file cannot be read");
         return false;
     }
@@ -82,7 +103,13 @@ bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError
         SetError(pError, "the file is too large to be a PE image");
         return false;
     }
-    m_Bytes = std::move(bytes);
+    m_Owned = std::move(bytes);
+    m_Bytes = {m_Owned.data(), m_Owned.size()};
+    return Index(pError);
+}
+
+bool CPeResourceFile::Index(std::string* pError)
+{
     if (!Parse(pError)) {
         Close();
         return false;
@@ -91,10 +118,31 @@ bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError
     return true;
 }
 
+bool CPeResourceFile::Read(const Entry& e, uint8_t* pOut) const
+{
+    if (!m_bOpen) return false;
+    if (m_nFd < 0) {
+        std::memcpy(pOut, m_Bytes.pData + e.nOffset, e.nSize);
+        return true;
+    }
+    // The file may have changed since it was opened: a short read fails the
+    // resource, nothing else.
+    size_t nDone = 0;
+    while (nDone < e.nSize) {
+        const ssize_t n = ::pread(m_nFd, pOut + nDone, e.nSize - nDone, static_cast<off_t>(e.nOffset + nDone));
+        if (n <= 0) return false;
+        nDone += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 void CPeResourceFile::Close()
 {
-    m_Bytes.clear();
-    m_Bytes.shrink_to_fit();
+    if (m_nFd >= 0) ::close(m_nFd);
+    m_nFd = -1;
+    m_Owned.clear();
+    m_Owned.shrink_to_fit();
+    m_Bytes = SView{};
     m_Sections.clear();
     m_Entries.clear();
     m_nRsrcBase = m_nRsrcSize = 0;
@@ -192,7 +240,7 @@ bool CPeResourceFile::ReadKey(uint32_t nameField, Key* pKey) const
 
 bool CPeResourceFile::Parse(std::string* pError)
 {
-    const std::vector<uint8_t>& b = m_Bytes;
+    const SView& b = m_Bytes;
     if (b.size() < 64 || b[0] != 'M' || b[1] != 'Z') {
         SetError(pError, "not a PE image (no MZ header)");
         return false;
