@@ -10,6 +10,7 @@
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
+#include "app/PreparedDraws.h"
 #include "app/Scene.h"
 #include "core/Object.h"
 #include "core/Util.h"
@@ -221,6 +222,7 @@ int KorvoMain(int argc, const char* const* argv)
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
+        PrepareMenuDrawing();
         if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
         else SetSceneStage(CStageControler::STAGE_TITLE);
 

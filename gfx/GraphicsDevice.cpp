@@ -817,3 +817,8 @@ bool CGraphicsDevice::SaveSnapshotPng(const std::string& path)
     if (!dir.empty() && !CreateDirectories(dir)) return false;
     return WritePng24(full, kScreenWidth, kScreenHeight, pixels.data());
 }
+
+void CGraphicsDevice::PrepareDrawKinds(const char* const* kinds, int count)
+{
+    if (m_pRenderer) m_pRenderer->PrepareDrawKinds(kinds, count);
+}

@@ -230,12 +230,11 @@ public:
         m_nWidth = w;
         m_nHeight = h;
         m_bRenderTarget = target;
-        m_bMips = mips;
+        m_bMipmaps = mips;
     }
     GLuint m_nTex = 0;
     GLuint m_nFbo = 0;
     GLuint m_nDepth = 0;
-    bool m_bMips = false;
 };
 
 class CGlMesh : public CRenderMesh {
@@ -501,7 +500,7 @@ void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, in
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    if (t->m_bMips) glGenerateMipmap(GL_TEXTURE_2D);
+    if (t->HasMipmaps()) glGenerateMipmap(GL_TEXTURE_2D);
     UpdateCoverage(t, x, y, width, height, pixels);
 }
 
@@ -893,7 +892,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
         glSamplerParameteri(m_nSampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
         GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
         const uint32_t mip = S(ESamplerState::MipFilter);
-        if (tex->m_bMips && mip != TEXF_NONE) {
+        if (tex->HasMipmaps() && mip != TEXF_NONE) {
             if (mip == TEXF_LINEAR) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
             else minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
         }
