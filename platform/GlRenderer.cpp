@@ -604,13 +604,17 @@ void CGlRenderer::Clear(bool color, bool depth, uint32_t argb, float z)
     const SViewport& vp = m_Viewport;
     const bool whole = vp.x <= 0 && vp.y <= 0 && vp.x + vp.width >= targetW && vp.y + vp.height >= targetH;
     if (depth && !m_pRenderTarget) {
-        // A depth clear of part of the back buffer is drawn as a rectangle (slow on
-        // a software rasteriser). When no draw has written depth since the last
-        // whole clear to this same value, the buffer already holds it everywhere.
-        if (!whole && !m_bBackDepthWritten && z == m_fBackDepth) depth = false;
-        if (whole) {
+        // When no draw has written depth since the last whole clear to this same
+        // value, the buffer already holds it everywhere: the clear changes nothing
+        // (a whole one costs a pass over the buffer, a partial one a rectangle,
+        // slow on a software rasteriser). The menus never write depth.
+        if (!m_bBackDepthWritten && z == m_fBackDepth) {
+            depth = false;
+        } else if (whole) {
             m_bBackDepthWritten = false;
             m_fBackDepth = z;
+        } else {
+            m_bBackDepthWritten = true;  // part of it now holds another value
         }
         if (!color && !depth) return;
     }
