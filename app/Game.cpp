@@ -1,18 +1,23 @@
 #include "app/Game.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 #include <memory>
 #include <string>
 
 #include "app/AssetSet.h"
+#include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
 #include "app/PreparedDraws.h"
+#include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "core/Object.h"
+#include "core/Text.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Noise.h"
@@ -24,6 +29,7 @@
 #include "persist/Replay.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/PeResources.h"
 #include "platform/ResourceImage.h"
 #include "platform/Resources.h"
 #include "platform/SingleInstance.h"
@@ -33,6 +39,8 @@
 #include "stage/Fader.h"
 #include "core/WorldHooks.h"
 #include "core/ObjectLists.h"
+
+#include <sys/stat.h>
 
 CSoundSystem* g_pSoundDevice = nullptr;
 CInputControler* g_pInput = nullptr;
@@ -76,6 +84,48 @@ private:
     std::vector<int16_t> m_Buffer;
 };
 
+// Every warning about the game's files goes to standard error and to a log,
+// so that a player who started the game from a menu can still find it.
+void FileWarningToStderrAndLog(const char* text)
+{
+    std::fprintf(stderr, "korvo: %s\n", text);
+    std::fflush(stderr);
+    WriteLog(kWarningLogFile, (std::string(text) + "\n").c_str());
+}
+
+// The --home folder must be one: a file or a missing folder would otherwise
+// surface as a missing score name (and the folder be made). False with the
+// reason.
+bool CheckHome(const SOptions& opt, std::string& error)
+{
+    if (!opt.home.empty()) {
+        struct stat st;
+        if (::stat(opt.home.c_str(), &st) != 0) {
+            error = "--home \"" + EscapeForDisplay(opt.home) + "\": no such folder";
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            error = "--home \"" + EscapeForDisplay(opt.home) + "\" is not a folder";
+            return false;
+        }
+    }
+    return true;
+}
+
+// --audio-out is opened now, as the sound system will open it, so that a path
+// that cannot be written stops the game before anything starts.
+bool CheckAudioOut(const SOptions& opt, std::string& error)
+{
+    if (opt.audioOut.empty()) return true;
+    std::FILE* fp = std::fopen(ResolvePath(opt.audioOut).c_str(), "ab");
+    if (!fp) {
+        error = "--audio-out \"" + EscapeForDisplay(opt.audioOut) + "\" cannot be written: " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(fp);
+    return true;
+}
+
 const SIconPng* g_pIcons = nullptr;
 int g_nIcons = 0;
 
@@ -118,7 +168,30 @@ int KorvoMain(int argc, const char* const* argv)
     }
     g_bHeadless = opt.headless;
     g_bInvulnerable = opt.invulnerable;
-    if (!opt.home.empty()) SetProgramDir(opt.home);
+    g_bAutopilot = opt.autopilot;
+    {
+        std::string error;
+        if (!CheckHome(opt, error)) {
+            std::fprintf(stderr, "korvo: %s\n", error.c_str());
+            return kUsageExitCode;
+        }
+        if (!opt.home.empty()) SetProgramDir(opt.home);
+        if (!CheckAudioOut(opt, error)) {
+            std::fprintf(stderr, "korvo: %s\n", error.c_str());
+            return kUsageExitCode;
+        }
+    }
+    SetFileWarningSink(FileWarningToStderrAndLog);
+    // Verifying a replay only reads: it needs no score name, keeps no records
+    // and may run beside the game in the same folder.
+    const bool verify = !opt.verifyReplay.empty();
+    if (verify) {
+        std::string why;
+        if (LoadReplayToVerify(opt.verifyReplay, why) != kVerifyOk) {
+            std::fprintf(stderr, "korvo: %s\n", why.c_str());
+            return kVerifyDamaged;
+        }
+    }
     CSystemClock startClock;
     const uint32_t startMs = startClock.NowMs();
 
@@ -133,14 +206,27 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
 
-    // 1. One copy per user (and per program folder when --home names one).
+    // 1. One copy per user and program folder. The folder is taken as the file
+    // system sees it, so that another spelling of it (a link, "DIR/.") is the
+    // same game and cannot run beside it and lose its records.
     CSingleInstance instance;
-    if (!instance.Acquire(kInstanceLockName, opt.home.empty() ? std::string() : GetProgramDir()))
+    if (!verify && !instance.Acquire(kInstanceLockName, CSingleInstance::FolderScope(GetProgramDir()))) {
+        std::fprintf(stderr, "korvo: another copy of the game is already running in \"%s\"\n",
+                     EscapeForDisplay(GetProgramDir()).c_str());
         return kExitRunning;
+    }
 
     // 2-3. Replay format; barrage names and records; the score name.
     g_nFormatVersion = 6;
-    LoadRecords(g_GlobalResult, g_BarrageTable);
+    // Records that are there but cannot be read stop the game: it could neither
+    // show them nor keep them.
+    if (!LoadRecords(g_GlobalResult, g_BarrageTable)) {
+        const std::string text = std::string("\"") + ResolvePath(kRecordsFile) + "\" " +
+                                 ReadResultText(g_GlobalResult.GetReadResult(), kMaxSettingsFileBytes) +
+                                 ": the records cannot be read.";
+        ShowMessageBox(text.c_str(), "", !opt.headless);
+        return kExitFailed;
+    }
 
     // 6. Global set-up (the slow-motion controller arrives with the craft).
     SetUpGlobals();
@@ -149,8 +235,10 @@ int KorvoMain(int argc, const char* const* argv)
 
     // 8. No score name: the message, and nothing else is created (not even the
     // window).
-    if (!g_GlobalResult.HasScoreName()) {
-        ShowMessageBox(kNoScoreNameMessage, "", !opt.headless);
+    if (!g_GlobalResult.HasScoreName() && !verify) {
+        const std::string text = std::string(kNoScoreNameMessage) + "\n" + kSetScoreNameHint;
+        // Also where a terminal sees it when a box took it.
+        if (ShowMessageBox(text.c_str(), "", !opt.headless)) std::fprintf(stderr, "%s\n", text.c_str());
         RestoreWindowLayout();
         TearDownGlobals();
         return kExitFailed;
@@ -160,6 +248,15 @@ int KorvoMain(int argc, const char* const* argv)
     const SDisplaySettings display = ReadDisplaySettings();
     std::string error;
     const bool videoUp = CWindow::InitVideo(opt.headless, error);
+    // Without a display SDL falls back to drawing offscreen: the game would run
+    // unseen until killed. Only --headless asks for that.
+    if (!opt.headless && !CWindow::IsOnRealDisplay()) {
+        std::fprintf(stderr, "korvo: %s\n", kNoDisplayMessage);
+        if (videoUp) CWindow::QuitVideo();
+        RestoreWindowLayout();
+        TearDownGlobals();
+        return kExitNoDisplay;
+    }
     SWindowConfig cfg;
     cfg.headless = opt.headless;
     cfg.openGl = !opt.nullRenderer;
@@ -180,7 +277,12 @@ int KorvoMain(int argc, const char* const* argv)
     // say which file was missing and where it was looked for, instead of
     // quitting silently and leaving the player guessing.
     std::string libraryMessage;
-    if (!OpenResourceLibrary(&libraryMessage)) {
+    if (OpenResourceLibrary(&libraryMessage) && GetResourceLibrary()->SkippedCount() > 0) {
+        // A damaged library still runs with what it holds, but say so plainly
+        // rather than only through each missing resource.
+        std::fprintf(stderr, "korvo: the resource library \"%s\" is damaged (cut short?): %d resources in it cannot be read\n",
+                     (GetProgramDir() + kResourceLibraryName).c_str(), GetResourceLibrary()->SkippedCount());
+    } else if (!IsResourceLibraryOpen()) {
         ShowMessageBox(libraryMessage.c_str(), "", !opt.headless);
         delete g_pForm;
         g_pForm = nullptr;
@@ -207,6 +309,9 @@ int KorvoMain(int argc, const char* const* argv)
     bool deviceReady = g_pForm->IsCreated() && g_pDevice->Initialize(&g_pForm->Window(), 640, 480, 0.75f);
 
     CSystemClock clock;
+    // Neither the autopilot's runs nor a verification are a person's play.
+    const bool keepsRecords = !opt.autopilot && !verify;
+    int exitCode = kExitOk;
     if (deviceReady) {
         // 12-14.
         StartWorld();
@@ -215,15 +320,18 @@ int KorvoMain(int argc, const char* const* argv)
         // 15-18. The loading picture while the asset set loads, then the title.
         // Without the library (and no override file) there is no picture to load
         // yet; asking for it would only report it missing.
-        if (IsResourceLibraryOpen() || FileExists(GetOverridePath("#342", "TEXTURE", ".png")))
+        if (IsResourceLibraryOpen() || IsRegularFile(GetOverridePath("#342", "TEXTURE", ".png")))
             g_pLoadingTexture = CTexture::Create("#342", "TEXTURE");
         InitScene();
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
+        CAutopilot pilot;
+        if (opt.autopilot) SetSceneAutopilot(&pilot);
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
         PrepareMenuDrawing();
-        if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
+        if (verify) StartVerifiedReplay(opt.verbose);
+        else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
         else SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
@@ -257,23 +365,37 @@ int KorvoMain(int argc, const char* const* argv)
                 if (opt.headless) audio.Step(!pacer.Alternator());
                 while (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] < steps) ++nextSnapshot;
                 if (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] == steps) {
-                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps))))
-                        std::fprintf(stderr, "korvo: no picture to write for step %lld\n", steps);
+                    std::string why;
+                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps)), &why))
+                        std::fprintf(stderr, "korvo: snapshot of step %lld: %s\n", steps, why.c_str());
                     ++nextSnapshot;
                 }
                 ++steps;
                 if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
+                if (opt.games > 0 && GetGamesEnded() >= opt.games) g_pForm->Destroy();
             }
-            if (pacer.CheckSecond()) g_GlobalResult.AddPlayTimeSecond();
+            if (pacer.CheckSecond() && keepsRecords) g_GlobalResult.AddPlayTimeSecond();
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
         }
 
         // Shut-down, in order.
+        SetSceneAutopilot(nullptr);
         StopWorld();
-        g_BarrageTable.Save();
-        g_GlobalResult.Save();
+        if (keepsRecords) SaveRecords(true);
+        if (verify) {
+            if (!g_DigestLog.HasVerdict()) g_DigestLog.Abandon();
+            std::fprintf(stdout, "%s\n", g_DigestLog.Verdict().c_str());
+            exitCode = g_DigestLog.ExitCode();
+        }
     } else {
         ShowMessageBox(kDeviceFailedMessage, "", !opt.headless);
+        // A check that could not play the replay has proved nothing.
+        if (verify) exitCode = kExitFailed;
+        // The design ends this case with a normal exit; the reason at least is
+        // told, not only logged.
+        const std::string why = !g_pForm->IsCreated() ? g_pForm->GetError() : g_pDevice->GetFailureReason();
+        std::fprintf(stderr, "korvo: the graphics could not be set up: %s (see %s)\n",
+                     why.empty() ? "no reason given" : why.c_str(), ResolvePath(kDeviceLogFile).c_str());
     }
     ReleaseDevices();
     g_pForm->Destroy();
@@ -285,7 +407,7 @@ int KorvoMain(int argc, const char* const* argv)
     RestoreWindowLayout();
     TearDownGlobals();
     instance.Release();
-    return kExitOk;
+    return exitCode;
 }
 
 void ReleaseDevices()

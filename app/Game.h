@@ -7,10 +7,13 @@ class CObject;
 class CTexture;
 
 // The whole program; returns the process exit code: 0 normal end (also after a
-// failed graphics set-up), 1 another copy runs, 255 (-1) no score name or no
-// resource library, 2 a command line (or input script) that
-// cannot be read.
+// failed graphics set-up), 1 another copy runs, 255 (-1) no score name, no
+// resource library or records that cannot be read, 2 a command line (or input
+// script, --home folder or --audio-out file) that cannot be used, 3 no display
+// to open the window on (without --headless).
 int KorvoMain(int argc, const char* const* argv);
+
+inline constexpr int kExitNoDisplay = 3;
 
 // A picture of the window icon: the bytes of a PNG file.
 struct SIconPng {
@@ -41,8 +44,16 @@ inline constexpr const char* kInstanceLockName = "KorvoZeta";
 // The window class: names the profile file "profile/korvoh.txt".
 inline constexpr const char* kWindowClassName = "korvoh";
 inline constexpr const char* kWindowTitle = "Meridane Zeta";
-// Shown when no score name is set.
+// Shown when no score name is set, followed by how to set one on this system
+// (the design's settings program has a different name here).
 inline constexpr const char* kNoScoreNameMessage = "先に config.exe を起動しスコアネームを設定して下さい。";
+inline constexpr const char* kSetScoreNameHint = "Set a score name with: korvo-config --name NAME";
+inline constexpr const char* kNoDisplayMessage =
+    "no display to open the game window on (DISPLAY and WAYLAND_DISPLAY name none that answers); "
+    "run with --headless to play without one";
+// Warnings about the game's files (one that is not a file, records that could
+// not be saved), beside standard error.
+inline constexpr const char* kWarningLogFile = "log/warnings.txt";
 
 extern CSoundSystem* g_pSoundDevice;
 extern CInputControler* g_pInput;

@@ -7,6 +7,7 @@
 #include "app/Game.h"
 #include "app/Scene.h"
 #include "core/ObjectLists.h"
+#include "core/Text.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
 #include "persist/GlobalResult.h"
@@ -22,6 +23,9 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kGrey = 0xFF777777u;
+// The replay lists' columns: slot and name, then chapter and score.
+constexpr int kSlotNameX = 192;
+constexpr int kSlotDetailX = 320;
 
 void ToMainMenu() { g_StageControler.SetStage(CStageControler::STAGE_MAIN_MENU); }
 
@@ -52,9 +56,16 @@ void DrawSlotList(const MenuCursor& cursor)
     for (int k = 0; k < kReplaySlots; ++k) {
         const CReplayHeader& h = g_Replay.GetSlot(k);
         const int y = 64 + 16 * k;
-        g_pDevice->DrawText(192, y, ReplaySlotText(k, h.m_szScoreName).c_str(), kWhite);
-        if (h.m_szScoreName[0] != '\0')
-            g_pDevice->DrawText(320, y, ReplaySlotDetail(h.m_nChapter, h.m_nScore).c_str(), kWhite);
+        // A slot the replay list would refuse looks refused: grey, no fields.
+        const bool empty = h.m_szScoreName[0] == '\0';
+        const bool playable = g_Replay.IsSlotIntact(k) && h.m_nChapter <= CStageControler::STAGE_CHAPTER2;
+        const uint32_t colour = empty || playable ? kWhite : kGrey;
+        // The name is kept to its column, clear of the chapter and score.
+        g_pDevice->DrawText(kSlotNameX, y, ReplaySlotText(k, h.m_szScoreName).c_str(), colour,
+                            kSlotDetailX - kSlotNameX - 4);
+        if (!empty)
+            g_pDevice->DrawText(kSlotDetailX, y, playable ? ReplaySlotDetail(h.m_nChapter, h.m_nScore).c_str() : kDamagedSlot,
+                                colour);
     }
     DrawCursorAt(236.0f, 68.0f + 16.0f * static_cast<float>(cursor.m_nIndex));
 }
@@ -219,15 +230,20 @@ void InputReplayList()
 std::string ReplaySlotText(int slot, const char* scoreName)
 {
     char text[64];
-    if (!scoreName || scoreName[0] == '\0') std::snprintf(text, sizeof text, "%d - 未登録", slot);
-    else std::snprintf(text, sizeof text, "%d - %s", slot, scoreName);
-    return text;
+    if (!scoreName || scoreName[0] == '\0') {
+        std::snprintf(text, sizeof text, "%d - 未登録", slot);
+        return text;
+    }
+    // A stored name is anyone's bytes: shown on one line, escaped.
+    std::snprintf(text, sizeof text, "%d - ", slot);
+    return text + EscapeForDisplay(scoreName);
 }
 
 std::string ReplaySlotDetail(int chapter, int score)
 {
     char text[64];
+    // A stored chapter is any 32-bit value: count on in 64 bits.
     if (chapter == -1) std::snprintf(text, sizeof text, "Chaptor. ALL / Score. %d", score);
-    else std::snprintf(text, sizeof text, "Chaptor. %d / Score. %d", chapter + 1, score);
+    else std::snprintf(text, sizeof text, "Chaptor. %lld / Score. %d", static_cast<long long>(chapter) + 1, score);
     return text;
 }

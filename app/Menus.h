@@ -34,6 +34,8 @@ void InputSaveList();
 void DrawReplayList();
 void InputReplayList();
 
-// Texts of the replay lists' rows.
+// Texts of the replay lists' rows (a stored name escaped to one line); a slot
+// that would be refused shows kDamagedSlot instead of its chapter and score.
+inline constexpr const char* kDamagedSlot = "Damaged replay";
 std::string ReplaySlotText(int slot, const char* scoreName);
 std::string ReplaySlotDetail(int chapter, int score);

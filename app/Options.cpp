@@ -31,6 +31,38 @@ bool ParseStage(const std::string& text, int& stage, int& phase)
     return stage == 0 || stage == 1;
 }
 
+// Options that would change the rules of a game or fight over its input.
+bool CheckCombination(SOptions& out, std::string& error)
+{
+    if (out.autopilot && !out.inputScript.empty()) {
+        error = "--autopilot and --input-script both want to play: give one";
+        return false;
+    }
+    if (out.verifyReplay.empty()) {
+        if (out.verbose) {
+            error = "--verbose goes with --verify-replay";
+            return false;
+        }
+        return true;
+    }
+    // A replay is checked as it was recorded: nothing may play in its place,
+    // and the rules stay as they were.
+    const char* conflict = out.autopilot ? "--autopilot"
+                         : out.invulnerable ? "--invulnerable"
+                         : out.stage >= 0 ? "--stage"
+                         : out.frames >= 0 ? "--frames"
+                         : out.games >= 0 ? "--games"
+                         : nullptr;
+    if (conflict) {
+        error = std::string("--verify-replay cannot go with ") + conflict;
+        return false;
+    }
+    if (!out.headless) out.nullRenderer = true;
+    out.headless = true;
+    out.unpaced = true;
+    return true;
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error)
@@ -77,6 +109,25 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
             if (!takeValue("--stage")) return false;
             if (!ParseStage(value, out.stage, out.phase)) {
                 error = "--stage needs 0, 1 or 111, a chapter with :PHASE 0 ... 5, not \"" + value + "\"";
+                return false;
+            }
+        } else if (arg == "--autopilot") {
+            if (!noValue("--autopilot")) return false;
+            out.autopilot = true;
+        } else if (arg == "--verbose") {
+            if (!noValue("--verbose")) return false;
+            out.verbose = true;
+        } else if (arg == "--verify-replay") {
+            if (!takeValue("--verify-replay")) return false;
+            if (value.empty()) {
+                error = "--verify-replay needs a replay file";
+                return false;
+            }
+            out.verifyReplay = value;
+        } else if (arg == "--games") {
+            if (!takeValue("--games")) return false;
+            if (!ParseCount(value, out.games) || out.games == 0) {
+                error = "--games needs a number of games from 1, not \"" + value + "\"";
                 return false;
             }
         } else if (arg == "--help" || arg == "-h") {
@@ -128,7 +179,7 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
             return false;
         }
     }
-    return true;
+    return CheckCombination(out, error);
 }
 
 std::string OptionsHelp()
@@ -159,8 +210,23 @@ std::string OptionsHelp()
            "                      4 or 5 result), or of the boss test stage 111,\n"
            "                      instead of the title loop; unless it is a chapter\n"
            "                      from its start, the game keeps no records or replay\n"
+           "  --autopilot         a pilot plays in place of a person (its games are\n"
+           "                      ordinary replays; it keeps no records); alone it\n"
+           "                      plays full runs back to back from the title\n"
+           "  --games N           quit cleanly once N games have ended\n"
+           "\n"
+           "Replays:\n"
+           "  --verify-replay FILE  play FILE unseen and unpaced and compare the digests\n"
+           "                      of the game's state it holds and its final score;\n"
+           "                      with --headless it draws with OpenGL (snapshots),\n"
+           "                      an input script then drives the replay camera\n"
+           "  --verbose           with --verify-replay: name the first object that\n"
+           "                      differs\n"
            "\n"
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
            "(run the settings program first), 2 a command line or input script that\n"
-           "cannot be read.\n";
+           "cannot be read, 3 no display to open the window on (use --headless).\n"
+           "--verify-replay: 0 verified, 1 the game played\n"
+           "differently (the first step that differs is named), 2 a file that cannot\n"
+           "be read or is damaged, 3 a file without digests whose final score matched.\n";
 }

@@ -19,12 +19,18 @@ struct SOptions {
     bool invulnerable = false;  // --invulnerable: the craft cannot be hit; nothing is recorded
     int stage = -1;             // --stage N[:P]: a game of stage N (0, 1 or 111) from phase P
     int phase = 0;              //   instead of the title loop (-1: the title loop)
+    std::string verifyReplay;   // --verify-replay FILE: play FILE and compare its digests
+    bool verbose = false;       // --verbose: a differing replay names the first object that differs
+    bool autopilot = false;     // --autopilot: the pilot plays, back-to-back games from the title
+    int games = -1;             // --games N: quit cleanly once N games have ended (-1: never)
 };
 
 // Exit code of a command line that cannot be understood.
 inline constexpr int kUsageExitCode = 2;
 
-// False with a message when an option is unknown, lacks its value or has a bad one.
+// False with a message when an option is unknown, lacks its value or has a bad
+// one, or when options that cannot go together are given. --verify-replay
+// implies --null-renderer and --unpaced (--headless draws with OpenGL instead).
 bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error);
 // The text of --help.
 std::string OptionsHelp();

@@ -67,7 +67,7 @@ void DrawHud()
 void ReplayCamera()
 {
     if (!g_pInput) return;
-    g_pInput->Update(1);
+    PollViewerInput();
     CObject* cam = g_pCamera;
     if (!g_bFreeCamera && ButtonPressed(1, &CInputRecord::m_bAttack0)) {
         if (cam) {

@@ -5,10 +5,12 @@
 #include <cstdio>
 
 #include "app/AssetSet.h"
+#include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Menus.h"
 #include "app/Play.h"
+#include "app/ReplayCheck.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"
@@ -34,7 +36,9 @@ namespace {
 constexpr const char* kSceneLog = "log/scene.txt";
 
 const CInputScript* g_pScript = nullptr;
+CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
+int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -75,8 +79,20 @@ void LogStage(int stage, const char* note)
     WriteLog(kSceneLog, line);
 }
 
+// A channel from the script when there is one, else from the devices.
+void PollPerson(int channel)
+{
+    if (!g_pInput) return;
+    if (g_pScript) {
+        const CInputRecord rec = g_pScript->RecordAt(g_nStep);
+        g_pInput->InjectRecord(channel, &rec);
+    } else {
+        g_pInput->Update(channel);
+    }
+}
+
 // Channel 0: the next record of a watched replay in play; otherwise the
-// devices (or the script), recorded in play.
+// autopilot, the script or the devices, recorded in play.
 void AcquireInput(bool play)
 {
     if (play && g_bReplayPlaying) {
@@ -85,13 +101,13 @@ void AcquireInput(bool play)
         if (g_pInput) g_pInput->InjectRecord(0, &rec);
         return;
     }
-    if (g_pInput) {
-        if (g_pScript) {
-            const CInputRecord rec = g_pScript->RecordAt(g_nStep);
-            g_pInput->InjectRecord(0, &rec);
-        } else {
-            g_pInput->Update(0);
-        }
+    if (g_pAutopilot && g_pInput) {
+        // The pilot only reads the game; it must never draw from its generator.
+        CRandomLock lock(g_GameRand);
+        const CInputRecord rec = g_pAutopilot->Decide(g_pInput->GetCurrent(0));
+        g_pInput->InjectRecord(0, &rec);
+    } else {
+        PollPerson(0);
     }
     if (play) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
 }
@@ -158,8 +174,13 @@ void SceneFrame()
 void SceneInput()
 {
     const int s = g_StageControler.m_nStage;
-    AcquireInput(s >= CStageControler::STAGE_CHAPTER1);
+    const bool play = s >= CStageControler::STAGE_CHAPTER1;
+    AcquireInput(play);
     FindScreen(s).pInput();
+    if (play) {
+        g_DigestLog.OnPlayStep();
+        if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
+    }
     if (g_pScript && g_pScript->EscapeAt(g_nStep)) {
         // The Escape key of the script, as the window would take it.
         if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
@@ -179,7 +200,8 @@ void StartGame(int stage, int selection, bool unrecorded)
     g_nChapterSelection = selection;
     g_StageControler.SetStage(stage);
     g_Replay.Clear();
-    if (!unrecorded) g_GlobalResult.CountGameStarted();
+    if (KeepsRecords()) g_GlobalResult.CountGameStarted();
+    g_DigestLog.StartRecording();
     CommonGameStart();
 }
 
@@ -200,6 +222,7 @@ void StartReplay(int selection)
     g_bReplayPlaying = true;
     g_nChapterSelection = selection;
     g_StageControler.SetStage(selection == -1 ? CStageControler::STAGE_CHAPTER1 : selection);
+    g_DigestLog.Stop();
     CommonGameStart();
 }
 
@@ -238,7 +261,12 @@ void SceneSnapshot()
 
 void EndGame(int32_t score)
 {
+    ++g_nGamesEnded;
     if (g_bReplayPlaying) {
+        if (g_DigestLog.IsVerifying()) {
+            g_DigestLog.FinishVerifying(score);
+            if (g_pForm) g_pForm->Destroy();
+        }
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
         return;
     }
@@ -250,10 +278,20 @@ void EndGame(int32_t score)
         return;
     }
     // A replay that cannot be written costs the replay, not the game's end.
+    const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
+    if (g_bSceneLog) {
+        // How each game ended, for runs of many games to be compared.
+        char line[128];
+        std::snprintf(line, sizeof line, "step %lld game over: %u steps, score %d, final digest %016llx\n",
+                      static_cast<long long>(g_nStep), trailer.m_dwSteps, score,
+                      static_cast<unsigned long long>(trailer.m_Final.m_qwDigest));
+        WriteLog(kSceneLog, line);
+    }
     g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
-                  SceneClockMs() - g_dwGameStartTime);
+                  SceneClockMs() - g_dwGameStartTime, &trailer);
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
-    g_BarrageTable.Save();
+    // The autopilot's games are replays like any, but no records of a player.
+    if (KeepsRecords()) SaveRecords(false);
 }
 
 void SceneEscapeToMenu(int stage)
@@ -261,6 +299,8 @@ void SceneEscapeToMenu(int stage)
     if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
         g_Replay.Clear();
         g_bReplayPlaying = false;
+        g_DigestLog.Abandon();
+        g_DigestLog.Stop();
         // An abandoned game takes its slow motion along: the looping ambience
         // and the halved rate must not go on in the menus.
         if (g_pSlowMotion) g_pSlowMotion->Cancel();
@@ -269,6 +309,9 @@ void SceneEscapeToMenu(int stage)
 }
 
 void SetSceneInputScript(const CInputScript* script) { g_pScript = script; }
+void SetSceneAutopilot(CAutopilot* pilot) { g_pAutopilot = pilot; }
+int GetGamesEnded() { return g_nGamesEnded; }
+void PollViewerInput() { PollPerson(1); }
 int64_t GetSceneStep() { return g_nStep; }
 
 uint32_t SceneClockMs()

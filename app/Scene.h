@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class CAutopilot;
 class CInputScript;
 class CStageControler;
 
@@ -21,8 +22,9 @@ void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
 
-// A game played live: the stage (chapter) set, a fresh recording, the play
-// count, the common start. selection is -1 for a full run.
+// A game played live: the stage (chapter) set, a fresh recording and its
+// digests, the play count (a person's games only), the common start.
+// selection is -1 for a full run.
 void StartLiveGame(int stage, int selection);
 // Watching the loaded replay, whose chapter selection is selection.
 void StartReplay(int selection);
@@ -33,8 +35,9 @@ void StartTestGame(int stage, int phase);
 
 // The end of a game (the craft's Kill after its last miss, or the end of the
 // last chapter): a live game is written as the temporary replay with its score
-// and the records of the barrages are saved, then the save list opens; a
-// watched replay returns to the replay list.
+// and digests and the records of the barrages are saved (a person's games
+// only), then the save list opens; a watched replay returns to the replay
+// list, and a verified one gets its verdict.
 void EndGame(int32_t score);
 
 // Escape in play: the game is abandoned (its recording discarded, a watched
@@ -55,8 +58,16 @@ void SceneSnapshot();
 // Connects the world reset's hooks and starts "log/scene.txt", where every
 // stage change is written with its step ("step 2160 stage -2").
 void InitScene();
-// Channel 0 comes from the script instead of the devices (null: the devices).
+// Channel 0 comes from the script instead of the devices (null: the devices);
+// while a replay plays, the script is the viewer's live input on channel 1.
 void SetSceneInputScript(const CInputScript* script);
+// Channel 0 comes from the pilot (null: the script or the devices).
+void SetSceneAutopilot(CAutopilot* pilot);
+// While a replay plays: the viewer's live input into channel 1, from the
+// script or the devices.
+void PollViewerInput();
+// Games that have ended (by their last miss or their last chapter) in this run.
+int GetGamesEnded();
 // The step being run (SceneInput counts them).
 int64_t GetSceneStep();
 

@@ -15,30 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "boss_fight.h"
 #include "core/ObjectLists.h"
-#include "enemy/Boss1.h"
-#include "headless_game.h"
-#include "input/InputScript.h"
 #include "platform/Renderer.h"
 #include "stage/CustomStageControler.h"
 
 namespace {
 
 constexpr int kSeconds = 10;
-constexpr int kBurstCycle = 360;   // pattern 19 bursts every 360 frames
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-CBoss* FindBoss()
-{
-    for (int i = 0; i < g_EnemyList.Count(); ++i)
-        if (auto* boss = dynamic_cast<CBoss1*>(g_EnemyList.At(i))) return boss;
-    return nullptr;
-}
 
 void Step()
 {
@@ -49,30 +33,18 @@ void Step()
 
 void BM_Barrage23Frames(benchmark::State& state)
 {
-    CHeadlessGame game;
+    CFiringGame game;
     std::string error;
     if (!game.Start(error)) {
         state.SkipWithError(error.c_str());
         return;
     }
-    CInputScript firing;
-    firing.LoadText("0-1000000 attack0\n", error);
-    SetSceneInputScript(&firing);
-    g_bInvulnerable = true;   // the craft stays in the fight
 
     for (auto _ : state) {
-        // Chapter 2's boss phase 1200 frames in (its escorts flying), the boss
-        // put on barrage 23; its emitters fire from the phase's 61st frame.
-        StartTestGame(CStageControler::STAGE_CHAPTER2, CStageControler::PHASE_BOSS);
-        for (int i = 0; i < 1200; ++i) Step();
-        CBoss* boss = FindBoss();
-        if (!boss) {
+        if (!EnterBarrage23(Step)) {
             state.SkipWithError("no boss");
             break;
         }
-        boss->SetPhase(7);
-        for (int i = 0; i < CBoss::kSilentFrames + kBurstCycle; ++i) Step();
-
         std::vector<double> ms;
         std::vector<int> bullets;
         for (int i = 0; i < 60 * kSeconds; ++i) {
@@ -99,8 +71,6 @@ void BM_Barrage23Frames(benchmark::State& state)
         state.counters["all_median_ms"] = Median(ms);
         state.counters["bullets_peak"] = *std::max_element(bullets.begin(), bullets.end());
     }
-
-    g_bInvulnerable = false;
 }
 BENCHMARK(BM_Barrage23Frames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 

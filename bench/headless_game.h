@@ -37,7 +37,8 @@ inline std::string MakeBenchHome()
 class CHeadlessGame {
 public:
     // False with the reason when the window, the library or the device fails.
-    bool Start(std::string& error)
+    // With nullRenderer the device draws nothing (the fastest simulation).
+    bool Start(std::string& error, bool nullRenderer = false)
     {
         m_strHome = MakeBenchHome();
         SetProgramDir(m_strHome);
@@ -45,11 +46,13 @@ public:
         m_bGlobals = true;
         SWindowConfig cfg;
         cfg.headless = true;
+        cfg.openGl = !nullRenderer;
         if (!m_Window.Create(cfg, error)) return false;
         if (!OpenResourceLibrary(&error)) return false;
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
         g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
         g_pDevice = new CGraphicsDevice();
+        g_pDevice->UseNullRenderer(nullRenderer);
         if (!g_pDevice->Initialize(&m_Window, 640, 480, 0.75f)) {
             error = "no graphics device";
             return false;
@@ -65,14 +68,7 @@ public:
     ~CHeadlessGame()
     {
         if (m_bWorld) StopWorld();
-        g_pDeviceLink = nullptr;
-        if (g_pDevice) g_pDevice->Release();
-        delete g_pDevice;
-        g_pDevice = nullptr;
-        delete g_pInput;
-        g_pInput = nullptr;
-        delete g_pSoundDevice;
-        g_pSoundDevice = nullptr;
+        ReleaseDevices();
         CloseResourceLibrary();
         m_Window.Destroy();
         if (m_bGlobals) TearDownGlobals();

@@ -22,6 +22,7 @@ void CRandom::Seed(uint32_t s)
         m_State[i] = 1812433253u * (prev ^ (prev >> 30)) + static_cast<uint32_t>(i);
     }
     m_nIndex = kN;
+    m_nDraws = 0;
 }
 
 uint32_t CRandom::NextOutput()
@@ -42,6 +43,7 @@ uint32_t CRandom::NextOutput()
         m_State[kN - 1] = m_State[kM - 1] ^ (y >> 1) ^ ((y & 1u) ? kMatrixA : 0u);
         m_nIndex = 0;
     }
+    ++m_nDraws;
     uint32_t y = m_State[m_nIndex++];
     y ^= y >> 11;
     y ^= (y << 7) & 0x9D2C5680u;

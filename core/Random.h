@@ -41,6 +41,10 @@ public:
     int64_t LockedDraws() const { return m_nLockedDraws; }
     void ClearLockedDraws() { m_nLockedDraws = 0; }
 
+    // Outputs drawn since the last seeding: where the sequence stands (a
+    // replay's digests compare it).
+    uint64_t Draws() const { return m_nDraws; }
+
 protected:
     // One raw tempered output (seeds with 5489 on first use). Game code draws
     // only through Real and Integer.
@@ -51,6 +55,7 @@ private:
     int m_nIndex = kStateWords + 1;   // 624: used up; 625: never seeded
     int m_nLocks = 0;
     int64_t m_nLockedDraws = 0;
+    uint64_t m_nDraws = 0;
 };
 
 // Locks a generator for the length of a scope (a drawing pass).

@@ -2,11 +2,13 @@
 
 #include <md5.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include <fcntl.h>
@@ -112,33 +114,181 @@ bool CreateDirectories(std::string_view dir)
     return std::filesystem::is_directory(full, ec);
 }
 
-bool ReadWholeFile(std::string_view path, std::vector<std::uint8_t>& out)
+bool IsRegularFile(std::string_view path)
+{
+    struct stat st;
+    return ::stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ReadResultText(EReadResult result, std::size_t maxBytes)
+{
+    switch (result) {
+    case EReadResult::Ok: return "was read";
+    case EReadResult::Missing: return "does not exist";
+    case EReadResult::NotAFile: return "is not a file";
+    case EReadResult::TooLarge: return "is larger than " + std::to_string(maxBytes) + " bytes";
+    case EReadResult::Failed: break;
+    }
+    return "cannot be read";
+}
+
+namespace {
+
+// bHead: a file longer than maxBytes is not refused (its head is read).
+EReadResult OpenRegular(std::string_view path, std::size_t maxBytes, bool bHead, int& fd, struct stat& st)
+{
+    fd = -1;
+    const std::string full = ResolvePath(path);
+    // Look before opening: opening a device can have effects of its own.
+    if (::stat(full.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? EReadResult::Missing : EReadResult::Failed;
+    if (!S_ISREG(st.st_mode))
+        return EReadResult::NotAFile;
+    // Non-blocking, so that a pipe swapped in since the look cannot hang us.
+    fd = ::open(full.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? EReadResult::Missing : EReadResult::Failed;
+    EReadResult result = EReadResult::Ok;
+    if (::fstat(fd, &st) != 0)
+        result = EReadResult::Failed;
+    else if (!S_ISREG(st.st_mode))
+        result = EReadResult::NotAFile;
+    else if (!bHead && static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        result = EReadResult::TooLarge;
+    if (result != EReadResult::Ok) {
+        ::close(fd);
+        fd = -1;
+    }
+    return result;
+}
+
+// bHead: stop at maxBytes instead of refusing a longer file.
+EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                        bool bHead)
 {
     out.clear();
-    std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
-    if (!fp)
-        return false;
-    bool bOk = true;
-    std::uint8_t chunk[16384];
-    for (;;) {
-        std::size_t n = std::fread(chunk, 1, sizeof chunk, fp);
-        out.insert(out.end(), chunk, chunk + n);
-        if (n < sizeof chunk) {
-            bOk = !std::ferror(fp);
-            break;
+    int fd = -1;
+    struct stat st;
+    EReadResult result = OpenRegular(path, maxBytes, bHead, fd, st);
+    if (result == EReadResult::Ok) {
+        out.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
+        std::uint8_t chunk[65536];
+        for (;;) {
+            const std::size_t want = bHead ? std::min(sizeof chunk, maxBytes - out.size()) : sizeof chunk;
+            if (want == 0)
+                break;
+            const ssize_t n = ::read(fd, chunk, want);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                result = EReadResult::Failed;
+                break;
+            }
+            if (n == 0)
+                break;
+            // The file may grow while it is read: the bound holds all the same.
+            if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
+                result = EReadResult::TooLarge;
+                break;
+            }
+            out.insert(out.end(), chunk, chunk + n);
         }
+        ::close(fd);
     }
-    std::fclose(fp);
-    if (!bOk)
+    if (result != EReadResult::Ok) {
         out.clear();
-    return bOk;
+        out.shrink_to_fit();
+    }
+    return result;
+}
+
+} // namespace
+
+EReadResult OpenRegularFile(std::string_view path, std::size_t maxBytes, int& fd, std::uint64_t& size)
+{
+    struct stat st;
+    const EReadResult result = OpenRegular(path, maxBytes, false, fd, st);
+    size = result == EReadResult::Ok ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return result;
+}
+
+EReadResult ReadRegularFile(std::string_view path, std::vector<std::uint8_t>& out,
+                            std::size_t maxBytes)
+{
+    return ReadRegular(path, out, maxBytes, false);
+}
+
+EReadResult ReadRegularFileHead(std::string_view path, std::vector<std::uint8_t>& out,
+                                std::size_t maxBytes)
+{
+    return ReadRegular(path, out, maxBytes, true);
+}
+
+bool ReadWholeFile(std::string_view path, std::vector<std::uint8_t>& out, std::size_t maxBytes)
+{
+    return ReadRegularFile(path, out, maxBytes) == EReadResult::Ok;
+}
+
+std::string WriteTarget(std::string_view path)
+{
+    std::string target = ResolvePath(path);
+    // The kernel's own bound on a chain of links.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return target;
+        std::vector<char> buf(PATH_MAX + 1);
+        const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size())
+            return std::string();
+        std::string link(buf.data(), static_cast<std::size_t>(n));
+        target = link[0] == '/' ? link : DirName(target) + link;
+    }
+    return std::string();
+}
+
+namespace {
+
+void SyncFolderOf(const std::string& file)
+{
+    const std::string dir = DirName(file);
+    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace
+
+bool RenameDurably(std::string_view from, std::string_view to)
+{
+    const std::string src = ResolvePath(from);
+    const std::string dst = ResolvePath(to);
+    if (std::rename(src.c_str(), dst.c_str()) != 0)
+        return false;
+    // A failed flush of the folder is not a failed move.
+    SyncFolderOf(dst);
+    if (DirName(src) != DirName(dst))
+        SyncFolderOf(src);
+    return true;
 }
 
 bool WriteFileAtomic(std::string_view path, const void* data, std::size_t size)
 {
-    const std::string full = ResolvePath(path);
-    if (full.empty() || full.back() == '/')
+    // Through a symbolic link to its target: replacing the link itself would
+    // leave the target with the old contents.
+    const std::string full = WriteTarget(path);
+    if (full.empty() || full.back() == '/') {
+        errno = full.empty() ? ELOOP : EISDIR;
         return false;
+    }
+    struct stat st;
+    const bool bExists = ::stat(full.c_str(), &st) == 0;
+    if (bExists && !S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
 
     // A name of our own beside the target, so that the final rename stays on
     // the same file system and never meets another writer's file.
@@ -155,8 +305,7 @@ bool WriteFileAtomic(std::string_view path, const void* data, std::size_t size)
         return false;
 
     // Keep the permissions of the file being replaced.
-    struct stat st;
-    if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    if (bExists)
         ::fchmod(fd, st.st_mode & 07777);
 
     bool bOk = WriteAll(fd, static_cast<const std::uint8_t*>(data), size);
@@ -164,18 +313,13 @@ bool WriteFileAtomic(std::string_view path, const void* data, std::size_t size)
         bOk = false;
     if (::close(fd) != 0)
         bOk = false;
-    if (bOk && std::rename(tmp.c_str(), full.c_str()) != 0)
+    if (bOk && !RenameDurably(tmp, full))
         bOk = false;
     if (!bOk) {
+        const int why = errno;  // for the caller's message
         ::unlink(tmp.c_str());
+        errno = why;
         return false;
-    }
-    // Make the rename itself durable; failing that is not a failed write.
-    std::string dir = DirName(full);
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
     }
     return true;
 }
@@ -199,6 +343,40 @@ bool WriteLog(const char* file, const char* text)
     if (std::fclose(fp) != 0)
         bOk = false;
     return bOk;
+}
+
+namespace {
+
+void StderrWarning(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+}
+
+FileWarningSink g_FileWarningSink = StderrWarning;
+
+std::set<std::string>& GivenWarnings()
+{
+    static std::set<std::string> s_Given;
+    return s_Given;
+}
+
+} // namespace
+
+void SetFileWarningSink(FileWarningSink sink)
+{
+    g_FileWarningSink = sink ? sink : StderrWarning;
+}
+
+void WarnAboutFile(const std::string& text)
+{
+    if (GivenWarnings().insert(text).second)
+        g_FileWarningSink(text.c_str());
+}
+
+void ResetFileWarnings()
+{
+    GivenWarnings().clear();
 }
 
 std::string MakeTimestamp()

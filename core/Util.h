@@ -41,15 +41,74 @@ bool FileExists(std::string_view path);
 // because it is a file).
 bool CreateDirectories(std::string_view dir);
 
-// Reads the whole file into out. False (and out empty) when the file cannot be
-// opened or read. Relative paths are resolved.
-bool ReadWholeFile(std::string_view path, std::vector<std::uint8_t>& out);
+// True when path (links followed) is a regular file. Relative paths are resolved.
+bool IsRegularFile(std::string_view path);
+
+// What a read of a file found.
+enum class EReadResult {
+    Ok,
+    Missing,   // no such file
+    NotAFile,  // a folder, pipe, device or socket: never read, so never a hang
+    TooLarge,  // more bytes than the caller allows for this kind of file
+    Failed,    // no permission, a read error
+};
+// The reason in a few words ("is not a file", "is larger than 4096 bytes").
+std::string ReadResultText(EReadResult result, std::size_t maxBytes);
+
+// Upper bounds per kind of file: more than any genuine file of the kind holds,
+// little enough that a hostile one cannot exhaust memory.
+inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t(4) << 20;
+inline constexpr std::size_t kMaxScriptFileBytes = std::size_t(16) << 20;
+inline constexpr std::size_t kMaxReplayFileBytes = std::size_t(256) << 20;
+inline constexpr std::size_t kMaxOverrideFileBytes = std::size_t(64) << 20;
+inline constexpr std::size_t kMaxLibraryFileBytes = std::size_t(256) << 20;
+
+// Reads a regular file (links followed) whole into out, at most maxBytes.
+// Anything else is refused without being read or waited on. out is empty
+// unless the result is Ok. Relative paths are resolved.
+EReadResult ReadRegularFile(std::string_view path, std::vector<std::uint8_t>& out,
+                            std::size_t maxBytes);
+
+// Opens a regular file of at most maxBytes for reading, refusing anything else
+// as ReadRegularFile does, and gives its descriptor (the caller closes it) and
+// its size.
+EReadResult OpenRegularFile(std::string_view path, std::size_t maxBytes, int& fd, std::uint64_t& size);
+
+// The first bytes of a regular file, at most maxBytes of them (a header); a
+// longer file is not an error here.
+EReadResult ReadRegularFileHead(std::string_view path, std::vector<std::uint8_t>& out,
+                                std::size_t maxBytes);
+
+// ReadRegularFile with the bound for override files and the like; true when Ok.
+bool ReadWholeFile(std::string_view path, std::vector<std::uint8_t>& out,
+                   std::size_t maxBytes = kMaxOverrideFileBytes);
+
+// The file a write to path really lands in: path itself, or the end of its
+// chain of symbolic links (which may not exist yet). Relative paths are
+// resolved; "" when the chain loops.
+std::string WriteTarget(std::string_view path);
 
 // Replaces the file at path with exactly these bytes, or leaves it as it was:
-// the bytes go to a new file in the same folder, are flushed to disk, and that
-// file is renamed over path. False on any failure; the temporary file is
-// removed then. The folder must exist. Relative paths are resolved.
+// the bytes go to a new file beside the file (the end of path's symbolic links,
+// so a link stays a link), are flushed to disk, that file is renamed over it and
+// the folder is flushed, so the rename survives a power loss. A folder, pipe or
+// device at the target is never replaced. False on any failure; the temporary
+// file is removed then, and errno tells why. The folder must exist. Relative
+// paths are resolved.
 bool WriteFileAtomic(std::string_view path, const void* data, std::size_t size);
+
+// Renames from over to (both resolved) and flushes the folder, so that the move
+// survives a power loss. False when the rename fails.
+bool RenameDurably(std::string_view from, std::string_view to);
+
+// Warnings about the game's files (one that is not a file, a save that failed)
+// go to a sink: standard error unless the program sets another. The same text
+// is passed on once per run only.
+using FileWarningSink = void (*)(const char* text);
+void SetFileWarningSink(FileWarningSink sink);
+void WarnAboutFile(const std::string& text);
+// Forgets which warnings were given (tests).
+void ResetFileWarnings();
 
 // Appends text to a log file relative to the program folder (for example
 // "log/dsound.txt"), creating its folder first. A null text creates or empties

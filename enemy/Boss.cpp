@@ -1,7 +1,6 @@
 #include "enemy/Boss.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/AssetSet.h"
 #include "app/SceneKit.h"
@@ -38,6 +37,9 @@ constexpr int kNoBonusPicture = 130;
 // The swipe's sounds: the craft's own blade sounds, heard from the boss.
 constexpr int kSwingSE = 115;
 constexpr int kStrikeSE = 116;
+constexpr int kBreakSE = 107;     // a barrage's hit points run out
+constexpr int kClearedSE = 168;   // then the bonus, or none
+constexpr int kDeathSE = 102;
 
 // The backdrop behind a barrage: the first 2D layer, the one the play frame draws.
 CBG2D& Backdrop() { return g_BG2D[0]; }
@@ -68,6 +70,12 @@ CBoss::CBoss(const SBossDesign& design) : CEnemy(g_pBossModel), m_Design(design)
 }
 
 CBoss::~CBoss() = default;
+
+void CBoss::Enter()
+{
+    SetPhase(PHASE_ENTRY);
+    if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
+}
 
 int CBoss::LastBarragePhase() const { return m_Design.barrages.back().nPhase; }
 
@@ -178,7 +186,7 @@ void CBoss::ClearBarrage()
     Backdrop().SetTexture(nullptr);
     if (g_pSparks) g_pSparks->Burst(m_vPos, 64, 120);
     if (g_pDevice) g_pDevice->SetQuake(32.0f);
-    PlaySEAt(107, m_vPos);
+    PlaySEAt(kBreakSE, m_vPos);
     ClearEnemyBullets();
     CBit2::RemoveAll();
     if (g_pPlayer && g_pPlayer->m_bClean && m_nTimer > 0) {
@@ -190,7 +198,7 @@ void CBoss::ClearBarrage()
     } else {
         CSimpleSprite::SpawnTimed(200.0f, 200.0f, FindTexture(kNoBonusPicture), g_vZero, 240);
     }
-    PlaySound(168);
+    PlaySound(kClearedSE);
 }
 
 void CBoss::Die()
@@ -199,7 +207,7 @@ void CBoss::Die()
     if (g_pSparks) g_pSparks->Burst(m_vPos, 256, 480);
     if (g_pLightParticles) g_pLightParticles->Burst(m_vPos, 2.5f, 64, 240);
     if (g_pFader) g_pFader->LongFlashWhite();
-    PlaySound(102);
+    PlaySound(kDeathSE);
     g_StageControler.SetPhase(g_StageControler.m_nPhase + 1);   // the boss was destroyed
 }
 
@@ -247,7 +255,7 @@ void CBoss::Swipe()
         m_bBladeHit = false;
         PlaySEAt(kSwingSE, m_vPos);
         m_Blade.SetLife(CBlade::kSwingFrames);
-        // Half a turn clockwise in 12 frames, starting a quarter turn left of the heading.
+        // 180 degrees clockwise in 12 frames, from 45 degrees left of the heading.
         m_Blade.SetRot(Vec3{0.0f, 0.0f, m_vRot.z + 0.25f});
         m_Blade.SetRotVel(Vec3{0.0f, 0.0f, -1.0f / static_cast<float>(CBlade::kSwingFrames)});
     }
@@ -344,8 +352,9 @@ void CBoss::DrawDeath()
         glare.m[3][1] = m_vPos.y;
         glare.m[3][2] = m_vPos.z;
         d.SetWorldTransform(glare);
-        g_pGlowTexture->DrawBillboard(2.0f + 10.0f * t, 0.0f);   // additive
-        g_pGlowTexture->DrawBillboard(1.0f + 3.0f * v, v);
+        // Both additive (alpha 0): the glow's dark ground adds nothing.
+        g_pGlowTexture->DrawBillboard(2.0f + 10.0f * t, 0.0f);   // the glare swells
+        g_pGlowTexture->DrawBillboard(4.0f * v, 0.0f);           // the core burns out
     }
 
     Matrix identity;

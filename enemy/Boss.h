@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 
+#include "core/ObjectLists.h"
 #include "enemy/Enemy.h"
 #include "player/Blade.h"
 
@@ -39,6 +40,12 @@ struct SBossDesign {
     int32_t nStillPhase;      // a phase without wander moves (-1: none)
     Vec3 vStart;
 };
+
+class CBoss;
+
+// A new boss of the kind at its start, entering; added to the enemy list.
+template <class TBoss>
+TBoss* SpawnBoss();
 
 class CBoss : public CEnemy {
 public:
@@ -81,6 +88,10 @@ public:
     bool m_bBladeHit = false; // the current swipe has struck the craft
 
 protected:
+    // The end of a boss's construction: the entry phase (the most derived
+    // SetPhase, so it must run from the boss's own constructor) and facing the
+    // craft.
+    void Enter();
     // Between the shared update and the talk line: CBoss0's regroup.
     virtual void UpdateParts() {}
 
@@ -97,3 +108,11 @@ private:
     void DrawHud();
     void DrawDeath();
 };
+
+template <class TBoss>
+TBoss* SpawnBoss()
+{
+    auto* boss = new TBoss();
+    g_EnemyList.Add(boss);
+    return boss;
+}

@@ -1,10 +1,8 @@
 #include "enemy/Boss0.h"
 
 #include "app/AssetSet.h"
-#include "core/ObjectLists.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
-#include "player/MyKorvo.h"
 
 namespace {
 
@@ -54,15 +52,7 @@ const SBossDesign kBoss0Design = {
 CBoss0::CBoss0() : CBoss(kBoss0Design)
 {
     for (CObject& s : m_Satellites) s.SetRotVel(Vec3{0.0f, 0.005f, 0.0f});
-    SetPhase(PHASE_ENTRY);
-    if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
-}
-
-CBoss0* CBoss0::Spawn()
-{
-    auto* boss = new CBoss0();
-    g_EnemyList.Add(boss);
-    return boss;
+    Enter();
 }
 
 void CBoss0::SetPhase(int phase)
@@ -76,40 +66,28 @@ void CBoss0::SetPhase(int phase)
 
 void CBoss0::Formation(int formation)
 {
-    CObject* s = m_Satellites;
-    switch (formation) {
-    case 0: {
-        const Vec3 at[kSatellites] = {Vec3{0.0f, 0.0f, -2.0f}, P(0.0f), P(2.0f / 3.0f), P(4.0f / 3.0f)};
-        for (int i = 0; i < kSatellites; ++i) {
-            s[i].MoveTo(at[i], 120);
-            s[i].AuxTo(g_vZero, 120);
-            s[i].SetAuxVel(g_vZero);
+    struct SPlace {
+        Vec3 vAt;
+        bool bSpin;   // its placement starts turning about the boss
+    };
+    const Vec3 left{-1.0f, 0.0f, 0.0f}, right{1.0f, 0.0f, 0.0f};
+    // formation 0: a tilted ring around a satellite behind; 1 and 3: a line
+    // (its ends turning in 1); 2: a flat ring turning.
+    const SPlace places[4][kSatellites] = {
+        {{Vec3{0.0f, 0.0f, -2.0f}, false}, {P(0.0f), false}, {P(2.0f / 3.0f), false}, {P(4.0f / 3.0f), false}},
+        {{left, false}, {right, false}, {Vec3{-3.0f, 0.0f, 0.0f}, true}, {Vec3{3.0f, 0.0f, 0.0f}, true}},
+        {{Q(0.0f), true}, {Q(0.5f), true}, {Q(1.0f), true}, {Q(1.5f), true}},
+        {{left, false}, {right, false}, {Vec3{-2.0f, 0.0f, 0.0f}, false}, {Vec3{2.0f, 0.0f, 0.0f}, false}},
+    };
+    const int frames = formation == 0 ? 120 : 60;
+    for (int i = 0; i < kSatellites; ++i) {
+        CObject& s = m_Satellites[i];
+        s.MoveTo(places[formation][i].vAt, frames);
+        if (places[formation][i].bSpin) s.AuxVelTo(kAuxSpin, 60);
+        if (formation == 0) {
+            s.AuxTo(g_vZero, 120);
+            s.SetAuxVel(g_vZero);
         }
-        break;
-    }
-    case 1:
-        s[0].MoveTo(Vec3{-1.0f, 0.0f, 0.0f}, 60);
-        s[1].MoveTo(Vec3{1.0f, 0.0f, 0.0f}, 60);
-        s[2].MoveTo(Vec3{-3.0f, 0.0f, 0.0f}, 60);
-        s[3].MoveTo(Vec3{3.0f, 0.0f, 0.0f}, 60);
-        s[2].AuxVelTo(kAuxSpin, 60);
-        s[3].AuxVelTo(kAuxSpin, 60);
-        break;
-    case 2: {
-        const Vec3 at[kSatellites] = {Q(0.0f), Q(0.5f), Q(1.0f), Q(1.5f)};
-        for (int i = 0; i < kSatellites; ++i) {
-            s[i].MoveTo(at[i], 60);
-            s[i].AuxVelTo(kAuxSpin, 60);
-        }
-        break;
-    }
-    case 3:
-        s[0].MoveTo(Vec3{-1.0f, 0.0f, 0.0f}, 60);
-        s[1].MoveTo(Vec3{1.0f, 0.0f, 0.0f}, 60);
-        s[2].MoveTo(Vec3{-2.0f, 0.0f, 0.0f}, 60);
-        s[3].MoveTo(Vec3{2.0f, 0.0f, 0.0f}, 60);
-        break;
-    default: break;
     }
 }
 

@@ -9,8 +9,7 @@ public:
     static constexpr int kSatellites = 4;
 
     CBoss0();
-    // A new boss at its start, entering; added to the enemy list.
-    static CBoss0* Spawn();
+    static CBoss0* Spawn() { return SpawnBoss<CBoss0>(); }
 
     void SetPhase(int phase) override;
     // The boss, then each satellite drawn with the boss and stepped.

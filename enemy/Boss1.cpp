@@ -1,8 +1,5 @@
 #include "enemy/Boss1.h"
 
-#include "core/ObjectLists.h"
-#include "player/MyKorvo.h"
-
 namespace {
 
 constexpr SBarrageRow kBarrages[] = {
@@ -28,15 +25,4 @@ const SBossDesign kBoss1Design = {
     Vec3{2.0f, 6.0f, 0.0f},
 };
 
-CBoss1::CBoss1() : CBoss(kBoss1Design)
-{
-    SetPhase(PHASE_ENTRY);
-    if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
-}
-
-CBoss1* CBoss1::Spawn()
-{
-    auto* boss = new CBoss1();
-    g_EnemyList.Add(boss);
-    return boss;
-}
+CBoss1::CBoss1() : CBoss(kBoss1Design) { Enter(); }

@@ -6,8 +6,7 @@
 class CBoss1 : public CBoss {
 public:
     CBoss1();
-    // A new boss at its start, entering; added to the enemy list.
-    static CBoss1* Spawn();
+    static CBoss1* Spawn() { return SpawnBoss<CBoss1>(); }
 };
 
 extern const SBossDesign kBoss1Design;

@@ -29,8 +29,7 @@ constexpr float kFar = 1000.0f;
 // The font the game's texts are drawn with, and its cell height in pixels.
 constexpr const char* kFontFamily = "IPAPGothic";
 constexpr int kFontHeight = 12;
-// The text box of DrawText.
-constexpr int kTextBoxWidth = 512;
+// The height of DrawText's box.
 constexpr int kTextBoxHeight = 32;
 
 uint32_t ChannelByte(float v)
@@ -124,7 +123,8 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
         Log("Create OpenGL Context.\n");
         std::string error;
         if (!window || !window->CreateGlContext(error)) {
-            std::snprintf(line, sizeof line, " -> %s\n", window ? error.c_str() : "no window");
+            m_strFailure = window ? error : "no window";
+            std::snprintf(line, sizeof line, " -> %s\n", m_strFailure.c_str());
             Log(line);
             Log(" -> Failed.\n");
             return false;
@@ -138,6 +138,7 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
     Log(bitDepth32 ? " -> Using 32bpp.\n" : " -> Using 32bpp (16bpp requested).\n");
     const std::vector<SDisplayModeInfo> modes = CWindow::GetDisplayModes();
     if (modes.empty()) {
+        m_strFailure = "the display lists no modes";
         Log(" -> Failed.\n");
         return false;
     }
@@ -159,6 +160,7 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
         auto gl = std::make_unique<CGlRenderer>(window);
         std::string error;
         if (!gl->Initialize(error)) {
+            m_strFailure = error;
             std::snprintf(line, sizeof line, " -> %s\n", error.c_str());
             Log(line);
             Log(" -> Failed.\n");
@@ -609,7 +611,7 @@ void CGraphicsDevice::DrawLine3DTextured(float x0, float y0, float z0, float x1,
     m_pRenderer->DrawPrimitiveUP(EPrimitive::LineList, 1, m_LineVertices, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
 }
 
-int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color)
+int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color, int width)
 {
     if (!m_pRenderer || !text) return 0;
     SetDepthTest(0);
@@ -637,7 +639,7 @@ int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color)
 
     const bool ownBatch = !m_pSprite->IsBegun();
     if (ownBatch) m_pSprite->Begin();
-    const int right = x + kTextBoxWidth;
+    const int right = x + width;
     const int bottom = y + kTextBoxHeight;
     const int lineHeight = font.Height();
     const float inv = 1.0f / CFont::kAtlasSize;
@@ -807,15 +809,22 @@ std::string CGraphicsDevice::SaveSnapshot()
     return path;
 }
 
-bool CGraphicsDevice::SaveSnapshotPng(const std::string& path)
+bool CGraphicsDevice::SaveSnapshotPng(const std::string& path, std::string* pWhy)
 {
-    if (!m_pRenderer) return false;
+    auto fail = [pWhy](std::string why) {
+        if (pWhy) *pWhy = std::move(why);
+        return false;
+    };
+    if (!m_pRenderer) return fail("no picture to write");
     std::vector<uint32_t> pixels;
-    if (!m_pRenderer->ReadBackBuffer(pixels)) return false;
+    if (!m_pRenderer->ReadBackBuffer(pixels)) return fail("no picture to write");
     const std::string full = ResolvePath(path);
     const std::string dir = DirName(full);
-    if (!dir.empty() && !CreateDirectories(dir)) return false;
-    return WritePng24(full, kScreenWidth, kScreenHeight, pixels.data());
+    if (!dir.empty() && !CreateDirectories(dir))
+        return fail("the folder \"" + dir + "\" cannot be made (is a file in its way?)");
+    if (!WritePng24(full, kScreenWidth, kScreenHeight, pixels.data()))
+        return fail("\"" + full + "\" cannot be written");
+    return true;
 }
 
 void CGraphicsDevice::PrepareDrawKinds(const char* const* kinds, int count)

@@ -95,6 +95,8 @@ public:
                       bool softwareVertexProcessing, bool bitDepth32);
     void Release();
     bool IsReady() const { return m_pRenderer != nullptr; }
+    // Why CreateDevice failed, for the player ("" when it did not).
+    const std::string& GetFailureReason() const { return m_strFailure; }
 
     // The vsync flag the main loop reads: true when the display paces the steps.
     bool IsVsync() const { return m_bVsync; }
@@ -156,9 +158,11 @@ public:
     void DrawLine3D(const Vec3* from, const Vec3* to, float alpha, float r, float g, float b);
     void DrawLine3DTextured(float x0, float y0, float z0, float x1, float y1, float z1, float alpha, float r, float g,
                             float b);
-    // UTF-8 text in the box (x, y) - (x + 512, y + 32), left-top aligned, colour
-    // 0xAARRGGBB. Returns the height drawn (lines x line height).
-    int DrawText(int x, int y, const char* text, uint32_t color);
+    // UTF-8 text in the box (x, y) - (x + width, y + 32), left-top aligned,
+    // colour 0xAARRGGBB: glyphs are cut at the box's edges. Returns the height
+    // drawn (lines x line height).
+    static constexpr int kTextBoxWidth = 512;
+    int DrawText(int x, int y, const char* text, uint32_t color, int width = kTextBoxWidth);
 
     // ---- frame ----
     void BeginFrame();
@@ -203,8 +207,8 @@ public:
     // overwriting the first. Returns the path written, or "" when none was.
     std::string SaveSnapshot();
     // The back buffer as a PNG at path (relative to the program folder unless
-    // absolute). False when nothing was written.
-    bool SaveSnapshotPng(const std::string& path);
+    // absolute). False when nothing was written, with the reason in *pWhy.
+    bool SaveSnapshotPng(const std::string& path, std::string* pWhy = nullptr);
 
 private:
     void DrawUntextured3D(EPrimitive primitive, int count, const Vec3* corners, int vertices, float alpha, float r,
@@ -218,6 +222,7 @@ private:
     void RestoreKeptStates() override;
 
     bool m_bNullRenderer = false;
+    std::string m_strFailure;
     CWindow* m_pWindow = nullptr;
     std::unique_ptr<CRenderer> m_pRenderer;
     std::unique_ptr<CSprite> m_pSprite;

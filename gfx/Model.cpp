@@ -15,6 +15,7 @@
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
 #include "platform/Resources.h"
+#include "platform/XFileCheck.h"
 
 namespace {
 
@@ -117,6 +118,9 @@ bool CModel::LoadFromMemory(const uint8_t* data, size_t size, const std::string&
         return false;
     };
     if (!data || size == 0) return fail("empty mesh data");
+    // The importer allocates whatever a file declares: look at the counts first.
+    std::string tooMuch;
+    if (!CheckXFileLimits(data, size, &tooMuch)) return fail(tooMuch);
 
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(data, size, kImportFlags, "x");

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "core/Text.h"
+#include "core/Util.h"
 
 namespace {
 
@@ -35,16 +37,18 @@ bool ParseAxis(const std::string& text, float& out)
 
 bool CInputScript::LoadFile(const std::string& path, std::string& error)
 {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-        m_Spans.clear();
-        error = "cannot read the input script \"" + path + "\"";
+    m_Spans.clear();
+    // A folder, a pipe or a device is refused at once: never read until memory
+    // runs out, never waited on.
+    std::vector<std::uint8_t> bytes;
+    const EReadResult read = ReadRegularFile(path, bytes, kMaxScriptFileBytes);
+    if (read != EReadResult::Ok) {
+        error = "cannot read the input script \"" + EscapeForDisplay(path) + "\": it " +
+                ReadResultText(read, kMaxScriptFileBytes);
         return false;
     }
-    std::stringstream ss;
-    ss << f.rdbuf();
-    if (!LoadText(ss.str(), error)) {
-        error = "input script \"" + path + "\": " + error;
+    if (!LoadText(std::string(bytes.begin(), bytes.end()), error)) {
+        error = "input script \"" + EscapeForDisplay(path) + "\": " + error;
         return false;
     }
     return true;
@@ -70,7 +74,8 @@ bool CInputScript::LoadText(const std::string& text, std::string& error)
                       : ParseStep(range.substr(0, dash), span.nFrom) && ParseStep(range.substr(dash + 1), span.nTo);
         if (dash == std::string::npos) span.nTo = span.nFrom;
         if (!ok || span.nTo < span.nFrom) {
-            error = "line " + std::to_string(lineNo) + ": \"" + range + "\" is not a step or a range FROM-TO";
+            error = "line " + std::to_string(lineNo) + ": \"" + EscapeForDisplay(range) +
+                    "\" is not a step or a range FROM-TO";
             m_Spans.clear();
             return false;
         }
@@ -88,7 +93,7 @@ bool CInputScript::LoadText(const std::string& text, std::string& error)
             else if (word.rfind("x=", 0) == 0 && ParseAxis(word.substr(2), r.m_fX)) {
             } else if (word.rfind("y=", 0) == 0 && ParseAxis(word.substr(2), r.m_fY)) {
             } else {
-                error = "line " + std::to_string(lineNo) + ": \"" + word +
+                error = "line " + std::to_string(lineNo) + ": \"" + EscapeForDisplay(word) +
                         "\" is neither a button, x=V, y=V (V in -1 ... 1) nor escape";
                 m_Spans.clear();
                 return false;

@@ -28,6 +28,14 @@ std::string Key(const char* format, int index)
     return buf;
 }
 
+bool SaveReporting(CSettingsFile& file, std::string* pWhy)
+{
+    const bool bSaved = file.Save();
+    if (!bSaved && pWhy)
+        *pWhy = "\"" + file.GetPath() + "\": " + file.GetSaveError();
+    return bSaved;
+}
+
 // Records used to live in the settings file. Carry them over the first time,
 // but copy rather than move: the same file still holds the player's graphics
 // keys and bindings, which a rename would throw away. Both loads do this
@@ -36,12 +44,30 @@ void CarryOverOldRecords()
 {
     if (FileExists(kOldRecordsFile) && !FileExists(kRecordsFile)) {
         std::vector<std::uint8_t> old;
-        if (ReadWholeFile(kOldRecordsFile, old))
+        if (ReadWholeFile(kOldRecordsFile, old, kMaxSettingsFileBytes))
             WriteFileAtomic(kRecordsFile, old.data(), old.size());
     }
 }
 
 } // namespace
+
+bool NoteRecordsSave(bool bSaved, const std::string& why)
+{
+    if (!bSaved)
+        WarnAboutFile("The records could not be saved to " + why +
+                      ". The old records file is kept; this session's play count, play time and "
+                      "results stay in memory and the next save tries again.");
+    return bSaved;
+}
+
+bool SaveRecords(bool bChapters)
+{
+    std::string why;
+    bool bSaved = NoteRecordsSave(g_BarrageTable.Save(&why), why);
+    if (bChapters && !NoteRecordsSave(g_GlobalResult.Save(&why), why))
+        bSaved = false;
+    return bSaved;
+}
 
 CGlobalResult g_GlobalResult(true);
 CBarrageTable g_BarrageTable;
@@ -58,10 +84,11 @@ CGlobalResult::~CGlobalResult()
         g_pChapterRecords = nullptr;
 }
 
-void CGlobalResult::Load()
+bool CGlobalResult::Load()
 {
     CarryOverOldRecords();
     CSettingsFile file(kRecordsFile);
+    m_eRead = file.GetReadResult();
     m_strScoreName = file.GetString("scorename", "");
     m_nPlayCount = file.GetInt("playcount", 0);
     m_nPlayTime = file.GetInt("playtime", 0);
@@ -69,9 +96,10 @@ void CGlobalResult::Load()
         m_Chapters[d].m_bReached = file.GetString(Key("chaptor%d.Reached", d)) == "1";
         m_Chapters[d].m_nScoreMax = file.GetInt(Key("chaptor%d.ScoreMax", d), 0);
     }
+    return file.IsReadable();
 }
 
-bool CGlobalResult::Save()
+bool CGlobalResult::Save(std::string* pWhy)
 {
     CSettingsFile file(kRecordsFile);
     if (file.Has("scorename"))
@@ -83,7 +111,7 @@ bool CGlobalResult::Save()
         file.SetString(Key("chaptor%d.Reached", d), m_Chapters[d].m_bReached ? "1" : "0");
         file.SetInt(Key("chaptor%d.ScoreMax", d), m_Chapters[d].m_nScoreMax);
     }
-    return file.Save();
+    return SaveReporting(file, pWhy);
 }
 
 void CGlobalResult::CountGameStarted()
@@ -160,7 +188,7 @@ void CBarrageTable::Load()
     }
 }
 
-bool CBarrageTable::Save() const
+bool CBarrageTable::Save(std::string* pWhy) const
 {
     CSettingsFile file(kRecordsFile);
     for (int d = 0; d < kBarrages; ++d) {
@@ -168,7 +196,7 @@ bool CBarrageTable::Save() const
         file.SetInt(Key("barrage%d.TotalCount", d), m_Records[d].m_nTotalCount);
         file.SetInt(Key("barrage%d.ScoreMax", d), m_Records[d].m_nScoreMax);
     }
-    return file.Save();
+    return SaveReporting(file, pWhy);
 }
 
 void CBarrageTable::RecordStart(int barrage, bool bReplay)
@@ -196,9 +224,10 @@ const CBarrageRecord& CBarrageTable::Get(int barrage) const
     return m_Records[barrage];
 }
 
-void LoadRecords(CGlobalResult& records, CBarrageTable& barrages)
+bool LoadRecords(CGlobalResult& records, CBarrageTable& barrages)
 {
-    records.Load();
+    const bool bRead = records.Load();
     barrages.LoadNames();
     barrages.Load();
+    return bRead;
 }

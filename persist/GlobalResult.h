@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/ChapterRecords.h"
+#include "core/Util.h"
 
 #include <cstdint>
 #include <string>
@@ -28,13 +29,17 @@ public:
     CGlobalResult& operator=(const CGlobalResult&) = delete;
 
     // Copies "korvo.ini" to "critical.ini" when only the former exists, then
-    // reads the name, the counters and the chapter records (nothing else is
-    // written).
-    void Load();
+    // reads the name, the counters and the chapter records (nothing is written).
+    // False when the records file exists but cannot be read (not a regular
+    // file, too large, no permission): the game must not start on it, since
+    // it could neither show nor keep what the file holds.
+    bool Load();
+    // How reading the records file went, for the program's message.
+    EReadResult GetReadResult() const { return m_eRead; }
     // Re-reads the score name from the file (the settings tool may have changed
     // it; the file's name wins), then writes every key of this object.
-    // False when the file could not be written.
-    bool Save();
+    // False when the file could not be written, with the reason in *pWhy.
+    bool Save(std::string* pWhy = nullptr);
 
     const std::string& GetScoreName() const { return m_strScoreName; }
     void SetScoreName(const std::string& name) { m_strScoreName = name; }
@@ -68,6 +73,7 @@ private:
     std::int32_t m_nPlayCount = 0;
     std::int32_t m_nPlayTime = 0;
     std::string m_strScoreName;
+    EReadResult m_eRead = EReadResult::Missing;
     SChapter m_Chapters[kChapters];
 };
 
@@ -91,8 +97,8 @@ public:
     // file over first, as CGlobalResult::Load does).
     void Load();
     // Writes the counts of every barrage into "critical.ini". False when the
-    // file could not be written.
-    bool Save() const;
+    // file could not be written, with the reason in *pWhy.
+    bool Save(std::string* pWhy = nullptr) const;
 
     // A barrage begins: its total count grows unless a replay plays.
     void RecordStart(int barrage, bool bReplay);
@@ -109,6 +115,20 @@ private:
 
 extern CBarrageTable g_BarrageTable;
 
+// Tells the player when the records could not be saved (a read-only folder, a
+// full disk): the old file is kept, but the session's play count, time and
+// results would otherwise be lost without a word. Said once per run, through
+// the file warnings; the records stay in memory and the next save tries again.
+// Returns bSaved.
+bool NoteRecordsSave(bool bSaved, const std::string& why);
+
+// Saves the program's barrage records (at a game's end) or, with bChapters,
+// also the chapter records, name and counters (at exit), telling a failure as
+// NoteRecordsSave does. True when everything was saved.
+bool SaveRecords(bool bChapters);
+
 // The program's start: the records (with the carry-over of the old file), the
 // barrage names, the barrage records, in this order.
-void LoadRecords(CGlobalResult& records, CBarrageTable& barrages);
+// False when the records file is there but cannot be read (see
+// CGlobalResult::Load).
+bool LoadRecords(CGlobalResult& records, CBarrageTable& barrages);

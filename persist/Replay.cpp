@@ -2,6 +2,8 @@
 
 #include "core/Util.h"
 
+#include <xxhash.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,7 +63,141 @@ std::uint8_t SaneButton(std::uint8_t b)
 
 constexpr std::size_t kLongRecord = 16;
 
+constexpr std::size_t kTrailerFixed = 32;
+constexpr std::size_t kChecksum = 8;
+
+void PutU64(std::vector<std::uint8_t>& out, std::uint64_t v)
+{
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    std::uint8_t b[4];
+    PutU32(b, v);
+    out.insert(out.end(), b, b + 4);
+}
+
+std::uint64_t GetU64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32;
+}
+
+// Reads forward through bytes of a known length; a read past the end fails
+// and every later one too.
+class CByteReader {
+public:
+    CByteReader(const std::uint8_t* data, std::size_t size) : m_pData(data), m_nSize(size) {}
+    bool Has(std::size_t n) const { return m_bOk && m_nSize - m_nPos >= n; }
+    std::size_t Left() const { return m_nSize - m_nPos; }
+    std::uint32_t U32()
+    {
+        if (!Take(4)) return 0;
+        return GetU32(m_pData + m_nPos - 4);
+    }
+    std::uint64_t U64()
+    {
+        if (!Take(8)) return 0;
+        return GetU64(m_pData + m_nPos - 8);
+    }
+    std::uint16_t U16()
+    {
+        if (!Take(2)) return 0;
+        const std::uint8_t* p = m_pData + m_nPos - 2;
+        return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+    }
+    bool Ok() const { return m_bOk; }
+
+private:
+    bool Take(std::size_t n)
+    {
+        if (!Has(n)) {
+            m_bOk = false;
+            return false;
+        }
+        m_nPos += n;
+        return true;
+    }
+    const std::uint8_t* m_pData;
+    std::size_t m_nSize;
+    std::size_t m_nPos = 0;
+    bool m_bOk = true;
+};
+
+// Reads the tag list of one digest; false when the bytes cannot hold it.
+bool ReadTags(CByteReader& in, SReplayDigest& d)
+{
+    const std::uint32_t n = in.U32();
+    if (!in.Ok() || in.Left() / 2 < n)
+        return false;
+    d.m_Tags.resize(n);
+    for (std::uint16_t& t : d.m_Tags)
+        t = in.U16();
+    return in.Ok();
+}
+
+// The stored check text must be exactly the digest of the header's fields and
+// its terminating zero; the chapter selection must be one a game can have.
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
+    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
+}
+
 } // namespace
+
+std::vector<std::uint8_t> CReplayTrailer::Encode() const
+{
+    std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
+    PutU32(out, kVersion);
+    PutU32(out, m_dwInterval);
+    PutU32(out, static_cast<std::uint32_t>(m_Intervals.size()));
+    PutU32(out, m_dwSteps);
+    PutU32(out, static_cast<std::uint32_t>(m_nFinalScore));
+    PutU64(out, m_Final.m_qwDigest);
+    for (const SReplayDigest& d : m_Intervals)
+        PutU64(out, d.m_qwDigest);
+    const auto putTags = [&](const SReplayDigest& d) {
+        PutU32(out, static_cast<std::uint32_t>(d.m_Tags.size()));
+        for (std::uint16_t t : d.m_Tags) {
+            out.push_back(static_cast<std::uint8_t>(t));
+            out.push_back(static_cast<std::uint8_t>(t >> 8));
+        }
+    };
+    for (const SReplayDigest& d : m_Intervals)
+        putTags(d);
+    putTags(m_Final);
+    PutU64(out, XXH3_64bits(out.data(), out.size()));
+    return out;
+}
+
+bool CReplayTrailer::Decode(const std::uint8_t* data, std::size_t size)
+{
+    *this = CReplayTrailer{};
+    if (!data || size < kTrailerFixed + kChecksum || std::memcmp(data, kMagic, sizeof kMagic) != 0)
+        return false;
+    const std::size_t body = size - kChecksum;
+    if (XXH3_64bits(data, body) != GetU64(data + body))
+        return false;
+    CByteReader in(data + sizeof kMagic, body - sizeof kMagic);
+    const std::uint32_t version = in.U32();
+    m_dwInterval = in.U32();
+    const std::uint32_t n = in.U32();
+    m_dwSteps = in.U32();
+    m_nFinalScore = static_cast<std::int32_t>(in.U32());
+    m_Final.m_qwDigest = in.U64();
+    // Each interval takes at least 12 bytes: its digest and its tag count.
+    if (version != kVersion || m_dwInterval == 0 || in.Left() / 12 < n)
+        return false;
+    m_Intervals.resize(n);
+    for (SReplayDigest& d : m_Intervals)
+        d.m_qwDigest = in.U64();
+    for (SReplayDigest& d : m_Intervals)
+        if (!ReadTags(in, d))
+            return false;
+    return ReadTags(in, m_Final) && in.Left() == 0;
+}
 
 std::string ReplaySlotFile(int slot)
 {
@@ -126,7 +262,7 @@ bool CReplay::Next(CInputRecord& rec)
 }
 
 int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
-                  std::int32_t score, std::uint32_t elapsedMs)
+                  std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer)
 {
     CReplayHeader h;
     h.m_dwVersion = g_nFormatVersion;
@@ -166,6 +302,10 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
         rec[15] = r.m_bBlade;
         bytes.insert(bytes.end(), rec, rec + kLongRecord);
     }
+    if (trailer) {
+        const std::vector<std::uint8_t> t = trailer->Encode();
+        bytes.insert(bytes.end(), t.begin(), t.end());
+    }
     m_Header = h;
 
     std::string full = ResolvePath(path);
@@ -178,37 +318,35 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
 bool CReplay::Load(std::string_view path)
 {
     Clear();
-    std::FILE* fp = std::fopen(ResolvePath(path).c_str(), "rb");
-    if (!fp)
+    std::vector<std::uint8_t> bytes;
+    if (ReadRegularFile(path, bytes, kMaxReplayFileBytes) != EReadResult::Ok)
         return false;
+    return LoadBytes(bytes.data(), bytes.size());
+}
 
-    std::uint8_t raw[CReplayHeader::kSize];
-    if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
-        std::fclose(fp);
+bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
+{
+    Clear();
+    m_eTrailer = EReplayTrailer::None;
+    m_Trailer = CReplayTrailer{};
+    if (!data || size < CReplayHeader::kSize)
         return false;
-    }
-    m_Header.Decode(raw);
-    std::string check = ReplayCheckText(m_Header.m_nScore, m_Header.m_nPlayTime,
-                                        m_Header.m_dwRecords, g_nFormatVersion);
-    // The stored text must be exactly the digest and its terminating zero.
-    if (std::memcmp(raw + 21, check.c_str(), 33) != 0 || m_Header.m_nChapter < -1 ||
-        m_Header.m_nChapter > 255) {
-        std::fclose(fp);
+    m_Header.Decode(data);
+    if (!HeaderPassesCheck(data, m_Header))
         return false;
-    }
 
     // Read what the file holds, never more than the header claims; a count
     // larger than the file leaves the remaining frames idle, which is what
     // playback gives once the records are used up.
-    for (std::uint32_t i = 0; i < m_Header.m_dwRecords; ++i) {
-        int flag = std::fgetc(fp);
-        if (flag == EOF)
-            break;
+    std::size_t pos = CReplayHeader::kSize;
+    for (std::uint32_t i = 0; i < m_Header.m_dwRecords && pos < size; ++i) {
+        const std::uint8_t flag = data[pos++];
         CInputRecord r;
         if (flag != 0) {
-            std::uint8_t rest[kLongRecord - 1];
-            if (std::fread(rest, 1, sizeof rest, fp) != sizeof rest)
+            if (size - pos < kLongRecord - 1)
                 break;
+            const std::uint8_t* rest = data + pos;
+            pos += kLongRecord - 1;
             r.m_fX = SaneAxis(GetFloat(rest + 0));
             r.m_fY = SaneAxis(GetFloat(rest + 4));
             r.m_bAttack0 = SaneButton(rest[8]);
@@ -221,25 +359,31 @@ bool CReplay::Load(std::string_view path)
         }
         m_Records.push_back(r);
     }
-    std::fclose(fp);
+    // What follows the records is the trailer; a file cut short has none.
+    if (HasAllRecords() && pos < size)
+        m_eTrailer = m_Trailer.Decode(data + pos, size - pos) ? EReplayTrailer::Intact : EReplayTrailer::Damaged;
     return true;
 }
 
 void CReplay::ReadSlotTable()
 {
     for (int i = 0; i < kReplaySlots; ++i) {
-        bool bRead = false;
-        if (std::FILE* fp = std::fopen(ResolvePath(ReplaySlotFile(i)).c_str(), "rb")) {
-            std::uint8_t raw[CReplayHeader::kSize];
-            if (std::fread(raw, 1, sizeof raw, fp) == sizeof raw) {
-                m_Slots[i].Decode(raw);
-                bRead = true;
-            }
-            std::fclose(fp);
-        }
-        if (!bRead)
+        // A pipe or a device in a slot's place is an empty slot, never a wait.
+        std::vector<std::uint8_t> head;
+        m_bSlotIntact[i] = false;
+        if (ReadRegularFileHead(ReplaySlotFile(i), head, CReplayHeader::kSize) == EReadResult::Ok &&
+            head.size() == CReplayHeader::kSize) {
+            m_Slots[i].Decode(head.data());
+            m_bSlotIntact[i] = HeaderPassesCheck(head.data(), m_Slots[i]);
+        } else {
             m_Slots[i].m_szScoreName[0] = '\0';
+        }
     }
+}
+
+bool CReplay::IsSlotIntact(int slot) const
+{
+    return slot >= 0 && slot < kReplaySlots && m_bSlotIntact[slot];
 }
 
 const CReplayHeader& CReplay::GetSlot(int slot) const
@@ -257,9 +401,10 @@ bool CReplay::KeepInSlot(int slot)
     std::string slotPath = ResolvePath(ReplaySlotFile(slot));
     std::string tmpPath = ResolvePath(kReplayTempFile);
     // Without a finished game there is nothing to keep: the slot's replay stays.
-    if (!FileExists(tmpPath))
+    if (!IsRegularFile(tmpPath))
         return false;
     // rename replaces the slot's file in one step, so a failed move keeps the
-    // replay that was there.
-    return std::rename(tmpPath.c_str(), slotPath.c_str()) == 0;
+    // replay that was there; the folder is flushed so the move outlives a
+    // power loss.
+    return RenameDurably(tmpPath, slotPath);
 }

@@ -4,7 +4,9 @@
 //
 // File (little-endian): a 72-byte header, then one record per frame, either a
 // single byte 0 (idle frame) or a byte 1, x and y as 32-bit floats and the seven
-// button bytes (16 bytes).
+// button bytes (16 bytes). After the records may follow a trailer of digests
+// (CReplayTrailer); a reader that stops after the records never sees it, so a
+// file with one is still of version 6 and one without still plays.
 #pragma once
 
 #include "persist/InputRecord.h"
@@ -46,6 +48,56 @@ struct CReplayHeader {
 std::string ReplayCheckText(std::int32_t score, std::int32_t playTime,
                             std::uint32_t records, std::uint32_t version);
 
+// One digest of the game's rule state, and the tags of what it was made of
+// (the low 16 bits of each part's own hash, in digest order), so that a
+// differing game can name the first part that differs.
+struct SReplayDigest {
+    std::uint64_t m_qwDigest = 0;
+    std::vector<std::uint16_t> m_Tags;
+
+    bool operator==(const SReplayDigest&) const = default;
+};
+
+// The trailer a game writes after its records: the digest of its rule state
+// after every interval of steps, the digest and the score at its end.
+//
+//   offset  size
+//   0       4    "MZDG"
+//   4       4    trailer version, 1
+//   8       4    interval in steps, 60
+//   12      4    N, the number of interval digests
+//   16      4    steps of play
+//   20      4    final score, signed
+//   24      8    final digest
+//   32      8N   interval digests
+//   ...          N + 1 tag lists (the intervals', then the final one's):
+//                a 32-bit count, then that many 16-bit tags
+//   end     8    checksum: XXH3-64 of every trailer byte before it
+struct CReplayTrailer {
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::uint32_t kInterval = 60;
+    static constexpr char kMagic[4] = {'M', 'Z', 'D', 'G'};
+
+    std::uint32_t m_dwInterval = kInterval;
+    std::uint32_t m_dwSteps = 0;
+    std::int32_t m_nFinalScore = 0;
+    std::vector<SReplayDigest> m_Intervals;
+    SReplayDigest m_Final;
+
+    std::vector<std::uint8_t> Encode() const;
+    // False when the bytes are not exactly one whole, intact trailer.
+    bool Decode(const std::uint8_t* data, std::size_t size);
+
+    bool operator==(const CReplayTrailer&) const = default;
+};
+
+// What followed the records of the last file loaded.
+enum class EReplayTrailer {
+    None,      // nothing: a file of a game before digests were kept
+    Intact,
+    Damaged,   // bytes that are no intact trailer
+};
+
 class CReplay {
 public:
     // Forgets every record and rewinds playback.
@@ -61,18 +113,27 @@ public:
     // absolute). Play time is the wall-clock time of the game in whole seconds,
     // counted as 60 frames each. The old file is replaced only by a complete
     // new one. 0 on success, -1 on failure.
+    // With a trailer, it follows the records.
     int Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
-             std::int32_t score, std::uint32_t elapsedMs);
-    // Reads a replay. False when the file cannot be opened, its header is
-    // incomplete, its check text does not match, or its chapter selection is
-    // outside -1..255. Records missing at the end of the file play as idle
-    // frames.
+             std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer = nullptr);
+    // Reads a replay. False when the file cannot be opened, is not a regular
+    // file or is larger than kMaxReplayFileBytes, its header is incomplete, its
+    // check text does not match, or its chapter selection is outside -1..255.
+    // Records missing at the end of the file play as idle frames. A trailer
+    // after the records is read too (GetTrailer); whatever follows the records
+    // never refuses the file.
     bool Load(std::string_view path);
+    // The same for the bytes of a replay file.
+    bool LoadBytes(const std::uint8_t* data, std::size_t size);
 
     // Reads the headers of the ten slot files. A slot whose file cannot be read
-    // gets an empty score name and keeps its other fields.
+    // (or is no regular file) gets an empty score name and keeps its other
+    // fields.
     void ReadSlotTable();
     const CReplayHeader& GetSlot(int slot) const;
+    // The slot's header passes the check a load makes (check text and
+    // chapter): a slot that will be refused can look refused.
+    bool IsSlotIntact(int slot) const;
 
     // Moves the temporary replay into a slot, replacing the slot's replay in one
     // step. When there is no temporary replay, or the move fails, the slot keeps
@@ -83,6 +144,11 @@ public:
     std::size_t GetRecordCount() const { return m_Records.size(); }
     std::size_t GetCursor() const { return m_nCursor; }
     const CInputRecord& GetRecord(std::size_t i) const { return m_Records[i]; }
+    // After Load: whether the file held every record its header counts, and
+    // what followed them.
+    bool HasAllRecords() const { return m_Records.size() == m_Header.m_dwRecords; }
+    EReplayTrailer GetTrailerState() const { return m_eTrailer; }
+    const CReplayTrailer& GetTrailer() const { return m_Trailer; }
 
     static std::int32_t PlayTimeFrames(std::uint32_t elapsedMs);
 
@@ -90,7 +156,10 @@ private:
     std::vector<CInputRecord> m_Records;
     std::size_t m_nCursor = 0;
     CReplayHeader m_Header;
+    EReplayTrailer m_eTrailer = EReplayTrailer::None;
+    CReplayTrailer m_Trailer;
     CReplayHeader m_Slots[kReplaySlots];
+    bool m_bSlotIntact[kReplaySlots] = {};
 };
 
 // The program's recorder.

@@ -1,7 +1,6 @@
 #include "persist/SettingsFile.h"
 
-#include "core/Util.h"
-
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -9,9 +8,13 @@ CSettingsFile::CSettingsFile(std::string_view name)
     : m_strPath(ResolvePath(name))
 {
     std::vector<std::uint8_t> bytes;
-    if (ReadWholeFile(m_strPath, bytes))
+    m_eRead = ReadRegularFile(m_strPath, bytes, kMaxSettingsFileBytes);
+    if (m_eRead == EReadResult::Ok)
         Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
               m_cSeparator, m_Entries);
+    else if (!IsReadable())
+        WarnAboutFile("\"" + m_strPath + "\" " + ReadResultText(m_eRead, kMaxSettingsFileBytes) +
+                      ": its settings are not read, and it is not replaced");
 }
 
 CSettingsFile::~CSettingsFile()
@@ -23,6 +26,9 @@ void CSettingsFile::Parse(std::string_view text, char separator,
                           std::map<std::string, std::string>& entries)
 {
     // Line ends as a text-mode reader sees them: CR LF counts as LF.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
     std::string data;
     data.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -133,12 +139,21 @@ bool CSettingsFile::Save()
 {
     if (!m_bModified)
         return true;
+    m_strSaveError.clear();
+    if (!IsReadable()) {
+        m_strSaveError = "the file " + ReadResultText(m_eRead, kMaxSettingsFileBytes);
+        return false;
+    }
     std::string dir = DirName(m_strPath);
-    if (!dir.empty() && !CreateDirectories(dir))
+    if (!dir.empty() && !CreateDirectories(dir)) {
+        m_strSaveError = "its folder cannot be created";
         return false;
+    }
     std::string text = Format(m_Entries, m_cSeparator);
-    if (!WriteFileAtomic(m_strPath, text.data(), text.size()))
+    if (!WriteFileAtomic(m_strPath, text.data(), text.size())) {
+        m_strSaveError = std::strerror(errno);
         return false;
+    }
     m_bModified = false;
     return true;
 }

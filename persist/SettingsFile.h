@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "core/Util.h"
 #include <map>
 #include <string>
 #include <string_view>
@@ -17,7 +19,10 @@ public:
     static constexpr std::size_t kMaxValue = 767;
 
     // Opens name (relative to the program folder unless absolute) and reads it;
-    // a missing or unreadable file gives an empty store.
+    // a missing or unreadable file gives an empty store. Only a regular file of
+    // at most kMaxSettingsFileBytes is read; anything else (a folder, a pipe, a
+    // device, a huge file) is named in a file warning and never replaced, so
+    // that what it holds is not lost to a store that could not read it.
     explicit CSettingsFile(std::string_view name);
     // Saves when something changed.
     ~CSettingsFile();
@@ -39,22 +44,31 @@ public:
 
     // Rewrites the file from the store when it changed, creating its folder if
     // missing. The old file is replaced only by a complete new one. True when
-    // nothing needed writing or the write succeeded; on failure the store stays
-    // changed so that a later save tries again.
+    // nothing needed writing or the write succeeded; on failure (or when the
+    // file could not be read) the store stays changed so that a later save
+    // tries again.
     bool Save();
 
     bool IsModified() const { return m_bModified; }
+    // Why the last Save failed ("" after a good one).
+    const std::string& GetSaveError() const { return m_strSaveError; }
+    // How reading the file went (Ok or Missing for a usable store).
+    EReadResult GetReadResult() const { return m_eRead; }
+    bool IsReadable() const { return m_eRead == EReadResult::Ok || m_eRead == EReadResult::Missing; }
     const std::string& GetPath() const { return m_strPath; }
     const std::map<std::string, std::string>& GetEntries() const { return m_Entries; }
 
     // The file's text for a store (used by Save): entries in key order.
     static std::string Format(const std::map<std::string, std::string>& entries, char separator);
-    // Parses file bytes into entries as the reader does.
+    // Parses file bytes into entries as the reader does. One UTF-8 byte-order
+    // mark at the start (as some editors write) is not part of the first key.
     static void Parse(std::string_view text, char separator, std::map<std::string, std::string>& entries);
 
 private:
     std::map<std::string, std::string> m_Entries;  // std::string orders byte-wise
     bool m_bModified = false;
+    EReadResult m_eRead = EReadResult::Missing;
+    std::string m_strSaveError;
     std::string m_strPath;
     char m_cSeparator = ',';
 };

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-void ShowMessageBox(const char* text, const char* caption, bool allowWindow)
+bool ShowMessageBox(const char* text, const char* caption, bool allowWindow)
 {
     if (!text) text = "";
     if (!caption) caption = "";
@@ -13,7 +13,8 @@ void ShowMessageBox(const char* text, const char* caption, bool allowWindow)
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     if (allowWindow && display &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) == 0)
-        return;
+        return true;
     std::fprintf(stderr, "%s%s%s\n", caption, *caption ? ": " : "", text);
     std::fflush(stderr);
+    return false;
 }

@@ -3,4 +3,5 @@
 #pragma once
 
 // With allowWindow false (headless) the text only goes to standard error.
-void ShowMessageBox(const char* text, const char* caption, bool allowWindow);
+// True when a box was shown (the text then did not go to standard error).
+bool ShowMessageBox(const char* text, const char* caption, bool allowWindow);

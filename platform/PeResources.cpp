@@ -1,9 +1,9 @@
 #include "platform/PeResources.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/Util.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,45 +55,35 @@ bool KeysEqual(const CPeResourceFile::Key& a, const CPeResourceFile::Key& b)
 bool CPeResourceFile::Open(const std::string& path, std::string* pError)
 {
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        SetError(pError, "the file cannot be opened");
+    // Only a regular file of a sane size: a pipe or a device in its place
+    // would block or never end.
+    int fd = -1;
+    uint64_t size = 0;
+    const EReadResult opened = OpenRegularFile(path, kMaxLibraryFileBytes, fd, size);
+    if (opened != EReadResult::Ok) {
+        if (pError) *pError = "the file " + ReadResultText(opened, kMaxLibraryFileBytes);
         return false;
     }
-    struct stat st;
-    const bool bSized = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-    if (bSized && static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull) {
+    if (size == 0) {
         ::close(fd);
-        SetError(pError, "the file is too large to be a PE image");
-        return false;
+        return OpenMemory({}, pError);
     }
     // The directories are read from a mapping of the file, which touches only
     // their pages; the resources are read from the file when they are wanted, so
     // the library costs no memory while the game runs.
-    void* pMap = bSized ? ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
-    if (pMap != MAP_FAILED) {
-        m_Bytes = {static_cast<const uint8_t*>(pMap), static_cast<size_t>(st.st_size)};
-        const bool bOk = Index(pError);
-        ::munmap(pMap, static_cast<size_t>(st.st_size));
-        m_Bytes = {nullptr, bOk ? static_cast<size_t>(st.st_size) : 0};
-        if (bOk) m_nFd = fd;
-        else ::close(fd);
-        return bOk;
-    }
-    // Not mappable (a pipe, say): read it whole.
-    std::vector<uint8_t> bytes;
-    uint8_t buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) {
-        bytes.insert(bytes.end(), buf, buf + n);
-        if (bytes.size() > 0xFFFFFFFFull) break;  // PE offsets are 32-bit
-    }
-    ::close(fd);
-    if (n < 0) {
+    void* pMap = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (pMap == MAP_FAILED) {
+        ::close(fd);
         SetError(pError, "the file cannot be read");
         return false;
     }
-    return OpenMemory(std::move(bytes), pError);
+    m_Bytes = {static_cast<const uint8_t*>(pMap), static_cast<size_t>(size)};
+    const bool bOk = Index(pError);
+    ::munmap(pMap, static_cast<size_t>(size));
+    m_Bytes = {nullptr, bOk ? static_cast<size_t>(size) : 0};
+    if (bOk) m_nFd = fd;
+    else ::close(fd);
+    return bOk;
 }
 
 bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError)

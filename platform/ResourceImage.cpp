@@ -43,17 +43,33 @@ bool ReadPngRows(png_structp png, png_infop info, png_bytep* rows, const char** 
     return true;
 }
 
-bool ReadPngHeader(png_structp png, png_infop info, uint32_t* pWidth, uint32_t* pHeight, int* pChannels,
-                   const char** pWhy)
+bool ReadPngHeader(png_structp png, png_infop info, size_t dataSize, uint32_t* pWidth, uint32_t* pHeight,
+                   int* pChannels, const char** pWhy)
 {
     if (setjmp(png_jmpbuf(png))) {
         *pWhy = "the PNG header is damaged";
         return false;
     }
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    // Text, profiles and other side chunks are never shown: keep them small.
+    png_set_chunk_malloc_max(png, 1u << 20);
+    png_set_chunk_cache_max(png, 128);
     png_read_info(png, info);
     int colourType = png_get_color_type(png, info);
     int bitDepth = png_get_bit_depth(png, info);
+    // Before a single row is allocated: a small file must not be allowed to
+    // ask for gigabytes.
+    const uint64_t declaredW = png_get_image_width(png, info);
+    const uint64_t declaredH = png_get_image_height(png, info);
+    if (declaredW * declaredH > kMaxImagePixels) {
+        *pWhy = "the picture declares more pixels than a texture may have";
+        return false;
+    }
+    const uint64_t rawRow = (declaredW * png_get_channels(png, info) * static_cast<uint64_t>(bitDepth) + 7) / 8 + 1;
+    if (rawRow * declaredH > (static_cast<uint64_t>(dataSize) + 1024) * kMaxDeflateRatio) {
+        *pWhy = "the picture declares more pixels than its data can hold";
+        return false;
+    }
     if (bitDepth == 16) png_set_strip_16(png);
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -102,7 +118,7 @@ bool DecodeRows(const uint8_t* data, size_t size, uint32_t* pWidth, uint32_t* pH
     const char* why = nullptr;
     uint32_t w = 0, h = 0;
     int channels = 0;
-    bool ok = ReadPngHeader(png, info, &w, &h, &channels, &why);
+    bool ok = ReadPngHeader(png, info, size, &w, &h, &channels, &why);
     if (ok && (w == 0 || h == 0 || w > static_cast<uint32_t>(kMaxImageSide) ||
                h > static_cast<uint32_t>(kMaxImageSide) || (channels != 3 && channels != 4))) {
         why = "unsupported PNG layout";

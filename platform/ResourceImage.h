@@ -14,8 +14,14 @@ struct CResourceImage {
     std::vector<uint8_t> m_Pixels;  // R, G, B, A bytes, rows top first
 };
 
-// Pictures larger than this in either direction are refused as damaged.
+// Pictures larger than this in either direction, or of more pixels than
+// kMaxImagePixels (64 MiB as RGBA), are refused as damaged, as is a picture
+// whose declared size its compressed data could never hold.
 constexpr int32_t kMaxImageSide = 16384;
+constexpr uint64_t kMaxImagePixels = uint64_t(4096) * 4096;
+// The most that deflate can expand data: 1032 to 1 (a stored length-258 match
+// per bit pair); a little more is allowed for headers.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 // A PNG's alpha blended over black, one channel: round(c * a / 255), computed as
 // t = c * a + 128, (t + (t >> 8)) >> 8.

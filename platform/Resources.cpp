@@ -70,9 +70,17 @@ EResourceOrigin LoadResourceBytes(const char* name, const char* type, const char
     if (!name || !type) return RESOURCE_MISSING;
     if (ext) {
         std::string path = GetOverridePath(name, type, ext);
-        if (FileExists(path)) {
+        const EReadResult read = ReadRegularFile(path, out, kMaxOverrideFileBytes);
+        if (read == EReadResult::NotAFile) {
+            // A folder, pipe or device of that name is no override (and is never
+            // waited on): the library's copy serves.
+            WarnAboutFile("\"" + path + "\" is not a file; the resource library's " + type + " " + name +
+                          " is used instead");
+        } else if (read != EReadResult::Missing) {
             if (pOverridePath) *pOverridePath = path;
-            return ReadWholeFile(path, out) ? RESOURCE_OVERRIDE : RESOURCE_MISSING;
+            if (read == EReadResult::Ok) return RESOURCE_OVERRIDE;
+            WarnAboutFile("The override file \"" + path + "\" " + ReadResultText(read, kMaxOverrideFileBytes));
+            return RESOURCE_MISSING;
         }
     }
     if (pOverridePath) pOverridePath->clear();

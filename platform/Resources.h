@@ -35,9 +35,11 @@ enum EResourceOrigin {
 
 // Loads the bytes of a resource. ext is the override extension (".png", ".x",
 // ".ogg"); a null ext means the type has no override files ("TEXTUREM"). An
-// override file that exists but cannot be read counts as missing (it is not
-// silently replaced by the library copy). Shows nothing; see
-// ReportUndefinedResource.
+// override file that exists but cannot be read (or is larger than
+// kMaxOverrideFileBytes) counts as missing (it is not silently replaced by the
+// library copy); a folder, pipe or device of the override's name is no
+// override, and the library's copy is used. Either is named in a file warning.
+// Shows nothing else; see ReportUndefinedResource.
 EResourceOrigin LoadResourceBytes(const char* name, const char* type, const char* ext,
                                   std::vector<uint8_t>& out, std::string* pOverridePath = nullptr);
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 CSingleInstance::~CSingleInstance() { Release(); }
@@ -28,6 +29,15 @@ std::string CSingleInstance::LockName(const char* name, const std::string& scope
         s += hex;
     }
     return s;
+}
+
+std::string CSingleInstance::FolderScope(const std::string& dir)
+{
+    char* real = ::realpath(dir.c_str(), nullptr);
+    if (!real) return dir;
+    std::string scope = real;
+    std::free(real);
+    return scope;
 }
 
 bool CSingleInstance::Acquire(const char* name, const std::string& scope)

@@ -19,6 +19,12 @@ public:
     void Release();
     bool IsHeld() const { return m_nSocket >= 0; }
 
+    // The scope of a game's program folder: the folder as the file system
+    // resolves it (links, ".", ".." and repeated separators), so that every
+    // spelling of one folder gives one lock. dir itself when it cannot be
+    // resolved.
+    static std::string FolderScope(const std::string& dir);
+
     // The abstract socket name used for name and scope (without the leading NUL).
     static std::string LockName(const char* name, const std::string& scope);
 

@@ -272,6 +272,14 @@ bool CWindow::InitVideo(bool headless, std::string& error)
     return true;
 }
 
+bool CWindow::IsOnRealDisplay()
+{
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (!driver) return false;
+    const std::string name = driver;
+    return name != "offscreen" && name != "dummy";
+}
+
 void CWindow::QuitVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
 std::vector<SDisplayModeInfo> CWindow::GetDisplayModes()

@@ -109,6 +109,9 @@ public:
     // SDL video for the process (the offscreen driver when headless); counted, so
     // each successful InitVideo needs one QuitVideo.
     static bool InitVideo(bool headless, std::string& error);
+    // True when SDL video runs on a display someone can see, not on the
+    // offscreen or dummy driver SDL falls back to without one.
+    static bool IsOnRealDisplay();
     static void QuitVideo();
     // The display modes of the primary display, in the order the system lists them.
     static std::vector<SDisplayModeInfo> GetDisplayModes();

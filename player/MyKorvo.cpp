@@ -156,6 +156,17 @@ void CMyKorvo::Reset()
     // the watched game differ from the recorded one.
     SetVel(Vec3{});
     m_vRotVel = Vec3{};
+    // Nor anything else of the craft a game leaves: its age and countdowns,
+    // the blade's last swing, the clean flag start as on a new craft, so that
+    // the second game of a session replays like the first.
+    m_nAge = -1;
+    m_nAppearCount = m_nAppearTotal = 0;
+    m_nVanishCount = m_nVanishTotal = 0;
+    m_Blade.SetRot(Vec3{});
+    m_Blade.SetRotVel(Vec3{});
+    m_Blade.m_nLifeCount = m_Blade.m_nLifeTotal = 0;
+    m_bBladeHit = false;
+    m_bClean = true;
     m_nLastShotAge = m_nAge - 4;
     m_vTrailBase = m_vTrailTip = m_vPos;
     if (g_pSlowMotion) g_pSlowMotion->Cancel();

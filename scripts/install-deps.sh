@@ -12,8 +12,10 @@ PACKAGES=(
   # images, sound, meshes, fonts
   libpng-dev zlib1g-dev libvorbis-dev libogg-dev libassimp-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # the replays' digests
+  libxxhash-dev
+  # tests and benchmarks; clang and its libFuzzer runtime for the fuzz targets
+  libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   # independent checks of the built files
   icoutils binutils pngcheck vorbis-tools assimp-utils
   # a real X server for window tests on machines without a display

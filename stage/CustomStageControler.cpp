@@ -23,6 +23,7 @@ bool g_bReplayPlaying = false;
 int32_t g_nBarrageIndex = -1;
 bool g_bInvulnerable = false;
 bool g_bUnrecorded = false;
+bool g_bAutopilot = false;
 
 CCustomStageControler g_StageControler;
 

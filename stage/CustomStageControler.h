@@ -17,11 +17,13 @@ extern bool g_bReplayPlaying;         // a replay is being watched
 extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
 extern bool g_bInvulnerable;          // testing: nothing can hit the craft
 extern bool g_bUnrecorded;            // testing: the game keeps no records and no replay
+extern bool g_bAutopilot;             // the autopilot plays: its games keep replays, no records
 
-// Records (chapter results, barrage counts, the temporary replay) come from the
+// Records (chapter results, barrage counts, the play count) come from the
 // player's own games only: not from a watched replay, not from a test game (one
-// nothing could hit, or one started in the middle of a chapter).
-inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded; }
+// nothing could hit, or one started in the middle of a chapter), not from the
+// autopilot's. The temporary replay is kept by all but test games.
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded && !g_bAutopilot; }
 
 class CCustomStageControler : public CStageControler {
 public:

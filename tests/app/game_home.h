@@ -55,8 +55,7 @@ public:
             bool nullRenderer = true)
     {
         WriteText(path / "script.txt", script);
-        std::vector<std::string> args = {std::string(MZ_BIN_DIR) + "/korvo",
-                                         nullRenderer ? "--null-renderer" : "--headless",
+        std::vector<std::string> args = {nullRenderer ? "--null-renderer" : "--headless",
                                          "--home",
                                          path.string(),
                                          "--frames",
@@ -65,6 +64,14 @@ public:
                                          (path / "script.txt").string()};
         if (!paced) args.push_back("--unpaced");
         args.insert(args.end(), extra.begin(), extra.end());
+        return RunArgs(args);
+    }
+
+    // Runs the game with exactly these arguments (and no display); its
+    // standard output and error go to "run.out" and "run.err".
+    int RunArgs(std::vector<std::string> args, int seconds = 120)
+    {
+        args.insert(args.begin(), std::string(MZ_BIN_DIR) + "/korvo");
         const pid_t pid = fork();
         if (pid == 0) {
             const int o = open((path / "run.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -79,7 +86,7 @@ public:
             execv(argv[0], argv.data());
             _exit(127);
         }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         while (std::chrono::steady_clock::now() < until) {
             int status = 0;
             if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
@@ -115,6 +122,7 @@ public:
     }
 
     std::string Err() const { return ReadText(path / "run.err"); }
+    std::string Out() const { return ReadText(path / "run.out"); }
 
     fs::path path;
     bool paced = false;  // 60 steps a second instead of back to back

@@ -61,6 +61,12 @@ TEST(Options, Rejected)
         {"--home="},           {"--headless=1"},      {"--fullscreen"},      {"game.dat"},
         {"--audio-out"},       {"--invulnerable=1"},  {"--stage", "2"},        {"--stage", "0:6"},
         {"--stage", "111:1"},  {"--stage", "-1"},     {"--stage", "0:"},       {"--stage", ":3"},
+        {"--games", "0"},      {"--games"},           {"--verify-replay"},    {"--verify-replay="},
+        {"--autopilot=1"},     {"--verbose"},         {"--autopilot", "--input-script", "s.txt"},
+        // A replay is checked as recorded: nothing else plays, the rules stay.
+        {"--verify-replay", "r.dat", "--autopilot"},   {"--verify-replay", "r.dat", "--invulnerable"},
+        {"--verify-replay", "r.dat", "--stage", "1"},  {"--verify-replay", "r.dat", "--frames", "10"},
+        {"--verify-replay", "r.dat", "--games", "1"},
     };
     for (const auto& args : bad) {
         SOptions o;
@@ -70,11 +76,29 @@ TEST(Options, Rejected)
     }
 }
 
+TEST(Options, ReplaysAndTheAutopilot)
+{
+    SOptions o;
+    std::string e;
+    ASSERT_TRUE(Parse({"--autopilot", "--games", "3", "--frames", "100"}, o, e)) << e;
+    EXPECT_TRUE(o.autopilot);
+    EXPECT_EQ(o.games, 3);
+    // Verifying runs unseen and unpaced, on the null renderer unless OpenGL
+    // is asked for with --headless.
+    ASSERT_TRUE(Parse({"--verify-replay", "r.dat", "--verbose"}, o, e)) << e;
+    EXPECT_EQ(o.verifyReplay, "r.dat");
+    EXPECT_TRUE(o.verbose);
+    EXPECT_TRUE(o.headless && o.nullRenderer && o.unpaced);
+    ASSERT_TRUE(Parse({"--headless", "--verify-replay=r.dat", "--input-script", "camera.txt"}, o, e)) << e;
+    EXPECT_TRUE(o.headless && !o.nullRenderer && o.unpaced);
+}
+
 TEST(Options, HelpListsEveryOption)
 {
     const std::string help = OptionsHelp();
     for (const char* name : {"--headless", "--null-renderer", "--frames", "--unpaced", "--snapshot-at", "--home",
-                             "--audio-out", "--help", "255"})
+                             "--audio-out", "--help", "255", "--autopilot", "--games", "--verify-replay",
+                             "--verbose"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
     // The test facility stands apart from the player's options.
     const size_t testing = help.find("Testing:");

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -144,8 +145,18 @@ TEST(GameProcess, SecondCopyExitsAtOnceAndFirstSavesItsWindowPosition)
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(RunKorvo(args, home.path, "second"), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
-    EXPECT_EQ(ReadFile(home.path / "second.err"), "");
+    // It says why it stops, and opens nothing.
+    EXPECT_NE(ReadFile(home.path / "second.err").find("another copy of the game is already running"),
+              std::string::npos);
     EXPECT_EQ(ReadFile(home.path / "second.out"), "");
+    // Another spelling of the same folder is the same game: its records would
+    // otherwise be lost to whichever copy saves last.
+    const fs::path link = home.path / "link";
+    fs::create_symlink(home.path, link);
+    for (const fs::path& spelling : {link, home.path / ".", fs::path(home.path.string() + "//")}) {
+        SCOPED_TRACE(spelling);
+        EXPECT_EQ(RunKorvo({"--headless", "--frames", "1", "--home", spelling.string()}, home.path, "spelling"), 1);
+    }
 
     // Another program folder is another game: it runs beside the first.
     CHome other;
@@ -209,6 +220,85 @@ TEST(GameProcess, NullRendererRunsUnpacedAndWritesNoPicture)
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(8));
     EXPECT_FALSE(fs::exists(home.path / "snapshot" / "frame000005.png"));
     EXPECT_NE(ReadFile(home.path / "log" / "d3d9.txt").find("Create Null Renderer."), std::string::npos);
+}
+
+// Hostile or mistaken surroundings stop the game at once with the reason and
+// exit code 2, and leave nothing behind (no folder made, nothing waited on).
+TEST(GameProcess, PathsThatCannotServeStopWithTheReason)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    ASSERT_EQ(mkfifo((home.path / "fifo").c_str(), 0600), 0);
+    fs::create_directories(home.path / "folder");
+    const std::string dir = home.path.string();
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } kCases[] = {
+        {{"--home", dir + "/critical.ini"}, "is not a folder"},
+        {{"--home", dir + "/missing"}, "no such folder"},
+        {{"--home", dir, "--audio-out", dir + "/no/such/folder/out.wav"}, "--audio-out"},
+        {{"--home", dir, "--audio-out", dir + "/folder"}, "--audio-out"},
+        {{"--home", dir, "--input-script", dir + "/folder"}, "is not a file"},
+        {{"--home", dir, "--input-script", dir + "/fifo"}, "is not a file"},
+        {{"--home", dir, "--input-script", "/dev/zero"}, "is not a file"},
+    };
+    for (const auto& c : kCases) {
+        std::vector<std::string> args = {"--headless", "--frames", "1"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(args.back());
+        EXPECT_EQ(Wait(Start(args, home.path, "run"), 20), 2);
+        EXPECT_NE(ReadFile(home.path / "run.err").find(c.said), std::string::npos) << ReadFile(home.path / "run.err");
+    }
+    EXPECT_FALSE(fs::exists(home.path / "missing"));
+}
+
+// Without --headless and without a display SDL would draw offscreen and the
+// game run unseen: it says so and stops instead.
+TEST(GameProcess, NoDisplayWithoutHeadlessStops)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    EXPECT_EQ(Wait(Start({"--home", home.path.string(), "--frames", "600"}, home.path, "run"), 20), 3);
+    EXPECT_NE(ReadFile(home.path / "run.err").find("--headless"), std::string::npos) << ReadFile(home.path / "run.err");
+}
+
+// A missing score name says how to set one here, and records that are not a
+// file stop the game without being read or replaced.
+TEST(GameProcess, ScoreNameHintAndUnreadableRecords)
+{
+    CHome home;
+    EXPECT_EQ(RunKorvo({"--headless", "--home", home.path.string()}, home.path, "run"), 255);
+    EXPECT_NE(ReadFile(home.path / "run.err").find("korvo-config --name NAME"), std::string::npos);
+
+    ASSERT_EQ(mkfifo((home.path / "critical.ini").c_str(), 0600), 0);
+    EXPECT_EQ(Wait(Start({"--headless", "--home", home.path.string()}, home.path, "fifo"), 20), 255);
+    EXPECT_NE(ReadFile(home.path / "fifo.err").find("the records cannot be read"), std::string::npos)
+        << ReadFile(home.path / "fifo.err");
+    struct stat st;
+    ASSERT_EQ(lstat((home.path / "critical.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// A library cut short runs with what it still holds and says so in one line;
+// a snapshot that cannot be written says why.
+TEST(GameProcess, DamagedLibraryAndBlockedSnapshotFolderAreNamed)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    const std::string whole = ReadFile(fs::path(MZ_BIN_DIR) / "data.dll");
+    fs::remove(home.path / "data.dll");
+    {
+        std::ofstream cut(home.path / "data.dll", std::ios::binary);
+        cut.write(whole.data(), static_cast<std::streamsize>(whole.size() / 2));
+    }
+    std::ofstream(home.path / "snapshot") << "a file where the folder goes";
+    EXPECT_EQ(RunKorvo({"--headless", "--frames", "2", "--snapshot-at", "1", "--home", home.path.string()}, home.path,
+                       "run"),
+              0);
+    const std::string err = ReadFile(home.path / "run.err");
+    EXPECT_NE(err.find("is damaged (cut short?): "), std::string::npos) << err;
+    EXPECT_NE(err.find("snapshot of step 1: the folder"), std::string::npos) << err;
 }
 
 TEST(GameProcess, CommandLine)

@@ -26,8 +26,6 @@
 #include "platform/ResourceImage.h"
 #include "sound/SoundSystem.h"
 
-#include "tests/support/TempHome.h"
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -156,6 +154,8 @@ TEST(SceneFlow, ReplayListShowsSlotsAndRefusesATamperedOne)
     WriteText(home.path / "replay" / "replay1.dat", ReplayBytes("full", -1, 1234, 600, 3, 1234));
     WriteText(home.path / "replay" / "replay2.dat", ReplayBytes("alone", 1, 99, 60, 2, 99));
     WriteText(home.path / "replay" / "replay3.dat", ReplayBytes("edited", 0, 999999, 60, 2, 5));
+    WriteText(home.path / "replay" / "replay4.dat", ReplayBytes("far", INT32_MAX, 7, 60, 2, 7));
+    WriteText(home.path / "replay" / "replay8.dat", ReplayBytes("WWWWWWWWWWWWWWWW", -1, 8, 60, 2, 8));
     const std::string script =
         "5 attack0\n15 y=-1\n25 y=-1\n35 attack0   # replay list\n"
         "50 y=-1\n60 y=-1\n70 y=-1\n80 attack0    # slot 3: refused\n"
@@ -172,16 +172,25 @@ TEST(SceneFlow, ReplayListShowsSlotsAndRefusesATamperedOne)
     for (int k = 0; k < 10; ++k) {
         const int y = 64 + 16 * k;
         // Every row has its number and name or "未登録" at x 192; only the
-        // slots with a replay have the chapter and score at x 320.
-        EXPECT_GT(list.CountWhite(192, y, 260, y + 14), 0) << "row " << k;
-        const bool filled = k >= 1 && k <= 3;
+        // slots with a replay the list would play have the chapter and score
+        // at x 320, in white; the edited one and the one naming a chapter the
+        // game does not have are grey.
+        const bool refused = k == 3 || k == 4;
+        EXPECT_EQ(list.CountWhite(192, y, 260, y + 14) > 0, !refused) << "row " << k;
+        EXPECT_GT(list.CountWhite(192, y, 260, y + 14, 100), 0) << "row " << k;
+        const bool filled = k == 1 || k == 2 || k == 8;
         EXPECT_EQ(list.CountWhite(320, y, 470, y + 14) > 0, filled) << "row " << k;
+        EXPECT_EQ(list.CountWhite(320, y, 470, y + 14, 100) > 0, filled || refused) << "row " << k;
     }
+    // A name of 16 wide letters runs to its column's end and stops there,
+    // clear of the chapter and score.
+    EXPECT_GT(list.CountWhite(300, 64 + 16 * 8, 316, 64 + 16 * 8 + 14), 0);
+    EXPECT_EQ(list.CountWhite(316, 64 + 16 * 8, 320, 64 + 16 * 8 + 14, 60), 0);
     // The detail texts differ in length: "Chaptor. ALL / Score. 1234" is wider
     // than "Chaptor. 2 / Score. 99".
     EXPECT_GT(list.CountWhite(440, 80, 480, 94), list.CountWhite(440, 96, 480, 110));
     // The refused slot stays on the list.
-    EXPECT_EQ(refused.CountWhite(320, 112, 470, 126) > 0, true);
+    EXPECT_EQ(refused.CountWhite(320, 112, 470, 126, 100) > 0, true);
 }
 
 TEST(SceneFlow, AnEmptySlotIsRefusedWithTheRefusalSound)

@@ -92,6 +92,14 @@ TEST(InputScriptTest, MistakesNameTheLineAndLeaveTheScriptEmpty)
     std::string error;
     EXPECT_FALSE(s.LoadFile("/nonexistent/script.txt", error));
     EXPECT_NE(error.find("/nonexistent/script.txt"), std::string::npos);
+
+    // What a mistake quotes reaches the terminal escaped, never as raw bytes.
+    for (const std::string text : {"1 \x1B[2J\x1B]0;title\x07\n", "\x9B" "5m 1\n", "1 \xC2\x9B" "31m\n"}) {
+        EXPECT_FALSE(s.LoadText(text, error));
+        for (char c : error) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << error;
+        EXPECT_EQ(error.find("\xC2\x9B"), std::string::npos) << error;
+        EXPECT_EQ(error.find('\x9B'), std::string::npos) << error;
+    }
 }
 
 TEST(HudTest, GaugeAndStockBars)
@@ -121,6 +129,9 @@ TEST(MenuTextTest, ReplaySlotRowsAndCursorPlacement)
     EXPECT_EQ(ReplaySlotDetail(-1, 1234), "Chaptor. ALL / Score. 1234");
     EXPECT_EQ(ReplaySlotDetail(1, 99), "Chaptor. 2 / Score. 99");
     EXPECT_EQ(ReplaySlotDetail(0, 0), "Chaptor. 1 / Score. 0");
+    // Stored fields are anyone's bytes: no overflow, no second line.
+    EXPECT_EQ(ReplaySlotDetail(INT32_MAX, INT32_MIN), "Chaptor. 2147483648 / Score. -2147483648");
+    EXPECT_EQ(ReplaySlotText(9, "ab\ncd\x1B[2J"), "9 - ab\\ncd\\x1B[2J");
     float x = 0, y = 0;
     ScreenToWorld(140.0f, 0.0f, x, y);
     EXPECT_FLOAT_EQ(x, -5.0f);

@@ -129,9 +129,9 @@ TEST(Pictures, HudFrameLeavesThePlayFieldSeeThrough)
 
 TEST(Pictures, FullPicturesHaveNoHoles)
 {
-    // Screens, panels, backdrops, the result panel and the noise are drawn with
-    // alpha blending and must cover their whole rectangle.
-    std::vector<int> ids = {342, 343, 344, 405, 112, 109, 108, 101, 102, 351, 400, 132, 161};
+    // Screens, panels, backdrops and the noise are drawn with alpha blending
+    // and must cover their whole rectangle.
+    std::vector<int> ids = {342, 343, 344, 405, 112, 109, 108, 101, 102, 351, 400, 161};
     for (int id : Range(280, 286)) ids.push_back(id);
     for (int id : ids) {
         Picture p;
@@ -141,6 +141,25 @@ TEST(Pictures, FullPicturesHaveNoHoles)
             for (int x = 0; x < p.image.m_nWidth; ++x) holes += p.Clear(x, y);
         EXPECT_EQ(holes, 0) << "TEXTURE #" << id;
     }
+}
+
+TEST(Pictures, ResultPanelShowsTheFiguresPlacedBeforeItsLastReveal)
+{
+    // The chapter score (y 237) and the total (y 274) are placed before the
+    // panel's later reveals, which are drawn over them: only their slots may
+    // be see-through, and all of each slot where a figure's digits land
+    // (x 461 ... 496 for seven digits, panel x 89 ... 124).
+    Picture p;
+    ASSERT_TRUE(Load(132, p));
+    auto inSlot = [](int x, int y) { return x >= 6 && x < 124 && ((y >= 74 && y < 86) || (y >= 111 && y < 123)); };
+    int strayHoles = 0, slotCover = 0;
+    for (int y = 0; y < p.image.m_nHeight; ++y)
+        for (int x = 0; x < p.image.m_nWidth; ++x) {
+            if (inSlot(x, y)) slotCover += !p.Clear(x, y);
+            else strayHoles += p.Clear(x, y);
+        }
+    EXPECT_EQ(strayHoles, 0);
+    EXPECT_EQ(slotCover, 0);
 }
 
 TEST(Pictures, AdditiveLightFadesToBlackBeforeItsEdge)

@@ -296,3 +296,59 @@ TEST_F(BossFight, PauseTalkLineAtItsSixtiethFrame)
         ClearWorld();
     }
 }
+
+TEST_F(BossFight, SatellitesTakeTheirPhasesFormations)
+{
+    m_pCraft->SetPos(Vec3{0.0f, -4.0f, 0.0f});
+    auto& boss = *AddBoss<CBoss0>();
+    const auto near = [](const Vec3& a, const Vec3& b) { return Length(a - b) < 1e-4f; };
+    // The satellites move when the boss is drawn: 120 draws end every move.
+    const auto settle = [&boss] {
+        for (int i = 0; i < 120; ++i) boss.Draw();
+    };
+    struct SPlace {
+        int nPhase, nSatellite;
+        Vec3 vAt;
+        bool bTurning;   // the placement turns about the boss
+    };
+    // In the fight's order: a pause's formation stops the turning again.
+    const SPlace places[] = {
+        {1, 2, Vec3{-3.0f, 0.0f, 0.0f}, true},  {1, 1, Vec3{1.0f, 0.0f, 0.0f}, false},
+        {2, 0, Vec3{0.0f, 0.0f, -2.0f}, false}, {3, 3, Vec3{2.0f, 0.0f, 0.0f}, false},
+        {4, 0, Vec3{0.0f, 0.0f, -2.0f}, false}, {5, 2, Vec3{0.0f, 0.0f, 2.0f}, true},
+    };
+    for (const SPlace& p : places) {
+        SCOPED_TRACE(testing::Message() << "phase " << p.nPhase << " satellite " << p.nSatellite);
+        boss.SetPhase(p.nPhase);
+        settle();
+        const CObject& s = boss.m_Satellites[p.nSatellite];
+        EXPECT_TRUE(near(s.m_vPos, p.vAt)) << s.m_vPos.x << ", " << s.m_vPos.y << ", " << s.m_vPos.z;
+        EXPECT_EQ(s.m_vAuxVel.y > 0.0f, p.bTurning);
+    }
+    // 180 frames into the entry (its timer at 1320) they regroup.
+    boss.SetPhase(CBoss::PHASE_ENTRY);
+    Updates(boss, 180);
+    EXPECT_EQ(boss.m_nTimer, 1320);
+    settle();
+    EXPECT_TRUE(near(boss.m_Satellites[0].m_vPos, Vec3{0.0f, 0.0f, 1.0f}));
+}
+
+TEST_F(BossFight, AnInvulnerableCraftIsNotHitByBulletsOrBodies)
+{
+    for (bool invulnerable : {false, true}) {
+        SCOPED_TRACE(invulnerable);
+        g_bInvulnerable = invulnerable;
+        m_pCraft->Reset();
+        CObject* bullet = AddBullet(false);
+        bullet->m_fRadius = 0.05f;    // on the craft
+        auto& boss = *AddBoss<CBoss0>();
+        boss.SetPhase(1);
+        boss.SetPos(m_pCraft->m_vPos);   // its body too
+        boss.m_PosTrack.active = false;
+        m_pCraft->Update();
+        EXPECT_EQ(m_pCraft->m_nStock, invulnerable ? 2 : 1);
+        EXPECT_EQ(m_pCraft->m_nState, invulnerable ? CObject::STATE_ALIVE : CObject::STATE_APPEAR);
+        ClearWorld();
+        DeleteAll(g_EnemyShotList);
+    }
+}

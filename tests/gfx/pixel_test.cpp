@@ -306,10 +306,11 @@ TEST_F(CDeviceTest, ShakeMovesThePresentedPicture)
 TEST_F(CDeviceTest, TextStaysInsideItsBoxJapaneseIncluded)
 {
     ASSERT_TRUE(Open());
-    auto boundsOf = [&](int x, int y, const char* text, int& minX, int& minY, int& maxX, int& maxY) {
+    auto boundsOf = [&](int x, int y, const char* text, int& minX, int& minY, int& maxX, int& maxY,
+                        int width = CGraphicsDevice::kTextBoxWidth) {
         m_Device->BeginFrame();
         m_Device->SetFullScreenViewport();
-        m_Device->DrawText(x, y, text, 0xFFFFFFFFu);
+        m_Device->DrawText(x, y, text, 0xFFFFFFFFu, width);
         m_Device->EndFrame();
         const auto px = Pixels();
         minX = minY = 100000;
@@ -343,6 +344,10 @@ TEST_F(CDeviceTest, TextStaysInsideItsBoxJapaneseIncluded)
     EXPECT_GE(y0, 200);
     EXPECT_LT(y1, 200 + 32);
     EXPECT_GE(y1, 200 + 24);  // the third line is drawn, cut at the box's bottom
+    // A narrower box (a list's column) cuts the text at its own right edge.
+    ASSERT_GT(boundsOf(192, 300, "8 - WWWWWWWWWWWWWWWW", x0, y0, x1, y1, 124), 50);
+    EXPECT_LT(x1, 192 + 124);
+    EXPECT_GE(x1, 192 + 114);
 }
 
 TEST_F(CDeviceTest, JapaneseGlyphsDiffer)

@@ -1,3 +1,4 @@
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
 #include "persist/GlobalResult.h"
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -278,6 +280,53 @@ TEST_F(Barrages, ALowerBonusCountsTheCaptureButKeepsTheBest)
     t.RecordStart(128, false);  // outside the table: ignored
     t.RecordCapture(-1, 1, false);
     EXPECT_EQ(t.Get(128).m_nTotalCount, 0);
+}
+
+// A save that fails (here a full disk) keeps the old file and is told once,
+// naming the file; the records stay in memory and the next save tries again.
+TEST_F(Records, AFailedSaveIsToldOnceAndTriedAgain)
+{
+    WriteFile(kRecordsFile, "scorename,pilot\n");
+    CGlobalResult r;
+    ASSERT_TRUE(r.Load());
+    r.AddPlayTimeSecond();
+    std::vector<std::string> warnings;
+    CaptureFileWarnings capture(&warnings);
+    {
+        FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.Ok());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            std::string why;
+            EXPECT_FALSE(NoteRecordsSave(r.Save(&why), why));
+            std::string barrageWhy;
+            EXPECT_FALSE(NoteRecordsSave(g_BarrageTable.Save(&barrageWhy), barrageWhy));
+        }
+    }
+    EXPECT_EQ(ReadFile(kRecordsFile), "scorename,pilot\n");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find(PathOf(kRecordsFile)), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("play count"), std::string::npos) << warnings[0];
+
+    std::string why;
+    EXPECT_TRUE(NoteRecordsSave(r.Save(&why), why));
+    EXPECT_NE(ReadFile(kRecordsFile).find("playtime,1\n"), std::string::npos);
+    EXPECT_EQ(warnings.size(), 1u);
+}
+
+// A records file that cannot be read is reported to the caller, so the game
+// never starts on (and later overwrites) records it could not see.
+TEST_F(Records, ARecordsFileThatIsNoRegularFileIsReportedAndKept)
+{
+    std::vector<std::string> warnings;
+    CaptureFileWarnings capture(&warnings);
+    std::filesystem::create_directories(PathOf(kRecordsFile));
+    CGlobalResult r;
+    EXPECT_FALSE(r.Load());
+    EXPECT_EQ(r.GetReadResult(), EReadResult::NotAFile);
+    EXPECT_FALSE(r.Save());
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf(kRecordsFile)));
+    std::filesystem::remove(PathOf(kRecordsFile));
+    EXPECT_TRUE(r.Load());  // missing is fine: no score name, nothing lost
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
 #include "persist/Replay.h"
@@ -9,6 +10,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -327,6 +330,23 @@ TEST_F(Replay, SlotTableReadsTheTenHeaders)
     for (int i : {1, 2, 4, 5, 6, 7, 8, 9})
         EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
     EXPECT_STREQ(table.GetSlot(10).m_szScoreName, "");
+    // Whether a slot would pass a load's check, for the list to show it.
+    EXPECT_TRUE(table.IsSlotIntact(0));
+    EXPECT_TRUE(table.IsSlotIntact(3));
+    EXPECT_FALSE(table.IsSlotIntact(5));
+    EXPECT_FALSE(table.IsSlotIntact(1));
+    EXPECT_FALSE(table.IsSlotIntact(10));
+    std::string edited = ReadFile("replay/replay0.dat");
+    edited[60] = static_cast<char>(edited[60] + 1);  // the score
+    WriteFile("replay/replay7.dat", edited);
+    std::string far = ReadFile("replay/replay0.dat");
+    far[56] = far[57] = far[58] = '\xFF';
+    far[59] = '\x7F';  // chapter 0x7FFFFFFF
+    WriteFile("replay/replay6.dat", far);
+    table.ReadSlotTable();
+    EXPECT_FALSE(table.IsSlotIntact(7));
+    EXPECT_FALSE(table.IsSlotIntact(6));
+    EXPECT_EQ(table.GetSlot(6).m_nChapter, 0x7FFFFFFF);
 
     // A slot that disappears loses its name and keeps its other fields.
     std::filesystem::remove(PathOf("replay/replay3.dat"));
@@ -358,6 +378,28 @@ TEST_F(Replay, KeepingTheLastGameInASlotReplacesItsReplay)
     std::filesystem::create_directories(PathOf("replay/replay4.dat/x"));
     EXPECT_FALSE(CReplay::KeepInSlot(4));
     EXPECT_TRUE(Exists(kReplayTempFile));
+}
+
+// A pipe or a device in a slot's place is an empty slot that cannot be
+// watched, and neither the list nor the load waits on it.
+TEST_F(Replay, ASlotThatIsNoRegularFileIsEmptyAndNeverWaitedOn)
+{
+    CReplay r;
+    r.Record(CInputRecord{});
+    ASSERT_EQ(r.Save("replay/replay1.dat", -1, "kept", 10, 0), 0);
+    ASSERT_EQ(::mkfifo(PathOf("replay/replay2.dat").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", PathOf("replay/replay3.dat"));
+    std::filesystem::create_directories(PathOf("replay/replay4.dat"));
+
+    Watchdog watchdog(10);
+    CReplay table;
+    table.ReadSlotTable();
+    EXPECT_STREQ(table.GetSlot(1).m_szScoreName, "kept");
+    for (int i : {2, 3, 4}) {
+        EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
+        EXPECT_FALSE(table.Load(ReplaySlotFile(i))) << i;
+    }
+    EXPECT_TRUE(table.Load(ReplaySlotFile(1)));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
 #include "persist/SettingsFile.h"
@@ -47,6 +48,9 @@ TEST_F(SettingsFile, ReadsLinesAsTheFormatSays)
         {"a long line is read in 1023-byte pieces", overflow, "z", "tail"},
         {"the first piece ends at 1023 bytes", overflow, "long", std::string(767, 'a')},
         {"overlong key is cut to 255 bytes", std::string(300, 'q') + ",v\n", std::string(255, 'q'), "v"},
+        {"a byte-order mark is not part of the first key", "\xEF\xBB\xBFscorename,Alice\n", "scorename", "Alice"},
+        {"only one byte-order mark is skipped", "\xEF\xBB\xBF\xEF\xBB\xBFk,v\n", "\xEF\xBB\xBFk", "v"},
+        {"a byte-order mark elsewhere is data", "a,1\n\xEF\xBB\xBF" "b,2\n", "\xEF\xBB\xBF" "b", "2"},
     };
     for (const auto& c : kCases) {
         WriteFile("t.ini", c.file);
@@ -145,31 +149,6 @@ TEST_F(SettingsFile, SaveCreatesTheFolderAndOnlyWritesOnce)
     EXPECT_EQ(ReadFile("profile/korvoh.txt"), "left,120\ntop,-4\n");
 }
 
-// Limits the size of files this process may write, so that a write fails part
-// way through as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        struct rlimit lim = m_old;
-        lim.rlim_cur = bytes;
-        m_bOk = ::setrlimit(RLIMIT_FSIZE, &lim) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool Ok() const { return m_bOk; }
-
-private:
-    struct rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_bOk = false;
-};
-
 TEST_F(SettingsFile, FailedSaveKeepsTheOldFileAndReportsFailure)
 {
     const std::string content = "scorename,pilot\nplaycount,3\n";
@@ -213,6 +192,41 @@ TEST_F(SettingsFile, AbsoluteNamesAreUsedAsGiven)
         s.SetString("k", "v");
     }
     EXPECT_EQ(ReadFile("elsewhere/a.ini"), "k,v\n");
+}
+
+// Something that is not a regular file in a settings file's place is neither
+// read (a pipe would block, a device never end) nor replaced, and the player is
+// told once.
+TEST_F(SettingsFile, WhatIsNotARegularFileIsNeitherReadNorReplaced)
+{
+    std::vector<std::string> warnings;
+    CaptureFileWarnings capture(&warnings);
+    ASSERT_EQ(::mkfifo(PathOf("fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", PathOf("zero.ini"));
+    std::filesystem::create_directories(PathOf("folder.ini"));
+    WriteFile("huge.ini", std::string(kMaxSettingsFileBytes + 1, 'x'));
+    for (const char* name : {"fifo.ini", "zero.ini", "folder.ini", "huge.ini"}) {
+        SCOPED_TRACE(name);
+        Watchdog watchdog(10);  // a read that blocks or never ends fails here
+        warnings.clear();
+        {
+            CSettingsFile s(name);
+            EXPECT_FALSE(s.IsReadable());
+            EXPECT_TRUE(s.GetEntries().empty());
+            s.SetString("k", "v");
+            EXPECT_FALSE(s.Save());
+        }
+        CSettingsFile again(name);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_NE(warnings[0].find(PathOf(name)), std::string::npos) << warnings[0];
+    }
+    struct stat st;
+    ASSERT_EQ(::lstat(PathOf("fifo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::lstat(PathOf("zero.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.ini")));
+    EXPECT_EQ(std::filesystem::file_size(PathOf("huge.ini")), kMaxSettingsFileBytes + 1);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
 #include "core/Util.h"
@@ -5,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <iterator>
+
+#include <sys/stat.h>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -191,3 +196,103 @@ TEST(Scrambler, DescrambleInvertsScrambleForEverySize)
 }
 
 }  // namespace
+
+namespace {
+
+using Files = TempHome;
+
+// Only a regular file is read, and only up to the bound of its kind: a pipe
+// would block the game for ever, a device such as /dev/zero never ends.
+TEST_F(Files, OnlyRegularFilesWithinTheirBoundAreRead)
+{
+    WriteFile("plain", "abc");
+    WriteFile("four", "abcd");
+    std::filesystem::create_symlink("plain", PathOf("link"));
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(PathOf("fifo"), PathOf("link-to-fifo"));
+    std::filesystem::create_symlink("/dev/zero", PathOf("zero"));
+    std::filesystem::create_directories(PathOf("folder"));
+    const struct {
+        const char* name;
+        EReadResult result;
+        const char* bytes;
+    } kCases[] = {
+        {"plain", EReadResult::Ok, "abc"},
+        {"link", EReadResult::Ok, "abc"},
+        {"four", EReadResult::TooLarge, ""},
+        {"missing", EReadResult::Missing, ""},
+        {"plain/below", EReadResult::Missing, ""},
+        {"fifo", EReadResult::NotAFile, ""},
+        {"link-to-fifo", EReadResult::NotAFile, ""},
+        {"zero", EReadResult::NotAFile, ""},
+        {"/dev/zero", EReadResult::NotAFile, ""},
+        {"folder", EReadResult::NotAFile, ""},
+    };
+    Watchdog watchdog(10);
+    for (const auto& c : kCases) {
+        std::vector<std::uint8_t> out{9};
+        EXPECT_EQ(ReadRegularFile(c.name, out, 3), c.result) << c.name;
+        EXPECT_EQ(std::string(out.begin(), out.end()), c.bytes) << c.name;
+    }
+    std::vector<std::uint8_t> head;
+    EXPECT_EQ(ReadRegularFileHead("four", head, 2), EReadResult::Ok);
+    EXPECT_EQ(std::string(head.begin(), head.end()), "ab");
+    EXPECT_EQ(ReadRegularFileHead("fifo", head, 2), EReadResult::NotAFile);
+    EXPECT_EQ(ReadResultText(EReadResult::NotAFile, 3), "is not a file");
+    EXPECT_EQ(ReadResultText(EReadResult::TooLarge, 3), "is larger than 3 bytes");
+}
+
+// A symbolic link in a saved file's place stays a link and its target gets the
+// new contents (a plain file put in the link's place would leave the target,
+// which other programs read, with the old ones).
+TEST_F(Files, SavesWriteThroughSymbolicLinksToTheirTarget)
+{
+    std::filesystem::create_directories(PathOf("real"));
+    WriteFile("real/records.ini", "old");
+    std::filesystem::create_symlink("real/records.ini", PathOf("relative"));
+    std::filesystem::create_symlink(PathOf("relative"), PathOf("chain"));
+    std::filesystem::create_symlink("real/new.ini", PathOf("dangling"));
+    std::filesystem::create_symlink("loop2", PathOf("loop1"));
+    std::filesystem::create_symlink("loop1", PathOf("loop2"));
+
+    EXPECT_EQ(WriteTarget("chain"), PathOf("real/records.ini"));
+    ASSERT_TRUE(WriteFileAtomic("relative", "one", 3));
+    EXPECT_EQ(ReadFile("real/records.ini"), "one");
+    ASSERT_TRUE(WriteFileAtomic("chain", "two", 3));
+    EXPECT_EQ(ReadFile("real/records.ini"), "two");
+    ASSERT_TRUE(WriteFileAtomic("dangling", "new", 3));
+    EXPECT_EQ(ReadFile("real/new.ini"), "new");
+    EXPECT_FALSE(WriteFileAtomic("loop1", "x", 1));
+    for (const char* link : {"relative", "chain", "dangling", "loop1"})
+        EXPECT_TRUE(std::filesystem::is_symlink(PathOf(link))) << link;
+    // Nothing but the targets was written: no temporary file is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(PathOf("real")),
+                            std::filesystem::directory_iterator()), 2);
+}
+
+// A folder, pipe or device where a file is saved is never replaced by it.
+TEST_F(Files, SavesNeverReplaceWhatIsNotARegularFile)
+{
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(PathOf("fifo"), PathOf("link-to-fifo"));
+    std::filesystem::create_directories(PathOf("folder"));
+    for (const char* name : {"fifo", "link-to-fifo", "folder"})
+        EXPECT_FALSE(WriteFileAtomic(name, "x", 1)) << name;
+    struct stat st;
+    ASSERT_EQ(::stat(PathOf("fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_symlink(PathOf("link-to-fifo")));
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder")));
+}
+
+TEST_F(Files, WarningsAreGivenOncePerText)
+{
+    std::vector<std::string> warnings;
+    CaptureFileWarnings capture(&warnings);
+    WarnAboutFile("a");
+    WarnAboutFile("b");
+    WarnAboutFile("a");
+    EXPECT_EQ(warnings, (std::vector<std::string>{"a", "b"}));
+}
+
+} // namespace

@@ -129,3 +129,50 @@ TEST(TextureImage, DamagedDataIsRefusedWithAReason)
 }
 
 } // namespace
+
+namespace {
+
+// A copy of png whose header declares w x h, with the header's CRC made right.
+std::vector<uint8_t> Declaring(std::vector<uint8_t> png, uint32_t w, uint32_t h)
+{
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = static_cast<uint8_t>(w >> (24 - 8 * i));
+        png[20 + i] = static_cast<uint8_t>(h >> (24 - 8 * i));
+    }
+    uint32_t crc = static_cast<uint32_t>(crc32(0, png.data() + 12, 17));
+    for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    return png;
+}
+
+} // namespace
+
+// A small file must not make the decoder allocate for a picture it cannot
+// hold: sizes beyond a texture's and sizes beyond what the compressed data can
+// expand to are refused from the header alone.
+TEST(TextureImage, DeclaredSizesBeyondLimitsOrTheDataAreRefusedBeforeDecoding)
+{
+    const std::vector<uint8_t> small = testpng::Encode(4, 4, PNG_COLOR_TYPE_RGB_ALPHA, 8, std::vector<uint8_t>(64, 7));
+    const struct {
+        uint32_t w, h;
+        const char* why;
+    } kCases[] = {
+        {16384, 16384, "more pixels than a texture may have"},
+        {4097, 4096, "more pixels than a texture may have"},
+        {4096, 4096, "more pixels than its data can hold"},
+        {4000, 1000, "more pixels than its data can hold"},
+    };
+    for (const auto& c : kCases) {
+        const std::vector<uint8_t> bomb = Declaring(small, c.w, c.h);
+        CResourceImage img;
+        std::string error;
+        EXPECT_FALSE(DecodeTextureImage(bomb.data(), bomb.size(), &img, &error)) << c.w << "x" << c.h;
+        EXPECT_NE(error.find(c.why), std::string::npos) << c.w << "x" << c.h << ": " << error;
+        EXPECT_TRUE(img.m_Pixels.empty());
+    }
+    // A genuine picture compressed as far as deflate goes still loads.
+    const std::vector<uint8_t> flat = testpng::Encode(2048, 2048, PNG_COLOR_TYPE_RGB, 8,
+                                                      std::vector<uint8_t>(size_t(2048) * 2048 * 3, 0));
+    CResourceImage img;
+    std::string error;
+    EXPECT_TRUE(DecodeTextureImage(flat.data(), flat.size(), &img, &error)) << flat.size() << ": " << error;
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/PePacker.h"
 #include "platform/PeResources.h"
 #include "platform/Resources.h"
+#include "tests/support/HostileFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -157,6 +159,39 @@ TEST_F(ResourceLookup, OverrideFileWinsAndIsNotDescrambled)
     EXPECT_EQ(out, loose);
     EXPECT_EQ(LoadResourceBytes("#7", "TEXTUREM", nullptr, out), RESOURCE_MISSING);
     EXPECT_TRUE(out.empty());
+}
+
+// A folder, pipe or device with an override's name is no override: the
+// library's copy serves (and nothing waits on a pipe). An override file that is
+// too large counts as missing rather than being read.
+TEST_F(ResourceLookup, AnOverrideThatIsNoRegularFileFallsBackToTheLibrary)
+{
+    const std::vector<uint8_t> packed = Pattern(64, 1);
+    for (const char* n : {"1", "2", "3", "4"}) WriteFile(m_Dir / "pack" / "TEXTURE" / (std::string(n) + ".png"), packed);
+    PackAndOpen();
+    fs::create_directories(m_Dir / "TEXTURE" / "1.png");
+    ASSERT_EQ(::mkfifo((m_Dir / "TEXTURE" / "2.png").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", m_Dir / "TEXTURE" / "3.png");
+    {
+        std::ofstream big(m_Dir / "TEXTURE" / "4.png", std::ios::binary);
+        big.seekp(static_cast<std::streamoff>(kMaxOverrideFileBytes));
+        big.put('x');
+    }
+    std::vector<std::string> warnings;
+    {
+        CaptureFileWarnings capture(&warnings);
+        Watchdog watchdog(10);  // a read that blocks or never ends ends the test instead
+        std::vector<uint8_t> out;
+        for (const char* name : {"#1", "#2", "#3"}) {
+            EXPECT_EQ(LoadResourceBytes(name, "TEXTURE", ".png", out), RESOURCE_LIBRARY) << name;
+            EXPECT_EQ(out, packed) << name;
+        }
+        EXPECT_EQ(LoadResourceBytes("#4", "TEXTURE", ".png", out), RESOURCE_MISSING);
+        EXPECT_TRUE(out.empty());
+    }
+    ASSERT_EQ(warnings.size(), 4u);
+    EXPECT_NE(warnings[0].find("1.png\" is not a file"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[3].find("is larger than"), std::string::npos) << warnings[3];
 }
 
 TEST_F(ResourceLookup, MissingResourceIsReportedWithTypeThenName)

@@ -123,6 +123,12 @@ TEST(ScoreName, StoredCutOrRefused)
         {"not UTF-8", "\xFF\xFE", false, "", false},
         {"a cut-off character", "ab\xE3\x81", false, "", false},
         {"an overlong form", "\xC0\xAF", false, "", false},
+        {"a C1 control (CSI) would drive a terminal", "a\xC2\x9B" "31mb", false, "", false},
+        {"a right-to-left override would turn the list around", "ab\xE2\x80\xAE" "cd", false, "", false},
+        {"a left-to-right isolate", "ab\xE2\x81\xA6" "cd", false, "", false},
+        {"an escape byte", "\x1B[2J", false, "", false},
+        {"a right-to-left script itself is fine", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", true,
+         "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", false},
     };
     for (const auto& c : kCases) {
         std::string stored, error, warning;
@@ -136,6 +142,26 @@ TEST(ScoreName, StoredCutOrRefused)
             EXPECT_FALSE(error.empty()) << c.what;
         }
     }
+}
+
+TEST(DisplayText, ControlsAndStrayBytesAreEscapedEverythingElsePasses)
+{
+    const struct {
+        std::string in, out;
+    } kCases[] = {
+        {"Alice", "Alice"},
+        {"テスト", "テスト"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {"\x1B[31mred", "\\x1B[31mred"},
+        {"\x7F", "\\x7F"},
+        {"a\xC2\x9B" "b", "a\\u{009B}b"},
+        {"x\xE2\x80\xAE" "y", "x\\u{202E}y"},
+        {"\xFF\xFE", "\\xFF\\xFE"},
+        {"\x83\x65", "\\x83e"},  // Shift-JIS bytes are not UTF-8
+        {"back\\slash", "back\\\\slash"},
+        {std::string("nul\0", 4), "nul\\x00"},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(EscapeForDisplay(c.in), c.out) << c.in;
 }
 
 using Config = ConfigHome;
@@ -152,6 +178,21 @@ TEST_F(Config, ScoreNameKeepsEveryOtherRecord)
               "scorename,あいうえお\nzz.note,kept, with comma\n");
     EXPECT_NE(m_Err.str().find("16 bytes"), std::string::npos) << m_Err.str();
     EXPECT_FALSE(Exists("korvo.ini"));  // only the records were asked for
+}
+
+// A name someone wrote into the file by hand reaches the terminal escaped,
+// whichever way it is shown.
+TEST_F(Config, StoredNamesAreShownEscaped)
+{
+    WriteFile("critical.ini", "scorename,\x1B]0;owned\x07\xC2\x9B" "2J\xE2\x80\xAE" "x\n");
+    const std::string escaped = "\\x1B]0;owned\\x07\\u{009B}2J\\u{202E}x";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--show"}, std::vector<std::string>{"--get", "scorename"}}) {
+        ASSERT_EQ(Run(args), 0) << m_Err.str();
+        EXPECT_NE(m_Out.str().find(escaped), std::string::npos) << m_Out.str();
+        EXPECT_EQ(m_Out.str().find('\x1B'), std::string::npos);
+        EXPECT_EQ(m_Out.str().find("\xE2\x80\xAE"), std::string::npos);
+    }
 }
 
 TEST_F(Config, SettingsKeepUnknownKeysAndTheOtherFile)

@@ -495,16 +495,10 @@ bool ResultPanel(Out& out)
     // Band 1: this chapter's score.
     DrawPixelText(c, 8, 50, "CHAPTOR", {0.5, 0.8, 1.0}, 6);
     DrawPixelText(c, 56, 50, "SCORE", {0.5, 0.8, 1.0}, 6);
-    cairo_rectangle(cr, 6, 74, 118, 12);
-    cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.5);
-    cairo_fill(cr);
     divider(85);
     // Band 2: the running total.
     DrawPixelText(c, 8, 94, "TOTAL", {0.5, 0.8, 1.0}, 6);
     DrawPixelText(c, 44, 94, "SCORE", {0.5, 0.8, 1.0}, 6);
-    cairo_rectangle(cr, 6, 111, 118, 12);
-    cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.5);
-    cairo_fill(cr);
     divider(125);
     // Band 3: the rank, whose badge lands at panel (114, 154), half outside.
     DrawPixelText(c, 8, 136, "RANK", {0.5, 0.8, 1.0}, 6);
@@ -524,7 +518,16 @@ bool ResultPanel(Out& out)
     cairo_line_to(cr, 98, 208);
     Stroke(cr, col::kCyan, 0.8, 1.5);
     DrawText(cr, s, 12, 236, "評価", {0.55, 0.7, 0.85});
-    return out.Save(c, 132, Mode::kOpaque);
+    // The two figures are placed before the later, longer reveals of this
+    // panel, which are drawn over them: their slots are see-through so the
+    // figures show.
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_rectangle(cr, 6, 74, 118, 12);
+    cairo_rectangle(cr, 6, 111, 118, 12);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    return out.Save(c, 132, Mode::kKeyed);
 }
 
 // Ranks "#190".."#193" (S, A, B, C), 96 × 96 seals at (486, 314).

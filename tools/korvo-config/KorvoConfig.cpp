@@ -249,7 +249,7 @@ bool AskScoreName(SConfigIo& io, const std::string& current, std::string& stored
     for (;;) {
         io.m_Out << "Score name";
         if (!current.empty())
-            io.m_Out << " [" << current << "]";
+            io.m_Out << " [" << EscapeForDisplay(current) << "]";
         io.m_Out << ": " << std::flush;
         std::string line;
         if (!ReadLine(io, line))
@@ -272,14 +272,17 @@ void ShowSettings(std::ostream& out)
 {
     CSettingsFile records(kRecordsFile);
     CSettingsFile settings(kSettingsFile);
-    out << "Folder: " << GetProgramDir() << "\n\n";
+    // Names come from files anyone may have edited: shown escaped, so that no
+    // byte of them reaches the terminal as a command.
+    out << "Folder: " << EscapeForDisplay(GetProgramDir()) << "\n\n";
     const std::string name = records.GetString("scorename", "");
     out << "critical.ini\n  scorename      "
-        << (name.empty() ? std::string("(not set: the game will not start)") : name) << "\n\n";
+        << (name.empty() ? std::string("(not set: the game will not start)") : EscapeForDisplay(name))
+        << "\n\n";
     out << "korvo.ini\n";
     for (const std::string& key : GraphicsKeys()) {
         const std::string v = settings.GetString(key, "");
-        std::string shown = settings.Has(key) ? (v.empty() ? "(empty)" : v) : "(not set)";
+        std::string shown = settings.Has(key) ? (v.empty() ? "(empty)" : EscapeForDisplay(v)) : "(not set)";
         shown.resize(shown.size() < 10 ? 10 : shown.size(), ' ');
         std::string label = key;
         label.resize(14, ' ');
@@ -511,45 +514,6 @@ std::string DescribeGraphicsValue(std::string_view key, std::string_view stored)
     return "";
 }
 
-bool IsValidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = 0;
-        std::uint32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > text.size())
-            return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(text[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond the last code point.
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
-    }
-    return true;
-}
-
 std::string CutUtf8(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes)
@@ -573,15 +537,17 @@ bool PrepareScoreName(std::string_view name, std::string& stored, std::string& e
         error = "the score name is empty";
         return false;
     }
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            error = "the score name may not hold control characters such as tabs or line feeds";
-            return false;
-        }
     if (!IsValidUtf8(name)) {
         error = "the score name is not UTF-8 text";
         return false;
     }
+    std::uint32_t cp = 0;
+    for (std::size_t pos = 0; DecodeUtf8(name, pos, cp);)
+        if (IsControlCodePoint(cp)) {
+            error = "the score name may not hold control characters such as tabs, line feeds or "
+                    "direction overrides";
+            return false;
+        }
     stored = CutUtf8(name, kReplayScoreNameBytes);
     if (stored.size() < name.size())
         warning = "warning: replays keep only " + std::to_string(kReplayScoreNameBytes) +
@@ -683,7 +649,7 @@ int RunKorvoConfig(const std::vector<std::string>& args, SConfigIo& io)
 
     for (const std::string& key : opts.m_Gets) {
         const char* file = key == "scorename" ? kRecordsFile : kSettingsFile;
-        io.m_Out << CSettingsFile(file).GetString(key, "") << "\n";
+        io.m_Out << EscapeForDisplay(CSettingsFile(file).GetString(key, "")) << "\n";
     }
     if (opts.m_bShow)
         ShowSettings(io.m_Out);

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Text.h"
+
 // The settings file of graphics keys and bindings.
 inline constexpr const char* kSettingsFile = "korvo.ini";
 
@@ -90,11 +92,11 @@ std::string DescribeGraphicsValue(std::string_view key, std::string_view stored)
 // The longest prefix of text of at most maxBytes bytes that ends on a UTF-8
 // character boundary (text must be valid UTF-8).
 std::string CutUtf8(std::string_view text, std::size_t maxBytes);
-bool IsValidUtf8(std::string_view text);
 
 // Checks a score name and gives the text to store: blanks at both ends are
-// dropped; an empty name, a control character (a line feed would break the
-// file) or bytes that are not UTF-8 are refused with a message. A name longer
+// dropped; an empty name, bytes that are not UTF-8 or a control character
+// (a line feed would break the file; C1 controls and direction overrides would
+// garble a terminal or the replay list) are refused with a message. A name longer
 // than a replay keeps is cut to 16 bytes at a character boundary, with a
 // warning, so that records and replays show the same name.
 bool PrepareScoreName(std::string_view name, std::string& stored, std::string& error,
