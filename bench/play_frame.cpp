@@ -24,12 +24,6 @@ namespace {
 
 constexpr int kFrames = 20 * 60;
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 double ProcessCpuMs()
 {
     timespec t;
@@ -53,13 +47,6 @@ std::string SweepingFire(int frames)
     return text;
 }
 
-void Step()
-{
-    SceneFrame();
-    SceneInput();
-    g_pDevice->GetRenderer()->Finish();
-}
-
 void BM_Chapter1WavesFrames(benchmark::State& state)
 {
     CHeadlessGame game;
@@ -78,13 +65,13 @@ void BM_Chapter1WavesFrames(benchmark::State& state)
             break;
         }
         SetSceneInputScript(&script);
-        for (int i = 0; i < 60; ++i) Step();
+        for (int i = 0; i < 60; ++i) StepAndFinish();
         std::vector<double> wall, cpu;
         int bullets = 0;
         for (int i = 0; i < kFrames; ++i) {
             const auto t0 = std::chrono::steady_clock::now();
             const double c0 = ProcessCpuMs();
-            Step();
+            StepAndFinish();
             cpu.push_back(ProcessCpuMs() - c0);
             wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             bullets = std::max(bullets, g_EnemyShotList.Count());
