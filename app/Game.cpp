@@ -13,6 +13,7 @@
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
+#include "app/PreparedDraws.h"
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "core/Object.h"
@@ -328,6 +329,7 @@ int KorvoMain(int argc, const char* const* argv)
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
+        PrepareMenuDrawing();
         if (verify) StartVerifiedReplay(opt.verbose);
         else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
         else SetSceneStage(CStageControler::STAGE_TITLE);

@@ -1,4 +1,5 @@
 #include "app/Scene.h"
+#include "app/PreparedDraws.h"
 
 #include <chrono>
 #include <cstdio>
@@ -249,6 +250,8 @@ void SceneLoadingFrame()
 {
     LogStage(CStageControler::STAGE_CHAPTER_LOADING, " (loading)");
     SceneFrame();
+    // While the loading picture shows, the programs of play are built.
+    PreparePlayDrawing();
 }
 
 void SceneSnapshot()

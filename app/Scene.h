@@ -46,7 +46,8 @@ void SceneEscapeToMenu(int stage);
 
 // What the stage controller tells the scene: every stage change is written to
 // the scene log and re-chooses the menu model; while a chapter's music loads,
-// one frame of the loading picture (stage -3) is drawn.
+// one frame of the loading picture (stage -3) is drawn and the kinds of draw of
+// play are prepared.
 void SceneStageChanged(int stage);
 // A chapter moved on to a phase: "step N phase P (stage S)" in the scene log.
 void ScenePhaseChanged(int stage, int phase);

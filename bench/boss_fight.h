@@ -16,12 +16,6 @@
 
 inline constexpr int kBurstCycle = 360;   // pattern 19 bursts every 360 frames
 
-inline double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 // Chapter 2's boss phase 1200 frames in (its escorts flying), the boss put on
 // barrage 23, whose emitters fire from the phase's 61st frame, and one burst
 // cycle played; step runs one whole step. False when no boss came.

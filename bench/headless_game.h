@@ -5,10 +5,12 @@
 // down in the entry's order.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/AssetSet.h"
 #include "app/Game.h"
@@ -17,6 +19,7 @@
 #include "gfx/GraphicsDevice.h"
 #include "input/InputControler.h"
 #include "persist/GlobalResult.h"
+#include "platform/Renderer.h"
 #include "platform/Resources.h"
 #include "platform/Window.h"
 #include "sound/SoundSystem.h"
@@ -32,6 +35,20 @@ inline std::string MakeBenchHome()
     fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", fs::path(tmpl) / "data.dll", ec);
     std::ofstream(fs::path(tmpl) / "critical.ini") << "scorename,bench\n";
     return tmpl;
+}
+
+// One whole step of the main loop, waiting until the rasteriser has drawn it.
+inline void StepAndFinish()
+{
+    SceneFrame();
+    SceneInput();
+    g_pDevice->GetRenderer()->Finish();
+}
+
+inline double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
 class CHeadlessGame {

@@ -134,20 +134,18 @@ std::string ReadResultText(EReadResult result, std::size_t maxBytes)
 
 namespace {
 
-// bHead: stop at maxBytes instead of refusing a longer file.
-EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
-                        bool bHead)
+// bHead: a file longer than maxBytes is not refused (its head is read).
+EReadResult OpenRegular(std::string_view path, std::size_t maxBytes, bool bHead, int& fd, struct stat& st)
 {
-    out.clear();
+    fd = -1;
     const std::string full = ResolvePath(path);
     // Look before opening: opening a device can have effects of its own.
-    struct stat st;
     if (::stat(full.c_str(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? EReadResult::Missing : EReadResult::Failed;
     if (!S_ISREG(st.st_mode))
         return EReadResult::NotAFile;
     // Non-blocking, so that a pipe swapped in since the look cannot hang us.
-    const int fd = ::open(full.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    fd = ::open(full.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? EReadResult::Missing : EReadResult::Failed;
     EReadResult result = EReadResult::Ok;
@@ -157,6 +155,21 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
         result = EReadResult::NotAFile;
     else if (!bHead && static_cast<std::uint64_t>(st.st_size) > maxBytes)
         result = EReadResult::TooLarge;
+    if (result != EReadResult::Ok) {
+        ::close(fd);
+        fd = -1;
+    }
+    return result;
+}
+
+// bHead: stop at maxBytes instead of refusing a longer file.
+EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                        bool bHead)
+{
+    out.clear();
+    int fd = -1;
+    struct stat st;
+    EReadResult result = OpenRegular(path, maxBytes, bHead, fd, st);
     if (result == EReadResult::Ok) {
         out.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
         std::uint8_t chunk[65536];
@@ -180,8 +193,8 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
             }
             out.insert(out.end(), chunk, chunk + n);
         }
+        ::close(fd);
     }
-    ::close(fd);
     if (result != EReadResult::Ok) {
         out.clear();
         out.shrink_to_fit();
@@ -190,6 +203,14 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
 }
 
 } // namespace
+
+EReadResult OpenRegularFile(std::string_view path, std::size_t maxBytes, int& fd, std::uint64_t& size)
+{
+    struct stat st;
+    const EReadResult result = OpenRegular(path, maxBytes, false, fd, st);
+    size = result == EReadResult::Ok ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return result;
+}
 
 EReadResult ReadRegularFile(std::string_view path, std::vector<std::uint8_t>& out,
                             std::size_t maxBytes)

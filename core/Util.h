@@ -69,6 +69,11 @@ inline constexpr std::size_t kMaxLibraryFileBytes = std::size_t(256) << 20;
 EReadResult ReadRegularFile(std::string_view path, std::vector<std::uint8_t>& out,
                             std::size_t maxBytes);
 
+// Opens a regular file of at most maxBytes for reading, refusing anything else
+// as ReadRegularFile does, and gives its descriptor (the caller closes it) and
+// its size.
+EReadResult OpenRegularFile(std::string_view path, std::size_t maxBytes, int& fd, std::uint64_t& size);
+
 // The first bytes of a regular file, at most maxBytes of them (a header); a
 // longer file is not an error here.
 EReadResult ReadRegularFileHead(std::string_view path, std::vector<std::uint8_t>& out,

@@ -826,3 +826,8 @@ bool CGraphicsDevice::SaveSnapshotPng(const std::string& path, std::string* pWhy
         return fail("\"" + full + "\" cannot be written");
     return true;
 }
+
+void CGraphicsDevice::PrepareDrawKinds(const char* const* kinds, int count)
+{
+    if (m_pRenderer) m_pRenderer->PrepareDrawKinds(kinds, count);
+}

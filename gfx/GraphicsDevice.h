@@ -195,6 +195,12 @@ public:
     void SetNoise(CObject* noise);
     void SetNoiseTexture(CResource* owner, CRenderTexture* texture, float maxStrength);
 
+    // ---- preparing ----
+    // Has the renderer build the programs of these kinds of draw now (their
+    // texts as SDrawKind writes them), during a loading picture, so that no frame
+    // of the game waits for them. The back buffer is left undefined.
+    void PrepareDrawKinds(const char* const* kinds, int count);
+
     // ---- snapshots ----
     // The back buffer as "snapshot/%Y%m%d%H%M%S.bmp" in the program folder; a second
     // snapshot in the same second gets "-2", "-3", ... before ".bmp" instead of

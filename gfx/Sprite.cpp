@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/RenderMath.h"
 
@@ -59,6 +60,44 @@ void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
                        float v1, uint32_t color, float z)
 {
     if (!m_bBegun) return;
+    // A texture with no see-through texel, at full opacity, shows only its own
+    // texels whatever the filtering reaches.
+    std::optional<SBlendSwitch> off;
+    if (tex && tex->IsOpaque() && CanSkipBlending(color)) off.emplace(*m_pRenderer);
+    EmitQuad(tex, x0, y0, x1, y1, u0, v0, u1, v1, color, z);
+}
+
+bool CSprite::CanSkipBlending(uint32_t color) const
+{
+    // Alpha blending of an opaque texel at full opacity writes the texel itself,
+    // and the alpha test (alpha > 0) passes it.
+    const CRenderer& r = *m_pRenderer;
+    const bool blending = r.GetRenderState(ERenderState::AlphaBlendEnable) != 0;
+    const bool over = r.GetRenderState(ERenderState::SrcBlend) == BLEND_SRCALPHA &&
+                      r.GetRenderState(ERenderState::DestBlend) == BLEND_INVSRCALPHA;
+    const bool testPasses = r.GetRenderState(ERenderState::AlphaTestEnable) == 0 ||
+                            (r.GetRenderState(ERenderState::AlphaFunc) == CMP_GREATER &&
+                             r.GetRenderState(ERenderState::AlphaRef) < 0xFF);
+    return (color >> 24) == 0xFF && blending && over && testPasses;
+}
+
+CSprite::SBlendSwitch::SBlendSwitch(CRenderer& r)
+    : renderer(r), blend(r.GetRenderState(ERenderState::AlphaBlendEnable)),
+      test(r.GetRenderState(ERenderState::AlphaTestEnable))
+{
+    r.SetRenderState(ERenderState::AlphaBlendEnable, 0);
+    r.SetRenderState(ERenderState::AlphaTestEnable, 0);
+}
+
+CSprite::SBlendSwitch::~SBlendSwitch()
+{
+    renderer.SetRenderState(ERenderState::AlphaBlendEnable, blend);
+    renderer.SetRenderState(ERenderState::AlphaTestEnable, test);
+}
+
+void CSprite::EmitQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
+                       float v1, uint32_t color, float z)
+{
     const float px[4] = {x0, x1, x1, x0};
     const float py[4] = {y0, y0, y1, y1};
     const float pu[4] = {u0, u1, u1, u0};
@@ -75,8 +114,9 @@ void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
         q[i].v = pv[i];
     }
     // A quad that maps its texels one to one onto whole pixels samples every texel
-    // at its centre, where linear filtering gives the texel itself: sampling the
-    // nearest texel is then the same picture, and much cheaper to draw.
+    // at its centre, of the full-size level (no minification), where linear
+    // filtering gives the texel itself: sampling the nearest texel of that level
+    // is then the same picture, and much cheaper to draw.
     bool exact = false;
     float tx = 0.0f, ty = 0.0f;
     if (tex && IsPixelTranslation(m_Transform, tx, ty)) {
@@ -87,6 +127,7 @@ void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
     const uint32_t filter = exact ? TEXF_POINT : TEXF_LINEAR;
     m_pRenderer->SetSamplerState(ESamplerState::MagFilter, filter);
     m_pRenderer->SetSamplerState(ESamplerState::MinFilter, filter);
+    m_pRenderer->SetSamplerState(ESamplerState::MipFilter, exact ? TEXF_NONE : TEXF_LINEAR);
     const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
     m_pRenderer->SetTexture(tex);
     m_pRenderer->DrawIndexedPrimitiveUP(EPrimitive::TriangleList, 4, 2, idx, q, FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
@@ -113,9 +154,10 @@ void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, co
     const float tw = static_cast<float>(tex->Width());
     const float th = static_cast<float>(tex->Height());
     // Sprites are alpha tested (alpha > 0): texels of alpha 0 leave no trace. A
-    // sprite placed texel for texel on whole pixels is drawn as the runs of its
+    // sprite placed texel for texel on whole pixels is drawn as the regions of its
     // blocks that hold visible texels, which skips the see-through parts of large
-    // pictures (the HUD frame) at no change to the picture.
+    // pictures (the HUD frame); regions of opaque blocks at full opacity are drawn
+    // without blending. Neither changes the picture.
     const CRenderer& rs = *m_pRenderer;
     const bool tested = rs.GetRenderState(ERenderState::AlphaTestEnable) != 0 &&
                         rs.GetRenderState(ERenderState::AlphaFunc) == CMP_GREATER &&
@@ -127,21 +169,53 @@ void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, co
         DrawQuad(tex, x, y, x + w, y + h, r.left / tw, r.top / th, r.right / tw, r.bottom / th, color, z);
         return;
     }
+    const bool skipBlending = CanSkipBlending(color);
     const int b = CRenderTexture::kCoverageBlock;
+    // Each row of blocks becomes runs of visible blocks (split where opacity
+    // changes); a row whose runs equal the previous row's extends that row's
+    // rectangles downward, so a picture with no holes is a single quad.
+    m_Rects.clear();
+    m_Row.clear();
+    m_Previous.clear();
+    int top = r.top;
+    auto close = [&](int bottom) {
+        for (const SRun& run : m_Previous) m_Rects.push_back({run.left, top, run.right, bottom, run.opaque});
+    };
     for (int by = r.top / b; by * b < r.bottom; ++by) {
-        const int ty0 = std::max(by * b, r.top), ty1 = std::min(by * b + b, r.bottom);
+        m_Row.clear();
         int bx = r.left / b;
         while (bx * b < r.right) {
             if (!tex->IsBlockVisible(bx, by)) {
                 ++bx;
                 continue;
             }
+            const bool opaque = skipBlending && tex->IsBlockOpaque(bx, by);
             const int run = bx;
-            while (bx * b < r.right && tex->IsBlockVisible(bx, by)) ++bx;
-            const int tx0 = std::max(run * b, r.left), tx1 = std::min(bx * b, r.right);
-            const float px = x + static_cast<float>(tx0 - r.left), py = y + static_cast<float>(ty0 - r.top);
-            DrawQuad(tex, px, py, px + static_cast<float>(tx1 - tx0), py + static_cast<float>(ty1 - ty0), tx0 / tw,
-                     ty0 / th, tx1 / tw, ty1 / th, color, z);
+            while (bx * b < r.right && tex->IsBlockVisible(bx, by) &&
+                   (skipBlending && tex->IsBlockOpaque(bx, by)) == opaque)
+                ++bx;
+            m_Row.push_back({std::max(run * b, r.left), std::min(bx * b, r.right), opaque});
+        }
+        const int rowTop = std::max(by * b, r.top);
+        if (m_Row != m_Previous) {
+            close(rowTop);
+            m_Previous.swap(m_Row);
+            top = rowTop;
+        }
+    }
+    close(r.bottom);
+    // The rectangles do not overlap, so their order does not matter: the opaque
+    // ones go first, together, with blending off.
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool opaque = pass == 0;
+        std::optional<SBlendSwitch> off;
+        for (const SPiece& rect : m_Rects) {
+            if (rect.opaque != opaque) continue;
+            if (opaque && !off) off.emplace(*m_pRenderer);
+            const float px = x + static_cast<float>(rect.left - r.left), py = y + static_cast<float>(rect.top - r.top);
+            EmitQuad(tex, px, py, px + static_cast<float>(rect.right - rect.left),
+                     py + static_cast<float>(rect.bottom - rect.top), rect.left / tw, rect.top / th,
+                     rect.right / tw, rect.bottom / th, color, z);
         }
     }
 }

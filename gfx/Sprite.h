@@ -6,6 +6,9 @@
 // states. Quads with the same texture that follow one another become one draw call.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/Math.h"
 #include "platform/Renderer.h"
 
@@ -48,9 +51,38 @@ public:
                   float v1, uint32_t color, float z = 0.0f);
 
 private:
+    // Blending and the alpha test off for the lifetime of the switch.
+    struct SBlendSwitch {
+        explicit SBlendSwitch(CRenderer& r);
+        ~SBlendSwitch();
+        SBlendSwitch(const SBlendSwitch&) = delete;
+        SBlendSwitch& operator=(const SBlendSwitch&) = delete;
+        CRenderer& renderer;
+        uint32_t blend, test;
+    };
+    // Part of a row of texture blocks (texel columns), and a texel rectangle.
+    struct SRun {
+        int left, right;
+        bool opaque;
+        bool operator==(const SRun&) const = default;
+    };
+    struct SPiece {
+        int left, top, right, bottom;
+        bool opaque;
+    };
+
+    // Whether texels of alpha 255 drawn in this colour under the current states
+    // give the same pixels with blending and the alpha test off.
+    bool CanSkipBlending(uint32_t color) const;
+    void EmitQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1,
+                  uint32_t color, float z);
+
     CRenderer* m_pRenderer;
     CSpriteStateKeeper* m_pKeeper;
     CRenderer::SSavedState m_Saved;
     Matrix m_Transform{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     bool m_bBegun = false;
+    // Scratch of Draw, kept to spare allocations.
+    std::vector<SRun> m_Row, m_Previous;
+    std::vector<SPiece> m_Rects;
 };

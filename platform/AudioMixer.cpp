@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 constexpr int kChunkFrames = 1024;
@@ -20,16 +21,23 @@ float AttenuationToGain(int nHundredthsDb)
 // ---------------------------------------------------------------------------
 // CAudioBuffer
 
-CAudioBuffer::CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::vector<int16_t>&& samples)
+CAudioBuffer::CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, uint32_t nFrames,
+                           std::vector<int16_t>&& samples, std::unique_ptr<CAudioStreamSource> pSource)
     : m_pMixer(pMixer),
       m_nChannels(nChannels),
       m_nRate(nRate),
-      m_nFrames(static_cast<uint32_t>(samples.size() / static_cast<size_t>(nChannels))),
-      m_Samples(std::move(samples))
+      m_nFrames(nFrames),
+      m_Samples(std::move(samples)),
+      m_pSource(std::move(pSource))
 {
     // Rational step computed once, so a 22050 Hz sound on a 22050 Hz mixer steps
     // by exactly one frame and takes the copying path.
     m_nStep = (static_cast<uint64_t>(nRate) << 32) / static_cast<uint64_t>(pMixer->GetOutputRate());
+    if (m_pSource) {
+        // Room for what one chunk of output reads, and the frame after it.
+        const uint64_t nCapacity = ((static_cast<uint64_t>(kChunkFrames) * m_nStep) >> 32) + 3;
+        m_Window.resize(static_cast<size_t>(nCapacity) * static_cast<size_t>(nChannels));
+    }
 }
 
 CAudioBuffer::~CAudioBuffer()
@@ -123,63 +131,11 @@ void CAudioBuffer::UpdateGains()
 
 void CAudioBuffer::MixInto(float* pAcc, int nFrames)
 {
-    const int16_t* s = m_Samples.data();
-    const float gL = m_fGainL;
-    const float gR = m_fGainR;
-    const bool bAudible = gL != 0.0f || gR != 0.0f;
     const uint64_t nEnd = static_cast<uint64_t>(m_nFrames) << 32;
     int i = 0;
     while (i < nFrames && m_bPlaying) {
-        if (m_nStep == kOne && (m_nPos & (kOne - 1)) == 0) {
-            // Same rate as the output: copy whole frames up to the end of the data.
-            uint32_t nFrame = static_cast<uint32_t>(m_nPos >> 32);
-            int n = static_cast<int>(std::min<uint64_t>(m_nFrames - nFrame, static_cast<uint64_t>(nFrames - i)));
-            if (bAudible) {
-                float* a = pAcc + 2 * i;
-                if (m_nChannels == 1) {
-                    const int16_t* p = s + nFrame;
-                    for (int k = 0; k < n; ++k) {
-                        const float v = p[k];
-                        a[2 * k] += v * gL;
-                        a[2 * k + 1] += v * gR;
-                    }
-                } else {
-                    const int16_t* p = s + 2 * static_cast<size_t>(nFrame);
-                    for (int k = 0; k < n; ++k) {
-                        a[2 * k] += p[2 * k] * gL;
-                        a[2 * k + 1] += p[2 * k + 1] * gR;
-                    }
-                }
-            }
-            i += n;
-            m_nPos += static_cast<uint64_t>(n) << 32;
-        } else {
-            // Other rates: linear interpolation between neighbouring frames. The
-            // frame after the last is the first one when looping, else silence.
-            for (; i < nFrames && m_nPos < nEnd; ++i) {
-                const uint32_t f0 = static_cast<uint32_t>(m_nPos >> 32);
-                const bool bNext = f0 + 1 < m_nFrames || m_bLooping;
-                const size_t f1 = f0 + 1 < m_nFrames ? f0 + 1 : 0;
-                const float t = static_cast<float>(m_nPos & (kOne - 1)) * (1.0f / 4294967296.0f);
-                if (bAudible) {
-                    if (m_nChannels == 1) {
-                        const float a0 = s[f0];
-                        const float a1 = bNext ? s[f1] : 0.0f;
-                        const float v = a0 + (a1 - a0) * t;
-                        pAcc[2 * i] += v * gL;
-                        pAcc[2 * i + 1] += v * gR;
-                    } else {
-                        const float l0 = s[2 * static_cast<size_t>(f0)];
-                        const float r0 = s[2 * static_cast<size_t>(f0) + 1];
-                        const float l1 = bNext ? s[2 * f1] : 0.0f;
-                        const float r1 = bNext ? s[2 * f1 + 1] : 0.0f;
-                        pAcc[2 * i] += (l0 + (l1 - l0) * t) * gL;
-                        pAcc[2 * i + 1] += (r0 + (r1 - r0) * t) * gR;
-                    }
-                }
-                m_nPos += m_nStep;
-            }
-        }
+        const int nBefore = i;
+        i = MixFrames(pAcc, i, nFrames, FramesFrom(static_cast<uint32_t>(m_nPos >> 32), nFrames - i));
         if (m_nPos >= nEnd) {
             if (m_bLooping) {
                 m_nPos %= nEnd;
@@ -188,7 +144,128 @@ void CAudioBuffer::MixInto(float* pAcc, int nFrames)
                 m_bPlaying = false;
                 m_nPos = 0;
             }
+        } else if (i == nBefore) {
+            // A stream whose data gave out before its length: it ends here.
+            m_bPlaying = false;
+            m_nPos = 0;
         }
+    }
+}
+
+int CAudioBuffer::MixFrames(float* pAcc, int i, int nFrames, const SFrames& src)
+{
+    const float gL = m_fGainL;
+    const float gR = m_fGainR;
+    const bool bAudible = gL != 0.0f || gR != 0.0f;
+    const uint64_t nEnd = static_cast<uint64_t>(m_nFrames) << 32;
+    const size_t nChannels = static_cast<size_t>(m_nChannels);
+    auto frame = [&](uint32_t f) { return src.pData + static_cast<size_t>(f - src.nFirst) * nChannels; };
+    if (m_nStep == kOne && (m_nPos & (kOne - 1)) == 0) {
+        // Same rate as the output: copy whole frames up to the end of the data
+        // (or of what is at hand).
+        const uint32_t nFrame = static_cast<uint32_t>(m_nPos >> 32);
+        if (nFrame < src.nFirst || nFrame >= src.nEnd)
+            return i;
+        const int n = static_cast<int>(std::min<uint64_t>(src.nEnd - nFrame, static_cast<uint64_t>(nFrames - i)));
+        if (bAudible) {
+            float* a = pAcc + 2 * i;
+            const int16_t* p = frame(nFrame);
+            if (m_nChannels == 1) {
+                for (int k = 0; k < n; ++k) {
+                    const float v = p[k];
+                    a[2 * k] += v * gL;
+                    a[2 * k + 1] += v * gR;
+                }
+            } else {
+                for (int k = 0; k < n; ++k) {
+                    a[2 * k] += p[2 * k] * gL;
+                    a[2 * k + 1] += p[2 * k + 1] * gR;
+                }
+            }
+        }
+        m_nPos += static_cast<uint64_t>(n) << 32;
+        return i + n;
+    }
+    // Other rates: linear interpolation between neighbouring frames. The frame
+    // after the last is the first one when looping, else silence.
+    for (; i < nFrames && m_nPos < nEnd; ++i) {
+        const uint32_t f0 = static_cast<uint32_t>(m_nPos >> 32);
+        const bool bLast = f0 + 1 >= m_nFrames;
+        if (f0 < src.nFirst || f0 >= src.nEnd || (!bLast && f0 + 1 >= src.nEnd))
+            break;  // beyond what is at hand
+        const bool bNext = !bLast || m_bLooping;
+        const int16_t* p0 = frame(f0);
+        const int16_t* p1 = bLast ? src.pFrame0 : p0 + nChannels;
+        const float t = static_cast<float>(m_nPos & (kOne - 1)) * (1.0f / 4294967296.0f);
+        if (bAudible) {
+            if (m_nChannels == 1) {
+                const float a0 = p0[0];
+                const float a1 = bNext ? p1[0] : 0.0f;
+                const float v = a0 + (a1 - a0) * t;
+                pAcc[2 * i] += v * gL;
+                pAcc[2 * i + 1] += v * gR;
+            } else {
+                const float l0 = p0[0];
+                const float r0 = p0[1];
+                const float l1 = bNext ? p1[0] : 0.0f;
+                const float r1 = bNext ? p1[1] : 0.0f;
+                pAcc[2 * i] += (l0 + (l1 - l0) * t) * gL;
+                pAcc[2 * i + 1] += (r0 + (r1 - r0) * t) * gR;
+            }
+        }
+        m_nPos += m_nStep;
+    }
+    return i;
+}
+
+CAudioBuffer::SFrames CAudioBuffer::FramesFrom(uint32_t f, int nOut)
+{
+    if (!m_pSource)
+        return {m_Samples.data(), 0, m_nFrames, m_Samples.data()};
+    // The source frames nOut output frames reach from the current position, and
+    // the one after to interpolate toward.
+    const uint64_t nWant = (((m_nPos & (kOne - 1)) + static_cast<uint64_t>(nOut) * m_nStep) >> 32) + 2;
+    FillWindow(f, nWant);
+    return {m_Window.data(), m_nWindowFirst, m_nDecoded, m_Frame0};
+}
+
+void CAudioBuffer::FillWindow(uint32_t f, uint64_t nWant)
+{
+    const size_t nChannels = static_cast<size_t>(m_nChannels);
+    const uint32_t nCapacity = static_cast<uint32_t>(m_Window.size() / nChannels);
+    if (f < m_nWindowFirst || f > m_nDecoded) {
+        // Elsewhere in the sound (a rewind, a loop, a new position): decode
+        // again from the start if f lies behind, then on up to f.
+        if (f < m_nDecoded) {
+            m_nDecoded = 0;
+            if (!m_pSource->Rewind()) {
+                m_nWindowFirst = m_nDecoded = m_nFrames;  // nothing more to hear
+                return;
+            }
+        }
+        while (m_nDecoded < f) {
+            const int n = m_pSource->Read(m_Window.data(), static_cast<int>(std::min(f - m_nDecoded, nCapacity)));
+            if (n <= 0)
+                break;
+            m_nDecoded += static_cast<uint32_t>(n);
+        }
+        m_nWindowFirst = m_nDecoded;
+        if (m_nDecoded < f)
+            return;  // the data gave out before f
+    } else if (f > m_nWindowFirst) {
+        // Frames before f have been heard.
+        std::memmove(m_Window.data(), m_Window.data() + static_cast<size_t>(f - m_nWindowFirst) * nChannels,
+                     static_cast<size_t>(m_nDecoded - f) * nChannels * sizeof(int16_t));
+        m_nWindowFirst = f;
+    }
+    const uint64_t nTarget = std::min<uint64_t>({nWant, nCapacity, m_nFrames - f});
+    while (m_nDecoded - f < nTarget) {
+        const uint32_t nHave = m_nDecoded - f;
+        const int n = m_pSource->Read(m_Window.data() + static_cast<size_t>(nHave) * nChannels,
+                                      static_cast<int>(nTarget - nHave));
+        if (n <= 0)
+            break;
+        m_nDecoded += static_cast<uint32_t>(n);
     }
 }
 
@@ -211,19 +288,44 @@ CAudioMixer::~CAudioMixer()
     m_Buffers.clear();
 }
 
-CAudioBuffer* CAudioMixer::CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples)
+bool CAudioMixer::CanPlay(int nChannels, int nRate, uint64_t nFrames)
 {
-    if (nChannels < 1 || nChannels > 2 || nRate < 100 || nRate > 200000)
-        return nullptr;
-    if (samples.size() % static_cast<size_t>(nChannels) != 0)
-        return nullptr;
     // Byte positions are 32-bit, as in the game's sound interface.
-    if (samples.size() > 0x7FFFFFFFu / 2u)
-        return nullptr;
-    CAudioBuffer* pBuffer = new CAudioBuffer(this, nChannels, nRate, std::move(samples));
+    return nChannels >= 1 && nChannels <= 2 && nRate >= 100 && nRate <= 200000 &&
+           nFrames * static_cast<uint64_t>(nChannels) <= 0x7FFFFFFFu / 2u;
+}
+
+CAudioBuffer* CAudioMixer::Register(CAudioBuffer* pBuffer)
+{
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_Buffers.push_back(pBuffer);
     return pBuffer;
+}
+
+CAudioBuffer* CAudioMixer::CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples)
+{
+    if (nChannels < 1 || samples.size() % static_cast<size_t>(nChannels) != 0)
+        return nullptr;
+    const uint64_t nFrames = samples.size() / static_cast<size_t>(nChannels);
+    if (!CanPlay(nChannels, nRate, nFrames))
+        return nullptr;
+    return Register(new CAudioBuffer(this, nChannels, nRate, static_cast<uint32_t>(nFrames), std::move(samples),
+                                     nullptr));
+}
+
+CAudioBuffer* CAudioMixer::CreateStreamBuffer(int nChannels, int nRate, uint32_t nFrames,
+                                              std::unique_ptr<CAudioStreamSource> pSource)
+{
+    if (!pSource || nFrames == 0 || !CanPlay(nChannels, nRate, nFrames))
+        return nullptr;
+    // The first frame is kept: a loop goes back to it before the source does.
+    int16_t frame0[2] = {0, 0};
+    if (pSource->Read(frame0, 1) != 1 || !pSource->Rewind())
+        return nullptr;
+    auto* pBuffer = new CAudioBuffer(this, nChannels, nRate, nFrames, std::vector<int16_t>(), std::move(pSource));
+    pBuffer->m_Frame0[0] = frame0[0];
+    pBuffer->m_Frame0[1] = frame0[1];
+    return Register(pBuffer);
 }
 
 void CAudioMixer::Unregister(CAudioBuffer* pBuffer)

@@ -1,17 +1,22 @@
 // A small software mixer standing in for the sound card's secondary buffers.
 //
-// Each CAudioBuffer holds a whole sound as 16-bit PCM (mono or stereo, any rate)
-// and behaves like a static sound buffer: volume and pan in hundredths of a
-// decibel (0 = full, -10000 = silent; pan attenuates only the far channel), play
-// once or looping, stop keeping the position, status queries.
+// Each CAudioBuffer plays a sound of 16-bit PCM (mono or stereo, any rate) and
+// behaves like a static sound buffer: volume and pan in hundredths of a decibel
+// (0 = full, -10000 = silent; pan attenuates only the far channel), play once
+// or looping, stop keeping the position, status queries. A buffer holds its
+// whole sound, or streams it: a source decodes the frames on demand, a little
+// ahead of the position, on the thread that mixes; both behave alike to the
+// sample.
 //
 // Thread model: the game thread calls the buffer operations; the audio thread
-// calls CAudioMixer::Mix(). Every piece of voice state is guarded by the mixer's
-// one mutex, held by Mix() for one chunk and by each buffer call for a few
-// instructions, so neither side ever sees a half-changed voice.
+// calls CAudioMixer::Mix(). Every piece of voice state (a stream's decoder too)
+// is guarded by the mixer's one mutex, held by Mix() for one chunk and by each
+// buffer call for a few instructions, so neither side ever sees a half-changed
+// voice.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -31,6 +36,18 @@ constexpr int SOUND_PAN_RIGHT = 10000;
 float AttenuationToGain(int nHundredthsDb);
 
 class CAudioMixer;
+
+// Where a streamed buffer's frames come from, in order. Used only by the thread
+// that mixes, under the mixer's lock.
+class CAudioStreamSource {
+public:
+    virtual ~CAudioStreamSource() = default;
+    // Back to the first frame; false when that fails.
+    virtual bool Rewind() = 0;
+    // Writes up to nFrames frames (interleaved samples) to pOut and returns how
+    // many; fewer only at the end of the data.
+    virtual int Read(int16_t* pOut, int nFrames) = 0;
+};
 
 class CAudioBuffer {
 public:
@@ -62,16 +79,41 @@ public:
 
 private:
     friend class CAudioMixer;
-    CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, std::vector<int16_t>&& samples);
+    // Frames at hand for mixing: frame f, for nFirst <= f < nEnd, starts at
+    // pData + (f - nFirst) * channels; pFrame0 is the first frame, which follows
+    // the last one when looping.
+    struct SFrames {
+        const int16_t* pData;
+        uint32_t nFirst, nEnd;
+        const int16_t* pFrame0;
+    };
+
+    CAudioBuffer(CAudioMixer* pMixer, int nChannels, int nRate, uint32_t nFrames, std::vector<int16_t>&& samples,
+                 std::unique_ptr<CAudioStreamSource> pSource);
     std::unique_lock<std::mutex> Lock() const;
     void UpdateGains();  // under the lock
-    void MixInto(float* pAcc, int nFrames);  // audio thread, under the lock
+    // Audio thread, under the lock.
+    void MixInto(float* pAcc, int nFrames);
+    int MixFrames(float* pAcc, int i, int nFrames, const SFrames& src);
+    // The frames from f on that nOut output frames at most read.
+    SFrames FramesFrom(uint32_t f, int nOut);
+    // A streamed buffer decodes so that its window holds up to nWant frames from f on.
+    void FillWindow(uint32_t f, uint64_t nWant);
 
     CAudioMixer* m_pMixer;  // null once the mixer is destroyed
     const int m_nChannels;
     const int m_nRate;
     const uint32_t m_nFrames;
-    std::vector<int16_t> m_Samples;
+    std::vector<int16_t> m_Samples;  // the whole sound, unless streamed
+
+    // A streamed buffer: its source, the decoded frames
+    // [m_nWindowFirst, m_nDecoded) (m_nDecoded is the source's next frame) and a
+    // copy of its first frame. Audio thread, under the lock.
+    std::unique_ptr<CAudioStreamSource> m_pSource;
+    std::vector<int16_t> m_Window;
+    uint32_t m_nWindowFirst = 0;
+    uint32_t m_nDecoded = 0;
+    int16_t m_Frame0[2] = {0, 0};
 
     // Shared with the audio thread (guarded by the mixer's mutex).
     bool m_bPlaying = false;
@@ -107,6 +149,10 @@ public:
     // channel count other than 1 or 2, a rate outside 100 ... 200000 Hz, or
     // sample data that is not a whole number of frames.
     CAudioBuffer* CreateBuffer(int nChannels, int nRate, std::vector<int16_t> samples);
+    // The same, for a sound of nFrames frames that pSource decodes while it
+    // plays. Null also when the source gives no first frame.
+    CAudioBuffer* CreateStreamBuffer(int nChannels, int nRate, uint32_t nFrames,
+                                     std::unique_ptr<CAudioStreamSource> pSource);
 
     // Audio thread: writes nFrames interleaved stereo frames (saturated sum of
     // every playing buffer) and advances the buffers.
@@ -118,6 +164,8 @@ public:
 
 private:
     friend class CAudioBuffer;
+    static bool CanPlay(int nChannels, int nRate, uint64_t nFrames);
+    CAudioBuffer* Register(CAudioBuffer* pBuffer);
     void Unregister(CAudioBuffer* pBuffer);
 
     const int m_nOutputRate;

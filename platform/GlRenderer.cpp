@@ -230,12 +230,11 @@ public:
         m_nWidth = w;
         m_nHeight = h;
         m_bRenderTarget = target;
-        m_bMips = mips;
+        m_bMipmaps = mips;
     }
     GLuint m_nTex = 0;
     GLuint m_nFbo = 0;
     GLuint m_nDepth = 0;
-    bool m_bMips = false;
 };
 
 class CGlMesh : public CRenderMesh {
@@ -501,7 +500,7 @@ void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, in
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    if (t->m_bMips) glGenerateMipmap(GL_TEXTURE_2D);
+    if (t->HasMipmaps()) glGenerateMipmap(GL_TEXTURE_2D);
     UpdateCoverage(t, x, y, width, height, pixels);
 }
 
@@ -605,13 +604,17 @@ void CGlRenderer::Clear(bool color, bool depth, uint32_t argb, float z)
     const SViewport& vp = m_Viewport;
     const bool whole = vp.x <= 0 && vp.y <= 0 && vp.x + vp.width >= targetW && vp.y + vp.height >= targetH;
     if (depth && !m_pRenderTarget) {
-        // A depth clear of part of the back buffer is drawn as a rectangle (slow on
-        // a software rasteriser). When no draw has written depth since the last
-        // whole clear to this same value, the buffer already holds it everywhere.
-        if (!whole && !m_bBackDepthWritten && z == m_fBackDepth) depth = false;
-        if (whole) {
+        // When no draw has written depth since the last whole clear to this same
+        // value, the buffer already holds it everywhere: the clear changes nothing
+        // (a whole one costs a pass over the buffer, a partial one a rectangle,
+        // slow on a software rasteriser). The menus never write depth.
+        if (!m_bBackDepthWritten && z == m_fBackDepth) {
+            depth = false;
+        } else if (whole) {
             m_bBackDepthWritten = false;
             m_fBackDepth = z;
+        } else {
+            m_bBackDepthWritten = true;  // part of it now holds another value
         }
         if (!color && !depth) return;
     }
@@ -893,7 +896,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
         glSamplerParameteri(m_nSampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
         GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
         const uint32_t mip = S(ESamplerState::MipFilter);
-        if (tex->m_bMips && mip != TEXF_NONE) {
+        if (tex->HasMipmaps() && mip != TEXF_NONE) {
             if (mip == TEXF_LINEAR) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
             else minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
         }

@@ -42,6 +42,8 @@ public:
     const char* Name() const override { return "OpenGL"; }
     // Version and renderer strings of the context, for the log.
     std::string Description() const;
+    // How many shader variants have been built so far.
+    int ProgramCount() const { return static_cast<int>(m_Programs.size()); }
 
     CRenderTexture* CreateTexture(int width, int height, const uint32_t* pixels, bool mipmaps) override;
     void UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels) override;

@@ -4,11 +4,12 @@ namespace {
 
 class CNullTexture : public CRenderTexture {
 public:
-    CNullTexture(int w, int h, bool target)
+    CNullTexture(int w, int h, bool target, bool mipmaps)
     {
         m_nWidth = w;
         m_nHeight = h;
         m_bRenderTarget = target;
+        m_bMipmaps = mipmaps;
     }
 };
 
@@ -24,18 +25,28 @@ public:
 
 }  // namespace
 
-CRenderTexture* CNullRenderer::CreateTexture(int width, int height, const uint32_t*, bool)
+// Textures keep no pixels, but know which parts are see-through or opaque, so
+// that drawing makes the same draws (with the same states) as on a real back end.
+CRenderTexture* CNullRenderer::CreateTexture(int width, int height, const uint32_t* pixels, bool mipmaps)
 {
     if (width <= 0 || height <= 0) return nullptr;
-    return new CNullTexture(width, height, false);
+    auto* t = new CNullTexture(width, height, false, mipmaps);
+    if (pixels) UpdateCoverage(t, 0, 0, width, height, pixels);
+    return t;
 }
 
-void CNullRenderer::UpdateTexture(CRenderTexture*, int, int, int, int, const uint32_t*) {}
+void CNullRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
+{
+    if (!tex || !pixels || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > tex->Width() ||
+        y + height > tex->Height())
+        return;
+    UpdateCoverage(tex, x, y, width, height, pixels);
+}
 
 CRenderTexture* CNullRenderer::CreateRenderTarget(int width, int height)
 {
     if (width <= 0 || height <= 0) return nullptr;
-    return new CNullTexture(width, height, true);
+    return new CNullTexture(width, height, true, false);
 }
 
 void CNullRenderer::ReleaseTexture(CRenderTexture* tex)

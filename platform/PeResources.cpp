@@ -1,5 +1,8 @@
 #include "platform/PeResources.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "core/Util.h"
 
 #include <cstdio>
@@ -11,12 +14,14 @@ namespace {
 // subdirectory; walking stops after this many entries in all.
 constexpr uint32_t kMaxWalkedEntries = 1u << 20;
 
-uint16_t U16(const std::vector<uint8_t>& b, uint32_t off)
+template <class Bytes>
+uint16_t U16(const Bytes& b, uint32_t off)
 {
     return static_cast<uint16_t>(b[off] | (b[off + 1] << 8));
 }
 
-uint32_t U32(const std::vector<uint8_t>& b, uint32_t off)
+template <class Bytes>
+uint32_t U32(const Bytes& b, uint32_t off)
 {
     return static_cast<uint32_t>(b[off]) | (static_cast<uint32_t>(b[off + 1]) << 8) |
            (static_cast<uint32_t>(b[off + 2]) << 16) | (static_cast<uint32_t>(b[off + 3]) << 24);
@@ -52,13 +57,33 @@ bool CPeResourceFile::Open(const std::string& path, std::string* pError)
     Close();
     // Only a regular file of a sane size: a pipe or a device in its place
     // would block or never end.
-    std::vector<uint8_t> bytes;
-    const EReadResult read = ReadRegularFile(path, bytes, kMaxLibraryFileBytes);
-    if (read != EReadResult::Ok) {
-        if (pError) *pError = "the file " + ReadResultText(read, kMaxLibraryFileBytes);
+    int fd = -1;
+    uint64_t size = 0;
+    const EReadResult opened = OpenRegularFile(path, kMaxLibraryFileBytes, fd, size);
+    if (opened != EReadResult::Ok) {
+        if (pError) *pError = "the file " + ReadResultText(opened, kMaxLibraryFileBytes);
         return false;
     }
-    return OpenMemory(std::move(bytes), pError);
+    if (size == 0) {
+        ::close(fd);
+        return OpenMemory({}, pError);
+    }
+    // The directories are read from a mapping of the file, which touches only
+    // their pages; the resources are read from the file when they are wanted, so
+    // the library costs no memory while the game runs.
+    void* pMap = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (pMap == MAP_FAILED) {
+        ::close(fd);
+        SetError(pError, "the file cannot be read");
+        return false;
+    }
+    m_Bytes = {static_cast<const uint8_t*>(pMap), static_cast<size_t>(size)};
+    const bool bOk = Index(pError);
+    ::munmap(pMap, static_cast<size_t>(size));
+    m_Bytes = {nullptr, bOk ? static_cast<size_t>(size) : 0};
+    if (bOk) m_nFd = fd;
+    else ::close(fd);
+    return bOk;
 }
 
 bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError)
@@ -68,7 +93,13 @@ bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError
         SetError(pError, "the file is too large to be a PE image");
         return false;
     }
-    m_Bytes = std::move(bytes);
+    m_Owned = std::move(bytes);
+    m_Bytes = {m_Owned.data(), m_Owned.size()};
+    return Index(pError);
+}
+
+bool CPeResourceFile::Index(std::string* pError)
+{
     if (!Parse(pError)) {
         Close();
         return false;
@@ -77,10 +108,31 @@ bool CPeResourceFile::OpenMemory(std::vector<uint8_t> bytes, std::string* pError
     return true;
 }
 
+bool CPeResourceFile::Read(const Entry& e, uint8_t* pOut) const
+{
+    if (!m_bOpen) return false;
+    if (m_nFd < 0) {
+        std::memcpy(pOut, m_Bytes.pData + e.nOffset, e.nSize);
+        return true;
+    }
+    // The file may have changed since it was opened: a short read fails the
+    // resource, nothing else.
+    size_t nDone = 0;
+    while (nDone < e.nSize) {
+        const ssize_t n = ::pread(m_nFd, pOut + nDone, e.nSize - nDone, static_cast<off_t>(e.nOffset + nDone));
+        if (n <= 0) return false;
+        nDone += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 void CPeResourceFile::Close()
 {
-    m_Bytes.clear();
-    m_Bytes.shrink_to_fit();
+    if (m_nFd >= 0) ::close(m_nFd);
+    m_nFd = -1;
+    m_Owned.clear();
+    m_Owned.shrink_to_fit();
+    m_Bytes = SView{};
     m_Sections.clear();
     m_Entries.clear();
     m_nRsrcBase = m_nRsrcSize = 0;
@@ -178,7 +230,7 @@ bool CPeResourceFile::ReadKey(uint32_t nameField, Key* pKey) const
 
 bool CPeResourceFile::Parse(std::string* pError)
 {
-    const std::vector<uint8_t>& b = m_Bytes;
+    const SView& b = m_Bytes;
     if (b.size() < 64 || b[0] != 'M' || b[1] != 'Z') {
         SetError(pError, "not a PE image (no MZ header)");
         return false;

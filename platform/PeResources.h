@@ -1,7 +1,8 @@
 // Reader for the resources of a resource-only PE32 image (our data.dll), without
-// any help from the operating system. The file is read once into memory; every
-// directory offset, data address and size is checked against the file, so a
-// damaged library loses the resources it can no longer describe and nothing
+// any help from the operating system's loader. The directories are read once
+// when the file is opened, the resources' bytes each time they are asked for;
+// every directory offset, data address and size is checked against the file, so
+// a damaged library loses the resources it can no longer describe and nothing
 // else: a lookup never reads outside the file.
 #pragma once
 #include <cstdint>
@@ -27,6 +28,9 @@ public:
     };
 
     CPeResourceFile() = default;
+    ~CPeResourceFile() { Close(); }
+    CPeResourceFile(const CPeResourceFile&) = delete;
+    CPeResourceFile& operator=(const CPeResourceFile&) = delete;
 
     // Reads and indexes the file. False (with a reason in *pError) when the file
     // cannot be read or is no PE image with a resource directory.
@@ -39,8 +43,9 @@ public:
     // the integer ID 109, any other text a name compared without case. The first
     // language entry is taken. Null when absent or unreadable.
     const Entry* Find(const char* type, const char* name) const;
-    // The bytes of a found entry (they stay valid until Close).
-    const uint8_t* Data(const Entry& e) const { return m_Bytes.data() + e.nOffset; }
+    // Copies the e.nSize bytes of a found entry to pOut; false when they cannot
+    // be read (a file changed since it was opened).
+    bool Read(const Entry& e, uint8_t* pOut) const;
 
     // Every readable resource, in directory order (types, names, languages).
     const std::vector<Entry>& Entries() const { return m_Entries; }
@@ -52,6 +57,16 @@ public:
     static bool ParseKey(const char* text, Key* pKey);
 
 private:
+    // The file's bytes while they are indexed (a mapping of the file), or for
+    // good (OpenMemory: m_Owned).
+    struct SView {
+        const uint8_t* pData = nullptr;
+        size_t nSize = 0;
+        size_t size() const { return nSize; }
+        const uint8_t& operator[](size_t i) const { return pData[i]; }
+    };
+
+    bool Index(std::string* pError);
     bool Parse(std::string* pError);
     bool RvaToOffset(uint32_t rva, uint32_t size, uint32_t* pOffset) const;
     bool ReadKey(uint32_t nameField, Key* pKey) const;
@@ -61,7 +76,9 @@ private:
         uint32_t nVirtualAddress, nVirtualSize, nRawSize, nRawOffset;
     };
 
-    std::vector<uint8_t> m_Bytes;
+    SView m_Bytes;
+    std::vector<uint8_t> m_Owned;
+    int m_nFd = -1;  // the file, read when a resource is wanted
     std::vector<Section> m_Sections;
     std::vector<Entry> m_Entries;
     uint32_t m_nRsrcBase = 0;  // file offset of the resource directory

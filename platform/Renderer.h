@@ -19,6 +19,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "core/Math.h"
@@ -133,21 +135,29 @@ public:
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     bool IsRenderTarget() const { return m_bRenderTarget; }
+    bool HasMipmaps() const { return m_bMipmaps; }
     // Whether any texel of block (bx, by) has a non-zero alpha; true when unknown
     // (render targets). Lets sprite drawing skip regions that cannot show.
-    bool IsBlockVisible(int bx, int by) const
-    {
-        if (m_Coverage.empty()) return true;
-        return m_Coverage[static_cast<size_t>(by) * BlocksX() + bx] != 0;
-    }
+    bool IsBlockVisible(int bx, int by) const { return m_Coverage.empty() || BlockCoverage(bx, by) != kNone; }
+    // Whether every texel of block (bx, by) has alpha 255; false when unknown.
+    // Blending such texels at full opacity only copies them, so sprite drawing
+    // can leave blending off there (much cheaper on a software rasteriser).
+    bool IsBlockOpaque(int bx, int by) const { return !m_Coverage.empty() && BlockCoverage(bx, by) == kOpaque; }
+    // Whether every texel of the texture (and so of its mip levels) has alpha 255.
+    bool IsOpaque() const { return m_bOpaque; }
     int BlocksX() const { return (m_nWidth + kCoverageBlock - 1) / kCoverageBlock; }
     int BlocksY() const { return (m_nHeight + kCoverageBlock - 1) / kCoverageBlock; }
 
 protected:
     friend class CRenderer;
+    // What a block of m_Coverage holds.
+    enum : uint8_t { kNone = 0, kVisible = 1, kOpaque = 2 };
+    uint8_t BlockCoverage(int bx, int by) const { return m_Coverage[static_cast<size_t>(by) * BlocksX() + bx]; }
     int m_nWidth = 0;
     int m_nHeight = 0;
     bool m_bRenderTarget = false;
+    bool m_bMipmaps = false;
+    bool m_bOpaque = false;
     std::vector<uint8_t> m_Coverage;
 };
 
@@ -164,6 +174,41 @@ protected:
     uint32_t m_nFormat = 0;
     int m_nVertices = 0;
     int m_nIndices = 0;
+};
+
+// What the programs a back end builds for a draw depend on: the states it is
+// drawn with, its vertex format, its kind of primitive and of texture, and
+// whether all its vertices share one clip-space w. One line of text names it,
+// so that a game can list the kinds it draws and have them prepared while it
+// loads: a software rasteriser compiles the code of each kind the first time
+// it is drawn, which would stall that frame.
+struct SDrawKind {
+    // The render states that count, in this order.
+    static constexpr ERenderState kStates[] = {
+        ERenderState::ZEnable,         ERenderState::ZWriteEnable, ERenderState::FillMode,
+        ERenderState::CullMode,        ERenderState::AlphaBlendEnable, ERenderState::SrcBlend,
+        ERenderState::DestBlend,       ERenderState::AlphaTestEnable,  ERenderState::AlphaFunc,
+        ERenderState::FogEnable,       ERenderState::Lighting,         ERenderState::ColorVertex,
+    };
+    static constexpr int kStateCount = static_cast<int>(sizeof kStates / sizeof kStates[0]);
+    // The texture: none, or these bits.
+    enum : uint32_t { kTexture = 1, kPowerOfTwoWidth = 2, kPowerOfTwoHeight = 4, kMipmaps = 8, kRenderTarget = 16 };
+    enum : int { kPoints = 0, kLines = 1, kTriangles = 2 };
+
+    uint32_t format = 0;
+    int primitive = kTriangles;
+    bool mesh = false;
+    bool sameW = true;
+    uint32_t render[kStateCount] = {};
+    bool lightOn = false;
+    uint32_t stage[static_cast<int>(EStageState::Count)] = {};
+    uint32_t sampler[static_cast<int>(ESamplerState::Count)] = {};
+    uint32_t texture = 0;
+
+    std::string ToText() const;
+    // False for text that is no draw kind.
+    static bool FromText(const std::string& text, SDrawKind& out);
+    bool operator==(const SDrawKind&) const = default;
 };
 
 struct SRenderStats {
@@ -262,17 +307,32 @@ public:
 
     const SRenderStats& Stats() const { return m_Stats; }
 
+    // ---- preparing the programs of draws ----
+    // From now on the text of every kind of draw made is added to pKinds; null
+    // stops.
+    void RecordDrawKinds(std::set<std::string>* pKinds) { m_pRecordedKinds = pKinds; }
+    // Draws one small primitive of each kind not prepared before into the current
+    // target, so that the back end builds its programs now; the states are left as
+    // they were, the picture and depth are not (clear them before they are shown).
+    // Returns how many texts named no draw kind.
+    int PrepareDrawKinds(const char* const* texts, int count);
+
 protected:
     // Back-end hooks. Every setter that changes a value a batch depends on calls
     // Flush() first, so an open batch always draws with the current states; only the
     // world matrix may change inside a batch (it is applied on the CPU at submission).
     virtual void OnRenderTargetChanged() {}
-    // Records which blocks of the texture hold visible texels, for the part of it
-    // that pixels (rows of width words, top first) just replaced.
+    // Records which blocks of the texture hold visible texels and which only
+    // opaque ones, for the part of it that pixels (rows of width words, top
+    // first) just replaced.
     static void UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels);
     virtual void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
                           int vertexCount, uint32_t format) = 0;
     virtual void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) = 0;
+
+    // The kind of a draw of these vertices with the current states.
+    SDrawKind CurrentDrawKind(int primitive, uint32_t format, bool mesh, const RVertex* vertices, int count) const;
+    void RecordDraw(EPrimitive type, uint32_t format, const RVertex* vertices, int count);
 
     SDeviceState m_State;
     CRenderTexture* m_pTexture = nullptr;
@@ -280,4 +340,6 @@ protected:
     Matrix m_Transform[3];
     SViewport m_Viewport;
     SRenderStats m_Stats;
+    std::set<std::string>* m_pRecordedKinds = nullptr;
+    std::set<std::string> m_PreparedKinds;
 };

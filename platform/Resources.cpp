@@ -87,7 +87,11 @@ EResourceOrigin LoadResourceBytes(const char* name, const char* type, const char
     const CPeResourceFile::Entry* e = g_ResourceLibrary.Find(type, name);
     if (!e) return RESOURCE_MISSING;
     out.resize(e->nSize);
-    if (e->nSize) DescrambleResource(out.data(), g_ResourceLibrary.Data(*e), e->nSize);
+    if (!g_ResourceLibrary.Read(*e, out.data())) {
+        out.clear();
+        return RESOURCE_MISSING;
+    }
+    DescrambleResource(out.data(), out.data(), e->nSize);
     return RESOURCE_LIBRARY;
 }
 

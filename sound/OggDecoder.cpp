@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 constexpr size_t kGrowStep = size_t(4) << 20;  // 4 MiB
 constexpr size_t kFeedBytes = 4096;
 constexpr size_t kHeaderBytes = 44;
+// Frames decoded at a time into the image.
+constexpr int kPieceFrames = 4096;
 
 void SetError(std::string* pError, const char* pText)
 {
@@ -35,56 +38,6 @@ uint32_t GetLe32(const uint8_t* p)
 uint16_t GetLe16(const uint8_t* p)
 {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-// The Ogg and Vorbis decoder states, released in reverse order of set-up
-// whichever way decoding ends.
-struct SVorbisState {
-    ogg_sync_state oy;
-    ogg_stream_state os;
-    vorbis_info vi;
-    vorbis_comment vc;
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    bool bStream = false;
-    bool bDsp = false;
-    bool bBlock = false;
-
-    SVorbisState()
-    {
-        ogg_sync_init(&oy);
-        vorbis_info_init(&vi);
-        vorbis_comment_init(&vc);
-    }
-    ~SVorbisState()
-    {
-        if (bBlock)
-            vorbis_block_clear(&vb);
-        if (bDsp)
-            vorbis_dsp_clear(&vd);
-        if (bStream)
-            ogg_stream_clear(&os);
-        vorbis_comment_clear(&vc);
-        vorbis_info_clear(&vi);
-        ogg_sync_clear(&oy);
-    }
-    SVorbisState(const SVorbisState&) = delete;
-    SVorbisState& operator=(const SVorbisState&) = delete;
-};
-
-// Hands the sync layer the next piece of the file; false at the end.
-bool Feed(SVorbisState& s, const uint8_t* pData, size_t nSize, size_t& nRead)
-{
-    if (nRead >= nSize)
-        return false;
-    const size_t n = std::min(kFeedBytes, nSize - nRead);
-    char* pDst = ogg_sync_buffer(&s.oy, static_cast<long>(n));
-    if (!pDst)
-        return false;
-    std::memcpy(pDst, pData + nRead, n);
-    ogg_sync_wrote(&s.oy, static_cast<long>(n));
-    nRead += n;
-    return true;
 }
 
 // Output buffer with the header room in front, grown in whole 4 MiB steps.
@@ -114,49 +67,116 @@ private:
 };
 }  // namespace
 
-bool DecodeOggToWave(const uint8_t* pData, size_t nSize, std::vector<uint8_t>& image, std::string* pError,
-                     size_t nMaxPcmBytes)
+// The Ogg and Vorbis decoder states, released in reverse order of set-up
+// whichever way decoding ends.
+struct COggVorbisReader::SState {
+    ogg_sync_state oy;
+    ogg_stream_state os;
+    vorbis_info vi;
+    vorbis_comment vc;
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    bool bStream = false;
+    bool bDsp = false;
+    bool bBlock = false;
+    // The file, how much of it the sync layer has had, and whether it ran out.
+    const uint8_t* pData = nullptr;
+    size_t nSize = 0;
+    size_t nRead = 0;
+    bool bFileEnded = false;
+
+    SState()
+    {
+        ogg_sync_init(&oy);
+        vorbis_info_init(&vi);
+        vorbis_comment_init(&vc);
+    }
+    ~SState()
+    {
+        if (bBlock)
+            vorbis_block_clear(&vb);
+        if (bDsp)
+            vorbis_dsp_clear(&vd);
+        if (bStream)
+            ogg_stream_clear(&os);
+        vorbis_comment_clear(&vc);
+        vorbis_info_clear(&vi);
+        ogg_sync_clear(&oy);
+    }
+    SState(const SState&) = delete;
+    SState& operator=(const SState&) = delete;
+};
+
+
+COggVorbisReader::COggVorbisReader() = default;
+COggVorbisReader::~COggVorbisReader() = default;
+
+int COggVorbisReader::Channels() const
 {
-    image.clear();
+    return m_pState ? m_pState->vi.channels : 0;
+}
+
+long COggVorbisReader::Rate() const
+{
+    return m_pState ? m_pState->vi.rate : 0;
+}
+
+bool COggVorbisReader::Feed()
+{
+    SState& s = *m_pState;
+    if (s.nRead >= s.nSize)
+        return false;
+    const size_t n = std::min(kFeedBytes, s.nSize - s.nRead);
+    char* pDst = ogg_sync_buffer(&s.oy, static_cast<long>(n));
+    if (!pDst)
+        return false;
+    std::memcpy(pDst, s.pData + s.nRead, n);
+    ogg_sync_wrote(&s.oy, static_cast<long>(n));
+    s.nRead += n;
+    return true;
+}
+
+bool COggVorbisReader::Open(const uint8_t* pData, size_t nSize, std::string* pError)
+{
+    m_pState.reset();
     if (!pData || nSize == 0) {
         SetError(pError, "empty Ogg data");
         return false;
     }
-    SVorbisState s;
-    size_t nRead = 0;
+    m_pState = std::make_unique<SState>();
+    SState& s = *m_pState;
+    s.pData = pData;
+    s.nSize = nSize;
     ogg_page og;
     ogg_packet op;
+    auto fail = [this, pError](const char* pWhy) {
+        SetError(pError, pWhy);
+        m_pState.reset();
+        return false;
+    };
 
     // The first page names the stream and carries the identification header.
     for (;;) {
         const int r = ogg_sync_pageout(&s.oy, &og);
         if (r == 1)
             break;
-        if (!Feed(s, pData, nSize, nRead)) {
-            SetError(pError, "not an Ogg bitstream");
-            return false;
-        }
+        if (!Feed())
+            return fail("not an Ogg bitstream");
     }
-    if (ogg_stream_init(&s.os, ogg_page_serialno(&og)) != 0) {
-        SetError(pError, "Ogg stream set-up failed");
-        return false;
-    }
+    if (ogg_stream_init(&s.os, ogg_page_serialno(&og)) != 0)
+        return fail("Ogg stream set-up failed");
     s.bStream = true;
     if (ogg_stream_pagein(&s.os, &og) < 0 || ogg_stream_packetout(&s.os, &op) != 1 ||
-        vorbis_synthesis_headerin(&s.vi, &s.vc, &op) < 0) {
-        SetError(pError, "not a Vorbis stream");
-        return false;
-    }
+        vorbis_synthesis_headerin(&s.vi, &s.vc, &op) < 0)
+        return fail("not a Vorbis stream");
 
     // The comment and setup headers, possibly spread over later pages.
     int nHeaders = 1;
     while (nHeaders < 3) {
         const int r = ogg_sync_pageout(&s.oy, &og);
         if (r == 0) {
-            if (!Feed(s, pData, nSize, nRead)) {
-                SetError(pError, "the Vorbis headers are incomplete");
-                return false;
-            }
+            if (!Feed())
+                return fail("the Vorbis headers are incomplete");
             continue;
         }
         if (r < 0)
@@ -167,80 +187,47 @@ bool DecodeOggToWave(const uint8_t* pData, size_t nSize, std::vector<uint8_t>& i
             const int p = ogg_stream_packetout(&s.os, &op);
             if (p == 0)
                 break;
-            if (p < 0 || vorbis_synthesis_headerin(&s.vi, &s.vc, &op) < 0) {
-                SetError(pError, "a Vorbis header is damaged");
-                return false;
-            }
+            if (p < 0 || vorbis_synthesis_headerin(&s.vi, &s.vc, &op) < 0)
+                return fail("a Vorbis header is damaged");
             ++nHeaders;
         }
     }
-    const int nChannels = s.vi.channels;
-    const long nRate = s.vi.rate;
-    if (nChannels < 1 || nChannels > 255 || nRate < 1 || nRate > 1000000) {
-        SetError(pError, "the Vorbis stream has an impossible format");
-        return false;
-    }
-    if (vorbis_synthesis_init(&s.vd, &s.vi) != 0) {
-        SetError(pError, "Vorbis synthesis set-up failed");
-        return false;
-    }
+    if (s.vi.channels < 1 || s.vi.channels > 255 || s.vi.rate < 1 || s.vi.rate > 1000000)
+        return fail("the Vorbis stream has an impossible format");
+    if (vorbis_synthesis_init(&s.vd, &s.vi) != 0)
+        return fail("Vorbis synthesis set-up failed");
     s.bDsp = true;
-    if (vorbis_block_init(&s.vd, &s.vb) != 0) {
-        SetError(pError, "Vorbis synthesis set-up failed");
-        return false;
-    }
+    if (vorbis_block_init(&s.vd, &s.vb) != 0)
+        return fail("Vorbis synthesis set-up failed");
     s.bBlock = true;
+    return true;
+}
 
-    CImageBuffer out(image);
-    size_t nPcmBytes = 0;
-    bool bEos = false;
-    bool bTooLong = false;
+bool COggVorbisReader::NextPacket()
+{
+    SState& s = *m_pState;
+    ogg_packet op;
+    ogg_page og;
     // Audio packets of the rest of the stream, page by page (the headers' last
     // page may already hold some).
-    while (!bEos && !bTooLong) {
-        for (;;) {
-            const int p = ogg_stream_packetout(&s.os, &op);
-            if (p == 0)
-                break;
-            if (p < 0)
-                continue;  // a gap in the data: go on with the next packet
+    for (;;) {
+        const int p = ogg_stream_packetout(&s.os, &op);
+        if (p < 0)
+            continue;  // a gap in the data: go on with the next packet
+        if (p > 0) {
             if (vorbis_synthesis(&s.vb, &op) == 0)
                 vorbis_synthesis_blockin(&s.vd, &s.vb);
-            float** ppPcm = nullptr;
-            int nSamples;
-            while ((nSamples = vorbis_synthesis_pcmout(&s.vd, &ppPcm)) > 0) {
-                const size_t nBytes = static_cast<size_t>(nSamples) * static_cast<size_t>(nChannels) * 2;
-                if (nPcmBytes + nBytes > nMaxPcmBytes) {
-                    bTooLong = true;
-                    break;
-                }
-                uint8_t* pDst = out.Append(nBytes);
-                for (int c = 0; c < nChannels; ++c) {
-                    const float* pSrc = ppPcm[c];
-                    uint8_t* q = pDst + 2 * c;
-                    for (int i = 0; i < nSamples; ++i) {
-                        // Integer part, clipped to the 16-bit range.
-                        int v = static_cast<int>(pSrc[i] * 32767.0f);
-                        v = v > 32767 ? 32767 : (v < -32768 ? -32768 : v);
-                        PutLe16(q, static_cast<uint16_t>(static_cast<int16_t>(v)));
-                        q += 2 * nChannels;
-                    }
-                }
-                nPcmBytes += nBytes;
-                vorbis_synthesis_read(&s.vd, nSamples);
-            }
-            if (bTooLong)
-                break;
+            return true;
         }
-        if (bTooLong || ogg_stream_eos(&s.os))
-            break;
+        if (s.bFileEnded || ogg_stream_eos(&s.os))
+            return false;
         // Next page of our stream.
         for (;;) {
             const int r = ogg_sync_pageout(&s.oy, &og);
             if (r == 0) {
-                if (!Feed(s, pData, nSize, nRead)) {
-                    bEos = true;  // the file ends before the stream does
-                    break;
+                if (!Feed()) {
+                    s.bFileEnded = true;  // the file ends before the stream does
+                    return false;
                 }
                 continue;
             }
@@ -250,10 +237,68 @@ bool DecodeOggToWave(const uint8_t* pData, size_t nSize, std::vector<uint8_t>& i
                 break;
         }
     }
-    if (bTooLong) {
-        image.clear();
-        SetError(pError, "the decoded sound is too long");
+}
+
+int COggVorbisReader::Read(int16_t* pOut, int nFrames)
+{
+    if (!m_pState || nFrames <= 0)
+        return 0;
+    SState& s = *m_pState;
+    const int nChannels = s.vi.channels;
+    int nDone = 0;
+    while (nDone < nFrames) {
+        float** ppPcm = nullptr;
+        const int nReady = vorbis_synthesis_pcmout(&s.vd, &ppPcm);
+        if (nReady <= 0) {
+            if (!NextPacket())
+                break;
+            continue;
+        }
+        const int n = std::min(nReady, nFrames - nDone);
+        for (int c = 0; pOut && c < nChannels; ++c) {
+            const float* pSrc = ppPcm[c];
+            int16_t* q = pOut + static_cast<size_t>(nDone) * static_cast<size_t>(nChannels) + c;
+            for (int i = 0; i < n; ++i) {
+                // Integer part, clipped to the 16-bit range.
+                int v = static_cast<int>(pSrc[i] * 32767.0f);
+                v = v > 32767 ? 32767 : (v < -32768 ? -32768 : v);
+                *q = static_cast<int16_t>(v);
+                q += nChannels;
+            }
+        }
+        vorbis_synthesis_read(&s.vd, n);
+        nDone += n;
+    }
+    return nDone;
+}
+
+bool DecodeOggToWave(const uint8_t* pData, size_t nSize, std::vector<uint8_t>& image, std::string* pError,
+                     size_t nMaxPcmBytes)
+{
+    image.clear();
+    COggVorbisReader reader;
+    if (!reader.Open(pData, nSize, pError))
         return false;
+    const int nChannels = reader.Channels();
+    const long nRate = reader.Rate();
+
+    CImageBuffer out(image);
+    size_t nPcmBytes = 0;
+    std::vector<int16_t> piece(static_cast<size_t>(kPieceFrames) * static_cast<size_t>(nChannels));
+    for (;;) {
+        const int n = reader.Read(piece.data(), kPieceFrames);
+        if (n <= 0)
+            break;
+        const size_t nBytes = static_cast<size_t>(n) * static_cast<size_t>(nChannels) * 2;
+        if (nPcmBytes + nBytes > nMaxPcmBytes) {
+            image.clear();
+            SetError(pError, "the decoded sound is too long");
+            return false;
+        }
+        uint8_t* pDst = out.Append(nBytes);
+        for (size_t i = 0; i < nBytes / 2; ++i)
+            PutLe16(pDst + 2 * i, static_cast<uint16_t>(piece[i]));
+        nPcmBytes += nBytes;
     }
     if (nPcmBytes == 0 || nPcmBytes > 0xFFFFFFFFu - kHeaderBytes) {
         image.clear();

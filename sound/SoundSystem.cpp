@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/Util.h"
@@ -108,20 +109,25 @@ CSound::CSound(CSoundSystem* pSystem, const char* name, const char* type) : m_pS
         return;
     }
     const std::string what = origin == RESOURCE_OVERRIDE ? overridePath : std::string(type) + " " + name;
+    const EStorage storage = std::strcmp(type, "BGM") == 0 ? EStorage::Streamed : EStorage::Decoded;
     std::string error;
-    if (!LoadOgg(bytes.data(), bytes.size(), what.c_str(), &error)) {
+    if (!Load(std::move(bytes), storage, &error)) {
         const std::string text = "Damaged Sound " + what + ": " + error;
         WriteLog(kLogFile, (text + "\n").c_str());
         ShowResourceMessage(text.c_str());
     }
 }
 
-CSound::CSound(CSoundSystem* pSystem, const uint8_t* pOgg, size_t nSize, const char* label) : m_pSystem(pSystem)
+CSound::CSound(CSoundSystem* pSystem, const uint8_t* pOgg, size_t nSize, const char* label, EStorage storage)
+    : m_pSystem(pSystem)
 {
     if (!pSystem || !pSystem->HasOutput())
         return;
     std::string error;
-    if (!LoadOgg(pOgg, nSize, label ? label : "", &error)) {
+    std::vector<uint8_t> bytes;
+    if (pOgg)
+        bytes.assign(pOgg, pOgg + nSize);
+    if (!Load(std::move(bytes), storage, &error)) {
         const std::string text = std::string("Damaged Sound ") + (label ? label : "") + ": " + error;
         WriteLog(kLogFile, (text + "\n").c_str());
     }
@@ -132,10 +138,18 @@ CSound::~CSound()
     delete m_pBuffer;
 }
 
-bool CSound::LoadOgg(const uint8_t* pOgg, size_t nSize, const char* /*what*/, std::string* pError)
+bool CSound::Load(std::vector<uint8_t>&& ogg, EStorage storage, std::string* pError)
+{
+    if (!(storage == EStorage::Streamed ? LoadStreamed(std::move(ogg), pError) : LoadDecoded(ogg, pError)))
+        return false;
+    m_nBytes = m_pBuffer->GetBytes();
+    return true;
+}
+
+bool CSound::LoadDecoded(const std::vector<uint8_t>& ogg, std::string* pError)
 {
     std::vector<uint8_t> image;
-    if (!DecodeOggToWave(pOgg, nSize, image, pError))
+    if (!DecodeOggToWave(ogg.data(), ogg.size(), image, pError))
         return false;
     SWaveInfo info;
     if (!ParseWaveImage(image.data(), image.size(), info, pError))
@@ -143,15 +157,58 @@ bool CSound::LoadOgg(const uint8_t* pOgg, size_t nSize, const char* /*what*/, st
     std::vector<int16_t> samples(info.nDataBytes / 2);
     std::memcpy(samples.data(), image.data() + info.nDataOffset, samples.size() * 2);
     image = std::vector<uint8_t>();  // free the image before the buffer holds its copy
-    const uint32_t nBytes = static_cast<uint32_t>(samples.size() * 2);
     m_pBuffer = m_pSystem->GetMixer()->CreateBuffer(info.nChannels, info.nRate, std::move(samples));
-    if (!m_pBuffer) {
+    if (!m_pBuffer && pError)
+        *pError = "the sound buffer could not be created";
+    return m_pBuffer != nullptr;
+}
+
+namespace {
+
+// Music decoded while it plays, from its own copy of the Ogg data.
+class COggStreamSource : public CAudioStreamSource {
+public:
+    explicit COggStreamSource(std::vector<uint8_t>&& ogg) : m_Ogg(std::move(ogg)) {}
+    bool Open(std::string* pError) { return m_Reader.Open(m_Ogg.data(), m_Ogg.size(), pError); }
+    bool Rewind() override { return Open(nullptr); }
+    int Read(int16_t* pOut, int nFrames) override { return m_Reader.Read(pOut, nFrames); }
+    const COggVorbisReader& Reader() const { return m_Reader; }
+
+private:
+    std::vector<uint8_t> m_Ogg;
+    COggVorbisReader m_Reader;
+};
+
+}  // namespace
+
+bool CSound::LoadStreamed(std::vector<uint8_t>&& ogg, std::string* pError)
+{
+    auto pSource = std::make_unique<COggStreamSource>(std::move(ogg));
+    if (!pSource->Open(pError))
+        return false;
+    const int nChannels = pSource->Reader().Channels();
+    const int nRate = static_cast<int>(pSource->Reader().Rate());
+    // Its length, decoded once through (the frames are dropped): the same count
+    // as the whole decoding gives, which positions and loops need.
+    const uint64_t nLimit = kMaxDecodedPcmBytes / (2u * static_cast<uint64_t>(nChannels));
+    uint64_t nFrames = 0;
+    for (int n; nFrames <= nLimit && (n = pSource->Read(nullptr, 1 << 20)) > 0;)
+        nFrames += static_cast<uint64_t>(n);
+    if (nFrames == 0 || nFrames > nLimit || nFrames > 0xFFFFFFFFu) {
         if (pError)
-            *pError = "the sound buffer could not be created";
+            *pError = nFrames == 0 ? "the Vorbis stream holds no sound" : "the decoded sound is too long";
         return false;
     }
-    m_nBytes = nBytes;
-    return true;
+    if (!pSource->Rewind()) {
+        if (pError)
+            *pError = "the Vorbis stream cannot be read again";
+        return false;
+    }
+    m_pBuffer = m_pSystem->GetMixer()->CreateStreamBuffer(nChannels, nRate, static_cast<uint32_t>(nFrames),
+                                                          std::move(pSource));
+    if (!m_pBuffer && pError)
+        *pError = "the sound buffer could not be created";
+    return m_pBuffer != nullptr;
 }
 
 void CSound::StartFromBeginning(bool bLoop)

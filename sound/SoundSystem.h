@@ -1,10 +1,13 @@
 // The sound system: one output device with its mixer, and the sounds played on
-// it. Every sound is decoded completely from Ogg Vorbis when it is loaded and
-// kept as 16-bit PCM in a static buffer of the mixer.
+// it. Effects are decoded completely from Ogg Vorbis when they are loaded and
+// kept as 16-bit PCM in a static buffer of the mixer; music keeps only its Ogg
+// data and is decoded while it plays, a little ahead, by the mixer (minutes of
+// PCM would be tens of MiB). Both behave alike to the sample.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Math.h"
 #include "core/Object.h"
@@ -61,13 +64,17 @@ private:
 // run its fade-out and its chained follow-up sound once per frame.
 class CSound : public CPausableObject {
 public:
-    // Loads the sound "name" of type "SE" or "BGM": the override file
-    // type/<number>.ogg beside the program when it exists, else the library
+    // How a sound keeps its samples.
+    enum class EStorage { Decoded, Streamed };
+
+    // Loads the sound "name" of type "SE" or "BGM" (streamed): the override
+    // file type/<number>.ogg beside the program when it exists, else the library
     // resource. A missing resource shows "Undefined Resource %s %s"; a damaged
     // one is reported likewise; either way the sound stays silent.
     CSound(CSoundSystem* pSystem, const char* name, const char* type);
     // Loads from Ogg Vorbis bytes in memory (label names it in messages).
-    CSound(CSoundSystem* pSystem, const uint8_t* pOgg, size_t nSize, const char* label);
+    CSound(CSoundSystem* pSystem, const uint8_t* pOgg, size_t nSize, const char* label,
+           EStorage storage = EStorage::Decoded);
     ~CSound() override;
 
     // Volume 0, fade cancelled, from the beginning, once.
@@ -116,7 +123,9 @@ public:
     CAudioBuffer* m_pBuffer = nullptr;
 
 private:
-    bool LoadOgg(const uint8_t* pOgg, size_t nSize, const char* what, std::string* pError);
+    bool Load(std::vector<uint8_t>&& ogg, EStorage storage, std::string* pError);
+    bool LoadDecoded(const std::vector<uint8_t>& ogg, std::string* pError);
+    bool LoadStreamed(std::vector<uint8_t>&& ogg, std::string* pError);
     void StartFromBeginning(bool bLoop);
     bool m_bPausedByGroup = false;
 };

@@ -1,8 +1,9 @@
 // The game in this process as the program entry sets it up: its own folder
 // with the built data.dll, the global objects, a headless window with the
-// OpenGL back end, the offline mixer, input from nothing, the world, the scene
-// and the whole asset set; torn down in the entry's order. Tests drive it with
-// SetSceneStage, SceneFrame and SceneInput and read the picture back.
+// OpenGL back end (or the null one), the offline mixer, input from nothing, the
+// world, the scene and the whole asset set; torn down in the entry's order.
+// Tests drive it with SetSceneStage, SceneFrame and SceneInput and read the
+// picture back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,12 +37,14 @@ protected:
         SetUpGlobals();
         SWindowConfig cfg;
         cfg.headless = true;
+        cfg.openGl = !m_bNullRenderer;
         std::string error;
         ASSERT_TRUE(m_Window.Create(cfg, error)) << error;
         ASSERT_TRUE(OpenResourceLibrary(&error)) << error;
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
         g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
         g_pDevice = new CGraphicsDevice();
+        g_pDevice->UseNullRenderer(m_bNullRenderer);
         ASSERT_TRUE(g_pDevice->Initialize(&m_Window, 640, 480, 0.75f));
         StartWorld();
         LoadRecords(g_GlobalResult, g_BarrageTable);
@@ -84,4 +87,5 @@ protected:
 
     CTempHome m_Home;
     CWindow m_Window;
+    bool m_bNullRenderer = false;  // set by a fixture's constructor: nothing is drawn
 };

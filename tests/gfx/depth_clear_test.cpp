@@ -1,6 +1,6 @@
-// Depth clears of part of the back buffer (the play field) keep their meaning
-// whatever was drawn before them: a partial clear may only be left out when the
-// buffer already holds the cleared value everywhere.
+// Depth clears of the back buffer, of all of it or of part (the play field),
+// keep their meaning whatever was drawn or cleared before them: a clear may only
+// be left out when the buffer already holds the cleared value everywhere.
 #include <gtest/gtest.h>
 
 #include "gfx_fixture.h"
@@ -66,4 +66,18 @@ TEST_F(CDeviceTest, PartialDepthClearsKeepTheirMeaning)
         EXPECT_EQ(At(px, 60, 60) == 0xFFFF0000u, c.outsideShows);
         EXPECT_NE(At(px, 60, 60), kBlack);
     }
+    // With nothing drawn, a partial clear to another value and then a whole
+    // clear to the old one: the whole clear is not left out.
+    for (int frame = 0; frame < 2; ++frame) {
+        m_Device->BeginFrame();
+        m_Device->SetPlayFieldViewport();
+        if (frame == 0) R().Clear(false, true, 0, 0.3f);
+    }
+    m_Device->SetFullScreenViewport();
+    m_Device->SetBlendMode(-1);
+    m_Device->SetDepthTest(1);
+    DepthRect(R(), 200, 20, 80, 80, 0.5f, 0xFFFF0000u);
+    m_Device->SetDepthTest(0);
+    m_Device->EndFrame();
+    EXPECT_EQ(At(Pixels(), 240, 60), 0xFFFF0000u);
 }

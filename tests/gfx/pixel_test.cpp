@@ -524,6 +524,116 @@ TEST_F(CDeviceTest, SpriteTexelsLandOnTheirPixels)
     R().ReleaseTexture(tex);
 }
 
+// Each 16 x 16 block of a texture is known as see-through, partly visible or
+// opaque (every texel alpha 255), blocks cut by the texture's edge by the texels
+// they hold; an update recomputes what it covers.
+TEST_F(CDeviceTest, TextureBlocksKnowWhetherTheyAreSeeThroughOrOpaque)
+{
+    ASSERT_TRUE(Open());
+    enum { None, Visible, Opaque };
+    auto kind = [](const CRenderTexture* t, int bx, int by) {
+        return t->IsBlockOpaque(bx, by) ? Opaque : t->IsBlockVisible(bx, by) ? Visible : None;
+    };
+    // 40 x 20: blocks 3 x 2, the last column 8 texels wide and the last row 4 high.
+    std::vector<uint32_t> texels(40 * 20, 0xFF102030u);
+    auto at = [&](int x, int y) -> uint32_t& { return texels[static_cast<size_t>(y) * 40 + x]; };
+    at(5, 5) = 0xFE102030u;                                          // block (0, 0): one texel not quite opaque
+    for (int y = 0; y < 16; ++y)
+        for (int x = 16; x < 32; ++x) at(x, y) = 0x00FF00FFu;        // block (1, 0): see-through
+    at(17, 17) = 0x00000000u;                                         // block (1, 1): one hole
+    CRenderTexture* tex = R().CreateTexture(40, 20, texels.data(), false);
+    ASSERT_NE(tex, nullptr);
+    EXPECT_EQ(kind(tex, 0, 0), Visible);
+    EXPECT_EQ(kind(tex, 1, 0), None);
+    EXPECT_EQ(kind(tex, 2, 0), Opaque) << "a block cut by the right edge";
+    EXPECT_EQ(kind(tex, 0, 1), Opaque) << "a block cut by the bottom edge";
+    EXPECT_EQ(kind(tex, 1, 1), Visible);
+    EXPECT_EQ(kind(tex, 2, 1), Opaque);
+    EXPECT_FALSE(tex->IsOpaque());
+
+    // An update of part of a block cannot make it opaque (the rest is not
+    // known), but makes a see-through block visible; an update of a whole block,
+    // also one cut by an edge, decides it.
+    const uint32_t solid[2] = {0xFF405060u, 0xFF405060u};
+    R().UpdateTexture(tex, 5, 5, 1, 1, solid);
+    R().UpdateTexture(tex, 20, 3, 2, 1, solid);
+    EXPECT_EQ(kind(tex, 0, 0), Visible);
+    EXPECT_EQ(kind(tex, 1, 0), Visible);
+    std::vector<uint32_t> block(16 * 16, 0xFF000000u);
+    R().UpdateTexture(tex, 0, 0, 16, 16, block.data());
+    R().UpdateTexture(tex, 16, 0, 16, 16, block.data());
+    R().UpdateTexture(tex, 16, 16, 16, 4, block.data());
+    EXPECT_EQ(kind(tex, 0, 0), Opaque);
+    EXPECT_EQ(kind(tex, 1, 1), Opaque);
+    EXPECT_TRUE(tex->IsOpaque());
+    block.assign(block.size(), 0x00000000u);
+    R().UpdateTexture(tex, 32, 16, 8, 4, block.data());
+    EXPECT_EQ(kind(tex, 2, 1), None);
+    EXPECT_FALSE(tex->IsOpaque());
+    R().ReleaseTexture(tex);
+
+    CRenderTexture* target = R().CreateRenderTarget(32, 32);
+    ASSERT_NE(target, nullptr);
+    EXPECT_TRUE(target->IsBlockVisible(0, 0));
+    EXPECT_FALSE(target->IsBlockOpaque(0, 0)) << "nothing is known of a render target's texels";
+    EXPECT_FALSE(target->IsOpaque());
+    R().ReleaseTexture(target);
+}
+
+// Opaque regions of a sprite are drawn without blending and each region without
+// holes as one quad: the pixels are the texels, translucent texels still blend
+// and see-through blocks still leave the background.
+TEST_F(CDeviceTest, OpaqueSpriteRegionsKeepThePictureInFewerQuads)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint32_t> texels(100 * 70);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 100; ++x)
+            texels[static_cast<size_t>(y) * 100 + x] =
+                0xFF000000u | static_cast<uint32_t>(x * 2) << 16 | static_cast<uint32_t>(y * 3) << 8 | 0x40u;
+    std::vector<uint32_t> holedTexels = texels;
+    holedTexels[static_cast<size_t>(40) * 100 + 20] = 0x80FFFFFFu;  // half transparent white
+    for (int y = 0; y < 16; ++y)
+        for (int x = 48; x < 64; ++x) holedTexels[static_cast<size_t>(y) * 100 + x] = 0x00FF00FFu;
+    CRenderTexture* whole = R().CreateTexture(100, 70, texels.data(), true);  // with mip levels, as pictures have
+    CRenderTexture* holed = R().CreateTexture(100, 70, holedTexels.data(), false);
+    ASSERT_TRUE(whole && holed);
+
+    m_Device->SetFogColor(10, 20, 30);
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    CSprite& s = m_Device->Sprite();
+    s.Begin();
+    const Vec3 first{37, 11, 0}, second{237, 11, 0}, faded{37, 211, 0};
+    s.Draw(whole, nullptr, nullptr, &first, 0xFFFFFFFFu);
+    R().Flush();
+    EXPECT_EQ(R().Stats().primitives, 2) << "a picture without holes is one quad";
+    s.Draw(holed, nullptr, nullptr, &second, 0xFFFFFFFFu);
+    s.Draw(holed, nullptr, nullptr, &faded, 0x80FFFFFFu);
+    s.End();
+    m_Device->EndFrame();
+    const auto px = Pixels();
+    const uint32_t background = 0xFF0A141Eu;
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 100; ++x) {
+            ASSERT_EQ(At(px, 37 + x, 11 + y), texels[static_cast<size_t>(y) * 100 + x]) << x << "," << y;
+            const uint32_t t = holedTexels[static_cast<size_t>(y) * 100 + x];
+            if ((t >> 24) == 0xFF) {
+                ASSERT_EQ(At(px, 237 + x, 11 + y), t) << x << "," << y;
+            } else if ((t >> 24) == 0) {
+                ASSERT_EQ(At(px, 237 + x, 11 + y), background) << x << "," << y;
+            }
+        }
+    // The half transparent texel over the background, and the picture faded to
+    // half over it.
+    ExpectRgbNear(At(px, 257, 51), 10 + (255 - 10) * 128 / 255, 20 + (255 - 20) * 128 / 255, 30 + (255 - 30) * 128 / 255);
+    const uint32_t t = texels[static_cast<size_t>(5) * 100 + 5];
+    ExpectRgbNear(At(px, 42, 216), 10 + (R8(t) - 10) * 128 / 255, 20 + (G8(t) - 20) * 128 / 255,
+                  30 + (B8(t) - 30) * 128 / 255);
+    R().ReleaseTexture(whole);
+    R().ReleaseTexture(holed);
+}
+
 // The noise overlay: nothing while the noise object is dead; at full life the
 // texture's 640 x 480 region at the maximum strength, mirrored left to right in
 // frames 3 to 5 of every 12.

@@ -98,7 +98,8 @@ TEST_F(ResourceLookup, LibraryResourcesArePackedScrambledAndReadBackExactly)
         ASSERT_NE(e, nullptr) << name;
         ASSERT_EQ(e->nSize, sizes[i]);
         if (sizes[i] >= 4) {
-            std::vector<uint8_t> stored(lib->Data(*e), lib->Data(*e) + e->nSize);
+            std::vector<uint8_t> stored(e->nSize);
+            ASSERT_TRUE(lib->Read(*e, stored.data()));
             EXPECT_NE(stored, original) << "stored in the clear: " << name;
         }
         std::vector<uint8_t> out;
@@ -106,6 +107,27 @@ TEST_F(ResourceLookup, LibraryResourcesArePackedScrambledAndReadBackExactly)
         EXPECT_EQ(out, original) << name;
     }
     EXPECT_TRUE(s_Messages.empty());
+}
+
+// The library's resources are read from the file when they are wanted: one
+// replaced or cut short while the game runs loses the resources it no longer
+// holds, and nothing crashes.
+TEST_F(ResourceLookup, ALibraryCutShortWhileOpenLosesOnlyWhatIsGone)
+{
+    WriteFile(m_Dir / "pack" / "SE" / "100.ogg", Pattern(300, 1));
+    WriteFile(m_Dir / "pack" / "SE" / "101.ogg", Pattern(70000, 2));
+    PackAndOpen();
+    const CPeResourceFile::Entry* big = GetResourceLibrary()->Find("SE", "#101");
+    ASSERT_NE(big, nullptr);
+    fs::resize_file(m_Dir / "data.dll", big->nOffset + 100);
+    std::vector<uint8_t> out;
+    EXPECT_EQ(LoadResourceBytes("#101", "SE", ".ogg", out), RESOURCE_MISSING);
+    EXPECT_TRUE(out.empty());
+    const CPeResourceFile::Entry* small = GetResourceLibrary()->Find("SE", "#100");
+    ASSERT_NE(small, nullptr);
+    ASSERT_LE(small->nOffset + small->nSize, big->nOffset) << "packed in number order";
+    EXPECT_EQ(LoadResourceBytes("#100", "SE", ".ogg", out), RESOURCE_LIBRARY);
+    EXPECT_EQ(out, Pattern(300, 1));
 }
 
 TEST_F(ResourceLookup, OverrideFileWinsAndIsNotDescrambled)

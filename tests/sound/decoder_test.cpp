@@ -219,6 +219,48 @@ TEST(OggDecoder, StopsAtTheSizeLimit)
     EXPECT_TRUE(DecodeOggToWave(ogg.data(), ogg.size(), img, &error, 100000));
 }
 
+// The reader a streamed sound decodes with gives, in pieces of any size and
+// after starting over, the very samples the whole decoding writes; dropped
+// frames (a null destination) count like read ones; a file cut short ends it
+// where the whole decoding ends.
+TEST(OggDecoder, ReaderGivesTheWholeDecodingsSamplesInAnyPieces)
+{
+    const std::vector<uint8_t> full = EncodeOgg(MakeNoise(30000, 2), 2, 22050, 0.5f);
+    const std::vector<uint8_t> cut(full.begin(), full.begin() + static_cast<long>(full.size() / 2));
+    for (const std::vector<uint8_t>* ogg : {&full, &cut}) {
+        std::vector<uint8_t> img;
+        ASSERT_TRUE(DecodeOggToWave(ogg->data(), ogg->size(), img));
+        std::vector<int16_t> expect((img.size() - 44) / 2);
+        std::memcpy(expect.data(), img.data() + 44, expect.size() * 2);
+        COggVorbisReader reader;
+        for (int nPiece : {1, 7, 1000, 4096, 100000}) {
+            SCOPED_TRACE(nPiece);
+            ASSERT_TRUE(reader.Open(ogg->data(), ogg->size()));  // from the start again
+            EXPECT_EQ(reader.Channels(), 2);
+            EXPECT_EQ(reader.Rate(), 22050);
+            std::vector<int16_t> got;
+            std::vector<int16_t> piece(2 * static_cast<size_t>(nPiece));
+            for (int n; (n = reader.Read(piece.data(), nPiece)) > 0;)
+                got.insert(got.end(), piece.begin(), piece.begin() + 2 * n);
+            ASSERT_EQ(got, expect);
+            EXPECT_EQ(reader.Read(piece.data(), nPiece), 0);
+        }
+        ASSERT_TRUE(reader.Open(ogg->data(), ogg->size()));
+        ASSERT_EQ(reader.Read(nullptr, 5000), 5000);
+        int16_t next[2];
+        ASSERT_EQ(reader.Read(next, 1), 1);
+        EXPECT_EQ(next[0], expect[10000]);
+        EXPECT_EQ(next[1], expect[10001]);
+    }
+    COggVorbisReader reader;
+    std::string error;
+    const std::vector<uint8_t> junk(3000, 0x4F);
+    EXPECT_FALSE(reader.Open(junk.data(), junk.size(), &error));
+    EXPECT_EQ(error, "not an Ogg bitstream");
+    int16_t sample[2];
+    EXPECT_EQ(reader.Read(sample, 1), 0);
+}
+
 TEST(WaveImage, ReadsOnlyWholePcmImages)
 {
     const std::vector<uint8_t> pcm4 = {1, 0, 2, 0, 3, 0, 4, 0};

@@ -1,8 +1,13 @@
 // The software mixer, measured on rendered samples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -29,6 +34,47 @@ std::vector<int16_t> Render(CAudioMixer& mixer, int nFrames)
     std::vector<int16_t> out(2 * static_cast<size_t>(nFrames), 12345);
     mixer.Mix(out.data(), nFrames);
     return out;
+}
+
+// Frames of a sound held in memory, served the way a decoder serves them; it can
+// be told to give out early or to refuse to start over.
+class CPcmSource : public CAudioStreamSource {
+public:
+    CPcmSource(std::vector<int16_t> samples, int nChannels, size_t nGivesOutAt = SIZE_MAX)
+        : m_Samples(std::move(samples)), m_nChannels(static_cast<size_t>(nChannels)),
+          m_nEnd(std::min(nGivesOutAt, m_Samples.size() / m_nChannels))
+    {
+    }
+    bool Rewind() override
+    {
+        m_nNext = 0;
+        ++m_nRewinds;
+        return m_nRewinds <= m_nRewindsAllowed;
+    }
+    int Read(int16_t* pOut, int nFrames) override
+    {
+        const size_t n = std::min(static_cast<size_t>(nFrames), m_nEnd - m_nNext);
+        std::copy_n(m_Samples.begin() + static_cast<std::ptrdiff_t>(m_nNext * m_nChannels), n * m_nChannels, pOut);
+        m_nNext += n;
+        return static_cast<int>(n);
+    }
+    int m_nRewinds = 0;
+    int m_nRewindsAllowed = 1 << 30;
+
+private:
+    std::vector<int16_t> m_Samples;
+    size_t m_nChannels;
+    size_t m_nEnd;
+    size_t m_nNext = 0;
+};
+
+// Distinct samples: each names its frame and channel.
+std::vector<int16_t> Pattern(size_t nFrames, int nChannels)
+{
+    std::vector<int16_t> v(nFrames * static_cast<size_t>(nChannels));
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<int16_t>(static_cast<int>((i * 37 + (i % 2) * 5000) % 20000) - 10000);
+    return v;
 }
 
 }  // namespace
@@ -199,6 +245,13 @@ TEST(AudioMixer, OtherRatesAreResampledLinearly)
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(out[2 * static_cast<size_t>(i)], expectHalf[i]) << i;
     EXPECT_EQ(half->GetStatus(), 0u);
+    // Looping, the frame after the last is the first: the seam is interpolated
+    // toward it.
+    half->Play(SOUND_PLAY_LOOPING);
+    out = Render(mixer, 10);
+    const int expectLoop[] = {0, 500, 1000, 1500, 2000, 2500, 3000, 1500, 0, 500};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(out[2 * static_cast<size_t>(i)], expectLoop[i]) << i;
     delete half;
 
     CAudioBuffer* dbl = mixer.CreateBuffer(1, 44100, Ramp(100));
@@ -239,6 +292,100 @@ TEST(AudioMixer, BuffersMayOutliveTheirMixer)
     delete b;
 }
 
+// A streamed buffer decodes its frames while it plays; whatever the game does
+// with it, it sounds, stops, loops and reports positions exactly as the same
+// sound held whole: short sounds (many loops a chunk) and long ones, mono and
+// stereo, at the output rate and resampled.
+TEST(AudioMixer, StreamedBuffersBehaveExactlyLikeWholeOnes)
+{
+    for (int nChannels : {1, 2})
+        for (int nRate : {22050, 44100, 11025, 17000})
+            for (uint32_t nFrames : {100u, 5000u}) {
+                SCOPED_TRACE(::testing::Message() << nChannels << " channels, " << nRate << " Hz, " << nFrames
+                                                  << " frames");
+                const std::vector<int16_t> pcm = Pattern(nFrames, nChannels);
+                CAudioMixer wholeMixer, streamMixer;
+                CAudioBuffer* whole = wholeMixer.CreateBuffer(nChannels, nRate, pcm);
+                auto* pSource = new CPcmSource(pcm, nChannels);
+                CAudioBuffer* stream = streamMixer.CreateStreamBuffer(nChannels, nRate, nFrames,
+                                                                      std::unique_ptr<CAudioStreamSource>(pSource));
+                ASSERT_TRUE(whole && stream);
+                EXPECT_EQ(stream->GetBytes(), whole->GetBytes());
+                const uint32_t nFrameBytes = 2u * static_cast<uint32_t>(nChannels);
+                // The same operations on both, then the same rendered frames.
+                struct Step {
+                    const char* what;
+                    std::function<void(CAudioBuffer*)> op;
+                    int nRender;
+                } steps[] = {
+                    {"loop", [](CAudioBuffer* b) { b->Play(SOUND_PLAY_LOOPING); }, 3000},
+                    {"stop", [](CAudioBuffer* b) { b->Stop(); }, 100},
+                    {"resume once", [](CAudioBuffer* b) { b->Play(0); }, 2 * static_cast<int>(nFrames) + 700},
+                    {"from a third, looping",
+                     [&](CAudioBuffer* b) {
+                         b->SetCurrentPosition(nFrames / 3 * nFrameBytes);
+                         b->Play(SOUND_PLAY_LOOPING);
+                     },
+                     700},
+                    {"rewind while playing", [](CAudioBuffer* b) { b->SetCurrentPosition(0); }, 500},
+                    {"from near the end", [&](CAudioBuffer* b) { b->SetCurrentPosition((nFrames - 3) * nFrameBytes); },
+                     40},
+                    {"loop off while playing", [](CAudioBuffer* b) { b->Play(0); }, 2 * static_cast<int>(nFrames) + 500},
+                    {"play from the start", [](CAudioBuffer* b) { b->Play(0); }, 1500},
+                };
+                for (const Step& step : steps) {
+                    SCOPED_TRACE(step.what);
+                    step.op(whole);
+                    step.op(stream);
+                    ASSERT_EQ(Render(streamMixer, step.nRender), Render(wholeMixer, step.nRender));
+                    EXPECT_EQ(stream->GetCurrentPosition(), whole->GetCurrentPosition());
+                    EXPECT_EQ(stream->GetStatus(), whole->GetStatus());
+                }
+                // Decoding starts over only where the sound does.
+                EXPECT_LT(pSource->m_nRewinds, 40);
+                delete whole;
+                delete stream;
+            }
+}
+
+// A source whose data gives out before the sound's length, or that cannot start
+// over, ends the sound there: silence, not a stall or a crash.
+TEST(AudioMixer, AStreamThatGivesOutEndsThere)
+{
+    const std::vector<int16_t> pcm = Ramp(3000);
+    {
+        CAudioMixer mixer;
+        CAudioBuffer* b = mixer.CreateStreamBuffer(1, 22050, 3000,
+                                                   std::make_unique<CPcmSource>(pcm, 1, size_t(1200)));
+        ASSERT_NE(b, nullptr);
+        b->Play(SOUND_PLAY_LOOPING);
+        const std::vector<int16_t> out = Render(mixer, 2000);
+        EXPECT_EQ(out[2 * 1199], 1199);
+        EXPECT_EQ(out[2 * 1200], 0);
+        EXPECT_EQ(out[2 * 1999], 0);
+        EXPECT_EQ(b->GetStatus(), 0u);
+        delete b;
+    }
+    {
+        CAudioMixer mixer;
+        auto* pSource = new CPcmSource(pcm, 1);
+        CAudioBuffer* b = mixer.CreateStreamBuffer(1, 22050, 3000, std::unique_ptr<CAudioStreamSource>(pSource));
+        ASSERT_NE(b, nullptr);
+        pSource->m_nRewindsAllowed = pSource->m_nRewinds;  // no more
+        b->Play(SOUND_PLAY_LOOPING);
+        const std::vector<int16_t> out = Render(mixer, 4000);
+        EXPECT_EQ(out[2 * 2999], 2999);
+        EXPECT_EQ(out[2 * 3000], 0) << "the loop cannot start over";
+        EXPECT_EQ(b->GetStatus(), 0u);
+        delete b;
+    }
+    CAudioMixer mixer;
+    EXPECT_EQ(mixer.CreateStreamBuffer(1, 22050, 3000, std::make_unique<CPcmSource>(pcm, 1, size_t(0))), nullptr)
+        << "no first frame";
+    EXPECT_EQ(mixer.CreateStreamBuffer(1, 22050, 0, std::make_unique<CPcmSource>(pcm, 1)), nullptr);
+    EXPECT_EQ(mixer.CreateStreamBuffer(3, 22050, 1000, std::make_unique<CPcmSource>(pcm, 1)), nullptr);
+}
+
 // The audio thread mixes while the game thread plays, stops, changes and
 // deletes buffers. Run under ThreadSanitizer this proves the shared state is
 // guarded.
@@ -255,8 +402,12 @@ TEST(AudioMixer, GameThreadAndAudioThreadShareVoicesSafely)
         }
     });
     std::vector<CAudioBuffer*> buffers;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 6; ++i)
         buffers.push_back(mixer.CreateBuffer(1 + i % 2, 11025 + 11025 * (i % 3), Constant(2000, 1 + i % 2, 100)));
+    // Streamed ones decode on the audio thread.
+    for (int i = 0; i < 2; ++i)
+        buffers.push_back(mixer.CreateStreamBuffer(1 + i, 22050 + 22050 * i, 3000,
+                                                   std::make_unique<CPcmSource>(Pattern(3000, 1 + i), 1 + i)));
     for (int round = 0; round < 2000; ++round) {
         CAudioBuffer* b = buffers[static_cast<size_t>(round % 8)];
         b->SetVolume(-(round % 3000));

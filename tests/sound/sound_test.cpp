@@ -44,6 +44,17 @@ void CatchMessage(const char* text)
     g_Messages.push_back(text);
 }
 
+// The game's sound operations hold for sounds decoded whole (effects) and for
+// streamed ones (music) alike.
+class SoundOps : public ::testing::TestWithParam<CSound::EStorage> {
+protected:
+    // A tone of nFrames frames stored the way the test's parameter says.
+    CSound Tone(CSoundSystem& sys, size_t nFrames, const char* label)
+    {
+        return CSound(&sys, ToneOgg(nFrames).data(), ToneOgg(nFrames).size(), label, GetParam());
+    }
+};
+
 // A program folder of its own, for override files and logs.
 class SoundFiles : public ::testing::Test {
 protected:
@@ -74,10 +85,10 @@ protected:
 
 }  // namespace
 
-TEST(Sound, FadeFromFullVolumeStopsOnThe500thUpdate)
+TEST_P(SoundOps, FadeFromFullVolumeStopsOnThe500thUpdate)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound s(&sys, ToneOgg(4000).data(), ToneOgg(4000).size(), "tone");
+    CSound s = Tone(sys, 4000, "tone");
     ASSERT_TRUE(s.IsLoaded());
     s.PlayLoop();
     s.FadeOut();
@@ -94,12 +105,12 @@ TEST(Sound, FadeFromFullVolumeStopsOnThe500thUpdate)
     EXPECT_EQ(s.GetVolume(), 0);
 }
 
-TEST(Sound, PlayThenStartsTheNextSoundExactlyThatManyUpdatesLater)
+TEST_P(SoundOps, PlayThenStartsTheNextSoundExactlyThatManyUpdatesLater)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
     // The first sound is short: the chain waits independently of it.
-    CSound start(&sys, ToneOgg(500).data(), ToneOgg(500).size(), "start");
-    CSound loop(&sys, ToneOgg(4000).data(), ToneOgg(4000).size(), "loop");
+    CSound start = Tone(sys, 500, "start");
+    CSound loop = Tone(sys, 4000, "loop");
     loop.PlayAtVolume(Vec3{0, 0, 0}, -2000);
     loop.StopIfPlaying();
     start.PlayThen(&loop, true, 75);
@@ -119,11 +130,11 @@ TEST(Sound, PlayThenStartsTheNextSoundExactlyThatManyUpdatesLater)
     EXPECT_TRUE(loop.IsPlaying());  // looping
 }
 
-TEST(Sound, StopIfPlayingCancelsTheChainAndTheFade)
+TEST_P(SoundOps, StopIfPlayingCancelsTheChainAndTheFade)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound a(&sys, ToneOgg(4000).data(), ToneOgg(4000).size(), "a");
-    CSound b(&sys, ToneOgg(500).data(), ToneOgg(500).size(), "b");
+    CSound a = Tone(sys, 4000, "a");
+    CSound b = Tone(sys, 500, "b");
     EXPECT_FALSE(a.StopIfPlaying());
     a.PlayThen(&b, false, 3);
     a.FadeOut();
@@ -135,10 +146,10 @@ TEST(Sound, StopIfPlayingCancelsTheChainAndTheFade)
     EXPECT_FALSE(a.StopIfPlaying());
 }
 
-TEST(Sound, ResumeAfterStopIfPlayingContinuesFromTheSameSample)
+TEST_P(SoundOps, ResumeAfterStopIfPlayingContinuesFromTheSameSample)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound s(&sys, ToneOgg(6000).data(), ToneOgg(6000).size(), "tone");
+    CSound s = Tone(sys, 6000, "tone");
     s.Play();
     const std::vector<int16_t> straight = Render(sys, 4000);
 
@@ -153,10 +164,10 @@ TEST(Sound, ResumeAfterStopIfPlayingContinuesFromTheSameSample)
     EXPECT_EQ(first, straight);
 }
 
-TEST(Sound, PlayAtPansBy500PerWholeUnitOfX)
+TEST_P(SoundOps, PlayAtPansBy500PerWholeUnitOfX)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound s(&sys, ToneOgg(500).data(), ToneOgg(500).size(), "tone");
+    CSound s = Tone(sys, 500, "tone");
     struct Case {
         float x;
         int pan;
@@ -169,10 +180,10 @@ TEST(Sound, PlayAtPansBy500PerWholeUnitOfX)
     }
 }
 
-TEST(Sound, PlayAtVolumeAttenuatesTheRenderedSound)
+TEST_P(SoundOps, PlayAtVolumeAttenuatesTheRenderedSound)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound s(&sys, ToneOgg(3000).data(), ToneOgg(3000).size(), "tone");
+    CSound s = Tone(sys, 3000, "tone");
     s.PlayAt(Vec3{3.0f, 0, 0});  // pan 1500: right full, left at -15 dB
     const std::vector<int16_t> full = Render(sys, 2000);
     s.PlayAtVolume(Vec3{0, 0, 0}, -500);
@@ -187,11 +198,11 @@ TEST(Sound, PlayAtVolumeAttenuatesTheRenderedSound)
     EXPECT_NEAR(sumQuiet / sumFullR, 0.5623, 0.001);
 }
 
-TEST(Sound, ResetAndTheMusicGroupPause)
+TEST_P(SoundOps, ResetAndTheMusicGroupPause)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
-    CSound playing(&sys, ToneOgg(4000).data(), ToneOgg(4000).size(), "playing");
-    CSound idle(&sys, ToneOgg(4000).data(), ToneOgg(4000).size(), "idle");
+    CSound playing = Tone(sys, 4000, "playing");
+    CSound idle = Tone(sys, 4000, "idle");
     playing.PlayLoop();
     Render(sys, 100);
     playing.Pause();
@@ -212,11 +223,11 @@ TEST(Sound, ResetAndTheMusicGroupPause)
     EXPECT_FALSE(playing.m_bFading);
 }
 
-TEST(Sound, ASoundWithoutDataIsSilentAndHarmless)
+TEST_P(SoundOps, ASoundWithoutDataIsSilentAndHarmless)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
     const std::vector<uint8_t> junk(3000, 0x4F);
-    CSound damaged(&sys, junk.data(), junk.size(), "junk");
+    CSound damaged(&sys, junk.data(), junk.size(), "junk", GetParam());
     CSound none(nullptr, "#1", "SE");
     for (CSound* s : {&damaged, &none}) {
         EXPECT_FALSE(s->IsLoaded());
@@ -234,6 +245,45 @@ TEST(Sound, ASoundWithoutDataIsSilentAndHarmless)
         EXPECT_FALSE(s->IsPlaying());
     }
     EXPECT_EQ(Render(sys, 10), std::vector<int16_t>(20, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Storage, SoundOps, ::testing::Values(CSound::EStorage::Decoded, CSound::EStorage::Streamed),
+                         [](const auto& info) {
+                             return info.param == CSound::EStorage::Decoded ? "Decoded" : "Streamed";
+                         });
+
+// Music is streamed: it holds its Ogg data, not its PCM, yet it renders the very
+// samples of the same sound decoded whole, across loops, a pause and a rewind,
+// also where the mixer resamples it.
+TEST_F(SoundFiles, MusicIsStreamedAndSoundsLikeTheDecodedSound)
+{
+    struct Case {
+        int nChannels, nRate;
+    } cases[] = {{1, 22050}, {2, 22050}, {2, 44100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.nChannels << " channels at " << c.nRate << " Hz");
+        const std::vector<uint8_t> ogg = EncodeOgg(MakeNoise(9000, c.nChannels), c.nChannels, c.nRate, 0.4f);
+        std::filesystem::create_directories(m_Dir / "BGM");
+        WriteFile("BGM/109.ogg", ogg);
+        CSoundSystem streamSys(CSoundSystem::Offline{}), decodedSys(CSoundSystem::Offline{});
+        CSound music(&streamSys, "#109", "BGM");
+        CSound decoded(&decodedSys, ogg.data(), ogg.size(), "decoded");
+        ASSERT_TRUE(music.IsLoaded());
+        EXPECT_EQ(music.m_nBytes, decoded.m_nBytes);
+        for (CSound* s : {&music, &decoded})
+            s->PlayLoop();
+        EXPECT_EQ(Render(streamSys, 25000), Render(decodedSys, 25000));
+        for (CSound* s : {&music, &decoded})
+            s->Pause();
+        EXPECT_EQ(music.GetPosition(), decoded.GetPosition());
+        for (CSound* s : {&music, &decoded})
+            s->Resume();
+        EXPECT_EQ(Render(streamSys, 3000), Render(decodedSys, 3000));
+        for (CSound* s : {&music, &decoded})
+            s->PlayLoop();  // from the beginning
+        EXPECT_EQ(Render(streamSys, 7000), Render(decodedSys, 7000));
+    }
+    EXPECT_TRUE(g_Messages.empty());
 }
 
 TEST_F(SoundFiles, LoadsTheOverrideFileAndReportsMissingOrDamagedSounds)
