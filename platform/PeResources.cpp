@@ -111,6 +111,7 @@ bool CPeResourceFile::Index(std::string* pError)
 bool CPeResourceFile::Read(const Entry& e, uint8_t* pOut) const
 {
     if (!m_bOpen) return false;
+    if (e.nSize == 0) return true;  // an empty resource may come with no buffer at all
     if (m_nFd < 0) {
         std::memcpy(pOut, m_Bytes.pData + e.nOffset, e.nSize);
         return true;
