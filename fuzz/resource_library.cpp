@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<uint8_t> out;
         for (const CPeResourceFile::Entry& e : library.Entries()) {
             out.resize(e.nSize);
-            if (e.nSize) DescrambleResource(out.data(), library.Data(e), e.nSize);
+            if (library.Read(e, out.data())) DescrambleResource(out.data(), out.data(), e.nSize);
         }
         for (const char* type : {"TEXTURE", "MODEL", "BGM", "SE", "TEXTUREM"})
             for (const char* name : {"#1", "#101", "#342", "NAME"}) (void)library.Find(type, name);
