@@ -1,6 +1,9 @@
 #include "platform/ProcessMemory.h"
 
 #include <sys/resource.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 int64_t PeakResidentKiB()
 {
@@ -9,4 +12,17 @@ int64_t PeakResidentKiB()
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
     return static_cast<int64_t>(usage.ru_maxrss);
+}
+
+void KeepLargeBlocksOutOfTheHeap()
+{
+#if defined(__GLIBC__)
+    // Left to itself the C library raises the size from which a block is
+    // mapped on its own each time such a block is freed (up to 32 MiB). The
+    // OpenGL driver's large short-lived blocks (pictures being uploaded,
+    // vertex storage, shader compilation) then land in the heap, which
+    // fragments and grows game after game: +60 MiB over an hour of play. A
+    // fixed threshold keeps them apart and gives them back when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
 }
