@@ -24,5 +24,9 @@ void KeepLargeBlocksOutOfTheHeap()
     // fragments and grows game after game: +60 MiB over an hour of play. A
     // fixed threshold keeps them apart and gives them back when freed.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    // Fixing it also fixes the free space kept at the heap's top at 128 KiB,
+    // and a frame's own allocations then give the top back and take it again
+    // some fifty times a frame; 8 MiB of room ends that.
+    mallopt(M_TRIM_THRESHOLD, 8 * 1024 * 1024);
 #endif
 }
