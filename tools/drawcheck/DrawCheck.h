@@ -14,7 +14,7 @@ struct SDrawFinding {
 };
 
 // Statements of C++ source text (split at ';', '{' and '}', outside comments,
-// string and character literals) holding two or more draws: calls of
-// g_GameRand.Real / g_GameRand.Integer, or of the wrappers GameReal /
-// GameInteger.
+// string and character literals) holding two or more draws: calls of Real
+// or Integer on the game's generator g_GameRand, or of its wrappers (the
+// functions named Game followed by Real or Integer).
 std::vector<SDrawFinding> FindDoubleDraws(const std::string& source);
