@@ -16,6 +16,7 @@
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"
+#include "bench_folder.h"
 #include "enemy/BarrageFire.h"
 #include "enemy/EnemyShot.h"
 #include "enemy/Raptor.h"
@@ -37,9 +38,8 @@ struct SWorld {
 
     bool Open()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) return false;
-        home = tmpl;
+        home = MakeBenchFolder();
+        if (home.empty()) return false;
         SetProgramDir(home);
         SWindowConfig cfg;
         cfg.headless = true;

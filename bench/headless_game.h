@@ -15,6 +15,7 @@
 #include "app/AssetSet.h"
 #include "app/Game.h"
 #include "app/Scene.h"
+#include "bench_folder.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
 #include "input/InputControler.h"
@@ -29,8 +30,8 @@
 inline std::string MakeBenchHome()
 {
     namespace fs = std::filesystem;
-    std::string tmpl = (fs::temp_directory_path() / "mz-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return std::string();
+    const std::string tmpl = MakeBenchFolder();
+    if (tmpl.empty()) return tmpl;
     std::error_code ec;
     fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", fs::path(tmpl) / "data.dll", ec);
     std::ofstream(fs::path(tmpl) / "critical.ini") << "scorename,bench\n";

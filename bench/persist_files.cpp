@@ -1,6 +1,7 @@
 // Costs paid at start-up and at the end of a game: descrambling the resource
 // library and writing/reading a long replay.
 #include "core/Util.h"
+#include "bench_folder.h"
 #include "persist/Replay.h"
 
 #include <benchmark/benchmark.h>
@@ -38,10 +39,8 @@ static void FillReplay(CReplay& r)
 
 static std::string BenchDir()
 {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mz_bench_XXXXXX").string();
-    if (!::mkdtemp(tmpl.data()))
-        return std::string();
-    return tmpl + "/";
+    const std::string dir = MakeBenchFolder();
+    return dir.empty() ? dir : dir + "/";
 }
 
 static void BM_ReplaySaveLoad(benchmark::State& state)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/Util.h"
+#include "bench_folder.h"
 #include "gfx/GraphicsDevice.h"
 #include "platform/Window.h"
 
@@ -33,9 +34,8 @@ struct SScene {
 
     bool Open()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mz-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) return false;
-        home = tmpl;
+        home = MakeBenchFolder();
+        if (home.empty()) return false;
         SetProgramDir(home);
         SWindowConfig cfg;
         cfg.headless = true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Util.h"
+#include "bench_folder.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 #include "gfx/Texture.h"
@@ -42,8 +43,8 @@ BENCHMARK(BM_OpenLibrary)->Unit(benchmark::kMillisecond);
 void BM_LoadEveryTextureAndMesh(benchmark::State& state)
 {
     // An empty program folder: no override files, everything from data.dll.
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mz-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) {
+    const std::string tmpl = MakeBenchFolder();
+    if (tmpl.empty()) {
         state.SkipWithError("no temporary folder");
         return;
     }
