@@ -491,10 +491,8 @@ CRenderTexture* CGlRenderer::CreateTexture(int width, int height, const uint32_t
 
 void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
 {
+    if (!IsValidUpdate(tex, x, y, width, height, pixels)) return;
     auto* t = static_cast<CGlTexture*>(tex);
-    if (!t || !pixels || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > t->Width() ||
-        y + height > t->Height())
-        return;
     Flush();
     glBindTexture(GL_TEXTURE_2D, t->m_nTex);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

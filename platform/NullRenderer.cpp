@@ -37,10 +37,7 @@ CRenderTexture* CNullRenderer::CreateTexture(int width, int height, const uint32
 
 void CNullRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
 {
-    if (!tex || !pixels || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > tex->Width() ||
-        y + height > tex->Height())
-        return;
-    UpdateCoverage(tex, x, y, width, height, pixels);
+    if (IsValidUpdate(tex, x, y, width, height, pixels)) UpdateCoverage(tex, x, y, width, height, pixels);
 }
 
 CRenderTexture* CNullRenderer::CreateRenderTarget(int width, int height)

@@ -326,6 +326,12 @@ protected:
     // opaque ones, for the part of it that pixels (rows of width words, top
     // first) just replaced.
     static void UpdateCoverage(CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels);
+    // Whether an update of a texture's pixels names some and stays inside it.
+    static bool IsValidUpdate(const CRenderTexture* tex, int x, int y, int width, int height, const uint32_t* pixels)
+    {
+        return tex && pixels && x >= 0 && y >= 0 && width > 0 && height > 0 && x + width <= tex->Width() &&
+               y + height <= tex->Height();
+    }
     virtual void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
                           int vertexCount, uint32_t format) = 0;
     virtual void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) = 0;
