@@ -16,7 +16,7 @@
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"
-#include "bench_folder.h"
+#include "bench_device.h"
 #include "enemy/BarrageFire.h"
 #include "enemy/EnemyShot.h"
 #include "enemy/Raptor.h"
@@ -38,17 +38,7 @@ struct SWorld {
 
     bool Open()
     {
-        home = MakeBenchFolder();
-        if (home.empty()) return false;
-        SetProgramDir(home);
-        SWindowConfig cfg;
-        cfg.headless = true;
-        cfg.openGl = false;
-        std::string error;
-        if (!window.Create(cfg, error)) return false;
-        device = std::make_unique<CGraphicsDevice>();
-        device->UseNullRenderer(true);
-        if (!device->CreateDevice(&window, 640, 480, 0.75f, false, false, false, true)) return false;
+        if (!OpenBenchDevice(window, device, home, true)) return false;
         g_pDevice = device.get();
         g_pDeviceLink = device.get();
         std::vector<uint32_t> px(16 * 16, 0xFF80C0FFu);

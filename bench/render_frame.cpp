@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/Util.h"
-#include "bench_folder.h"
+#include "bench_device.h"
 #include "gfx/GraphicsDevice.h"
 #include "platform/Window.h"
 
@@ -34,15 +34,7 @@ struct SScene {
 
     bool Open()
     {
-        home = MakeBenchFolder();
-        if (home.empty()) return false;
-        SetProgramDir(home);
-        SWindowConfig cfg;
-        cfg.headless = true;
-        std::string error;
-        if (!window.Create(cfg, error)) return false;
-        device = std::make_unique<CGraphicsDevice>();
-        if (!device->CreateDevice(&window, 640, 480, 0.75f, false, false, false, true)) return false;
+        if (!OpenBenchDevice(window, device, home, false)) return false;
         CRenderer& r = *device->GetRenderer();
         std::vector<uint32_t> px(1024 * 512);
         for (size_t i = 0; i < px.size(); ++i) px[i] = 0xFF203040u + static_cast<uint32_t>(i % 97);
