@@ -54,6 +54,16 @@ layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
+#if MAT_VERTEX
+// Lit lines and triangles of one batch, each with the material it was drawn with.
+layout(location = 4) in vec4 aMatDiffuse;
+layout(location = 5) in vec4 aMatAmbient;
+layout(location = 6) in vec4 aMatEmissive;
+#else
+#define aMatDiffuse uMatDiffuse
+#define aMatAmbient uMatAmbient
+#define aMatEmissive uMatEmissive
+#endif
 INTERP out vec4 vColor;
 INTERP out vec2 vUV;
 #if FOG
@@ -76,7 +86,7 @@ void main() {
 #if VERTEX_DIFFUSE
     vec4 cd = aColor;
 #else
-    vec4 cd = uMatDiffuse;
+    vec4 cd = aMatDiffuse;
 #endif
     vec3 ambientLight = uGlobalAmbient.rgb;
     vec3 diffuse = vec3(0.0);
@@ -87,7 +97,7 @@ void main() {
     diffuse = cd.rgb * uLightDiffuse.rgb * clamp(dot(n, uLightDir.xyz), 0.0, 1.0);
 #endif
 #endif
-    vColor = vec4(clamp(uMatAmbient.rgb * ambientLight + diffuse + uMatEmissive.rgb, 0.0, 1.0), cd.a);
+    vColor = vec4(clamp(aMatAmbient.rgb * ambientLight + diffuse + aMatEmissive.rgb, 0.0, 1.0), cd.a);
 #elif HAS_DIFFUSE
     vColor = aColor;
 #else
@@ -167,6 +177,8 @@ struct SShaderKey {
     // interpolation is then plain linear interpolation, which a software
     // rasteriser does with less work per pixel.
     bool affine = false;
+    // The material comes with each vertex (a batch of lit draws whose materials differ).
+    bool matVertex = false;
     uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     uint32_t alphaFunc = 8;
 
@@ -189,6 +201,7 @@ struct SShaderKey {
         k |= (alphaArg2 & 3u) << 20;
         k |= (alphaFunc & 15u) << 22;
         k |= affine ? (1u << 26) : 0u;
+        k |= matVertex ? (1u << 27) : 0u;
         return k;
     }
 
@@ -219,6 +232,7 @@ struct SShaderKey {
         def("ALPHA_ARG2", arg(alphaArg2));
         def("ALPHA_FUNC", std::to_string(alphaFunc));
         def("INTERP", affine ? "noperspective" : "smooth");
+        def("MAT_VERTEX", matVertex ? "1" : "0");
         return s;
     }
 };
@@ -248,19 +262,35 @@ public:
     GLuint m_nVao = 0, m_nVbo = 0, m_nIbo = 0;
 };
 
-void SetupVertexAttributes()
+// The vertex attributes of RVertex data starting at byte base of the bound buffer.
+void SetupVertexAttributes(size_t base = 0)
 {
     const GLsizei stride = sizeof(RVertex);
+    auto at = [base](size_t field) { return reinterpret_cast<void*>(base + field); };
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, x)));
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, at(offsetof(RVertex, x)));
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, nx)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(RVertex, nx)));
     glEnableVertexAttribArray(2);
     // 0xAARRGGBB little-endian is B, G, R, A in memory.
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offsetof(RVertex, diffuse)));
+    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(offsetof(RVertex, diffuse)));
     glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(RVertex, u)));
+    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, at(offsetof(RVertex, u)));
+}
+
+// Attributes 4 to 6 (diffuse, ambient, emissive) from the materials of a batch
+// starting at byte base of the bound buffer; or off.
+void SetupMaterialAttributes(bool on, size_t base = 0)
+{
+    for (GLuint i = 0; i < 3; ++i) {
+        if (!on) {
+            glDisableVertexAttribArray(4 + i);
+            continue;
+        }
+        glEnableVertexAttribArray(4 + i);
+        glVertexAttribPointer(4 + i, 4, GL_FLOAT, GL_FALSE, sizeof(CGlRenderer::SVertexMaterial),
+                              reinterpret_cast<void*>(base + i * 4 * sizeof(float)));
+    }
 }
 
 GLenum BlendFactor(uint32_t b)
@@ -351,6 +381,7 @@ CGlRenderer::~CGlRenderer()
     glDeleteVertexArrays(1, &m_nVao);
     glDeleteBuffers(1, &m_nStreamVbo);
     glDeleteBuffers(1, &m_nStreamIbo);
+    glDeleteBuffers(1, &m_nMaterialVbo);
     glDeleteBuffers(1, &m_nUbo);
     glDeleteSamplers(1, &m_nSampler);
     glDeleteFramebuffers(1, &m_nBackFbo);
@@ -426,6 +457,10 @@ bool CGlRenderer::Initialize(std::string& error)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_nStreamIbo);  // part of the stream VAO
     m_nIndexCapacity = 1 << 20;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
+    glGenBuffers(1, &m_nMaterialVbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m_nMaterialVbo);
+    m_nMaterialCapacity = 1 << 20;
+    glBufferData(GL_ARRAY_BUFFER, m_nMaterialCapacity, nullptr, GL_STREAM_DRAW);
 
     glGenSamplers(1, &m_nSampler);
     glBindSampler(0, m_nSampler);
@@ -649,6 +684,28 @@ void CGlRenderer::AppendVertex(const RVertex& src, uint32_t format)
     if (m_Batch.empty()) m_fBatchW = w;
     else if (!(w == m_fBatchW)) m_bBatchAffine = false;
     m_Batch.push_back(v);
+    if (!m_BatchMaterials.empty()) m_BatchMaterials.push_back(CurrentMaterial());
+}
+
+CGlRenderer::SVertexMaterial CGlRenderer::CurrentMaterial() const
+{
+    SVertexMaterial m;
+    Copy4(m_State.material.diffuse, m.diffuse);
+    Copy4(m_State.material.ambient, m.ambient);
+    Copy4(m_State.material.emissive, m.emissive);
+    return m;
+}
+
+void CGlRenderer::OnMaterialChanging()
+{
+    if (m_Batch.empty()) return;
+    // Unlit or pre-transformed vertices take nothing from the material.
+    if ((m_nBatchFormat & FVF_XYZRHW) || m_State.render[static_cast<int>(ERenderState::Lighting)] == 0) return;
+    // Each lit vertex keeps the material it was drawn with, so draws that differ
+    // only in their material (the segments of a laser streak, each a shade of
+    // its own) stay one draw call. Each draw call whose constants differ costs
+    // the software rasteriser a copy of its whole state (tens of KiB) per frame.
+    if (m_BatchMaterials.empty()) m_BatchMaterials.assign(m_Batch.size(), CurrentMaterial());
 }
 
 void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
@@ -728,7 +785,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -863,6 +920,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
     }
     key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
     key.affine = !meshDraw && m_bBatchAffine;
+    key.matVertex = vertexMaterials && key.lighting;
     const uint32_t packed = key.Pack();
     auto it = m_Programs.find(packed);
     GLuint program = 0;
@@ -906,26 +964,40 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw)
 void CGlRenderer::Flush()
 {
     if (m_Batch.empty()) return;
-    if (!ApplyState(m_nBatchFormat, false)) {
-        m_Batch.clear();
-        m_BatchIndices.clear();
-        m_BatchClass = EClass::None;
-        return;
+    const bool materials = !m_BatchMaterials.empty();
+    if (ApplyState(m_nBatchFormat, false, materials)) {
+        glBindVertexArray(m_nVao);
+        glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
+        const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),
+                                            m_Batch.size() * sizeof(RVertex));
+        const size_t indexAt = StreamWrite(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, m_nIndexOffset,
+                                           m_BatchIndices.data(), m_BatchIndices.size() * sizeof(uint32_t));
+        const GLenum mode = m_BatchClass == EClass::Points ? GL_POINTS
+                            : m_BatchClass == EClass::Lines ? GL_LINES
+                                                            : GL_TRIANGLES;
+        const GLsizei count = static_cast<GLsizei>(m_BatchIndices.size());
+        if (materials) {
+            // The materials sit in a stream of their own, so both streams are
+            // addressed from this batch's start instead of by a base vertex.
+            glBindBuffer(GL_ARRAY_BUFFER, m_nMaterialVbo);
+            const size_t materialAt = StreamWrite(GL_ARRAY_BUFFER, m_nMaterialCapacity, m_nMaterialOffset,
+                                                  m_BatchMaterials.data(),
+                                                  m_BatchMaterials.size() * sizeof(SVertexMaterial));
+            SetupMaterialAttributes(true, materialAt);
+            glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
+            SetupVertexAttributes(vertexAt);
+            glDrawElements(mode, count, GL_UNSIGNED_INT, reinterpret_cast<void*>(indexAt));
+            SetupVertexAttributes();
+            SetupMaterialAttributes(false);
+        } else {
+            glDrawElementsBaseVertex(mode, count, GL_UNSIGNED_INT, reinterpret_cast<void*>(indexAt),
+                                     static_cast<GLint>(vertexAt / sizeof(RVertex)));
+        }
+        ++m_Stats.drawCalls;
     }
-    glBindVertexArray(m_nVao);
-    glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
-    const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),
-                                        m_Batch.size() * sizeof(RVertex));
-    const size_t indexAt = StreamWrite(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, m_nIndexOffset,
-                                       m_BatchIndices.data(), m_BatchIndices.size() * sizeof(uint32_t));
-    const GLenum mode = m_BatchClass == EClass::Points ? GL_POINTS
-                        : m_BatchClass == EClass::Lines ? GL_LINES
-                                                        : GL_TRIANGLES;
-    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(m_BatchIndices.size()), GL_UNSIGNED_INT,
-                             reinterpret_cast<void*>(indexAt), static_cast<GLint>(vertexAt / sizeof(RVertex)));
-    ++m_Stats.drawCalls;
     m_Batch.clear();
     m_BatchIndices.clear();
+    m_BatchMaterials.clear();
     m_nBatchDraws = 0;
     m_BatchClass = EClass::None;
 }

@@ -69,8 +69,14 @@ public:
     // and reads the surface back: for tests of the window scaling.
     bool CompositeAndReadSurface(std::vector<uint32_t>& out, int& width, int& height);
 
+    // The material of one vertex of a batch whose lit draws differ in material.
+    struct SVertexMaterial {
+        float diffuse[4], ambient[4], emissive[4];
+    };
+
 protected:
     void OnRenderTargetChanged() override;
+    void OnMaterialChanging() override;
     void SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
                   int vertexCount, uint32_t format) override;
     void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) override;
@@ -79,7 +85,9 @@ private:
     enum class EClass { None, Points, Lines, Triangles };
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
-    bool ApplyState(uint32_t format, bool meshDraw);
+    // vertexMaterials: the batch's materials come with its vertices.
+    bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false);
+    SVertexMaterial CurrentMaterial() const;
     // Appends bytes to the bound stream buffer of target; returns their offset.
     size_t StreamWrite(unsigned target, size_t& capacity, size_t& offset, const void* data, size_t bytes);
     unsigned ProgramFor(uint32_t key, const std::string& defines, std::string& error);
@@ -99,6 +107,9 @@ private:
     unsigned m_nStreamIbo = 0;
     size_t m_nIndexCapacity = 0;
     size_t m_nIndexOffset = 0;
+    unsigned m_nMaterialVbo = 0;
+    size_t m_nMaterialCapacity = 0;
+    size_t m_nMaterialOffset = 0;
     unsigned m_nSampler = 0;
     unsigned m_nBackFbo = 0, m_nBackColor = 0, m_nBackDepth = 0;
     unsigned m_nWindowFbo = 0, m_nWindowColor = 0;
@@ -111,6 +122,9 @@ private:
     // The open batch.
     std::vector<RVertex> m_Batch;
     std::vector<uint32_t> m_BatchIndices;
+    // One per vertex once a lit draw with another material joined the batch;
+    // empty while the whole batch has the current material.
+    std::vector<SVertexMaterial> m_BatchMaterials;
     EClass m_BatchClass = EClass::None;
     uint32_t m_nBatchFormat = 0;
     int m_nBatchDraws = 0;

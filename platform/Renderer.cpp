@@ -111,7 +111,7 @@ void CRenderer::SetMaterial(const SMaterial& m)
     if (SameColor(o.diffuse, m.diffuse) && SameColor(o.ambient, m.ambient) && SameColor(o.specular, m.specular) &&
         SameColor(o.emissive, m.emissive) && o.power == m.power)
         return;
-    Flush();
+    OnMaterialChanging();
     m_State.material = m;
 }
 
@@ -372,6 +372,17 @@ int CRenderer::PrepareDrawKinds(const char* const* texts, int count)
                                                                        : EPrimitive::TriangleList;
             DrawPrimitiveUP(type, 1, v, k.format);
             Flush();
+            // Lit draws that differ only in material share a batch where the back
+            // end carries the material per vertex: that program too.
+            if (!pre && GetRenderState(ERenderState::Lighting) != 0) {
+                SMaterial other = m_State.material;
+                other.emissive.r = other.emissive.r == 0.0f ? 1.0f : 0.0f;
+                DrawPrimitiveUP(type, 1, v, k.format);
+                SetMaterial(other);
+                DrawPrimitiveUP(type, 1, v, k.format);
+                Flush();
+                SetMaterial(saved.state.material);
+            }
         }
     }
     RestoreState(saved);

@@ -320,8 +320,13 @@ public:
 protected:
     // Back-end hooks. Every setter that changes a value a batch depends on calls
     // Flush() first, so an open batch always draws with the current states; only the
-    // world matrix may change inside a batch (it is applied on the CPU at submission).
+    // world matrix may change inside a batch (it is applied on the CPU at submission),
+    // and the material where the back end takes it with each vertex.
     virtual void OnRenderTargetChanged() {}
+    // Called by SetMaterial before a changed material is stored. The default
+    // flushes; a back end that can carry the material with each vertex of the
+    // open batch keeps the batch open instead.
+    virtual void OnMaterialChanging() { Flush(); }
     // Records which blocks of the texture hold visible texels and which only
     // opaque ones, for the part of it that pixels (rows of width words, top
     // first) just replaced.

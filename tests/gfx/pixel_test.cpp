@@ -668,3 +668,62 @@ TEST_F(CDeviceTest, NoiseOverlayFollowsTheNoiseObject)
     m_Device->SetNoise(nullptr);
     R().ReleaseTexture(noiseTex);
 }
+
+// Lit draws that differ only in their material (the segments of a laser streak,
+// lit triangles of different shades) share one draw call, and the picture is
+// the same as when each is drawn on its own.
+TEST_F(CDeviceTest, LitDrawsThatDifferInMaterialShareADrawCallWithTheSamePixels)
+{
+    ASSERT_TRUE(Open());
+    Matrix view{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 10, 1}}};
+    m_Device->SetTransform(ETransform::View, view);
+    m_Device->SetLight(0, SColorValue{0.8f, 0.7f, 0.6f, 1.0f}, SColorValue{}, SColorValue{0.1f, 0.2f, 0.3f, 1.0f},
+                       Vec3{0.3f, -0.5f, 1.0f});
+    auto draw = [&](bool eachAlone) {
+        m_Device->BeginFrame();
+        m_Device->SetPlayFieldViewport();
+        for (int i = 0; i < 24; ++i) {
+            const float a = 1.0f - static_cast<float>(i) / 24.0f;
+            const float x = -3.0f + 0.25f * static_cast<float>(i);
+            const Vec3 from{x, -3.0f, 0.0f}, to{x + 0.3f, 3.0f, 0.0f};
+            m_Device->DrawLine3D(&from, &to, a, a * 0.75f, a * 0.75f, 1.0f);
+            if (eachAlone) R().Flush();
+        }
+        // Triangles with normals and no vertex colour: the material's diffuse
+        // colour is lit by the light.
+        RVertex tri[3];
+        const float tx[3] = {0.0f, 0.4f, 0.0f}, ty[3] = {0.0f, 0.0f, -0.4f};
+        for (int i = 0; i < 12; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                tri[j] = RVertex{};
+                tri[j].x = -3.0f + 0.5f * static_cast<float>(i) + tx[j];
+                tri[j].y = 3.5f + ty[j];
+                tri[j].nz = -1.0f;
+            }
+            const float shade = static_cast<float>(i) / 11.0f;
+            SMaterial m;
+            m.diffuse = SColorValue{shade, 1.0f - shade, 0.5f, 1.0f};
+            m.ambient = SColorValue{0.2f, 0.2f, shade, 1.0f};
+            m.emissive = SColorValue{0.0f, shade * 0.3f, 0.0f, 1.0f};
+            m_Device->SetMaterial(m);
+            m_Device->DrawPrimitiveUP(EPrimitive::TriangleList, 1, tri, FVF_XYZ | FVF_NORMAL);
+            if (eachAlone) R().Flush();
+        }
+        R().Flush();
+        const int calls = R().Stats().drawCalls;
+        m_Device->EndFrame();
+        return std::make_pair(calls, Pixels());
+    };
+    const auto alone = draw(true);
+    const auto together = draw(false);
+    EXPECT_EQ(alone.first, 36);
+    EXPECT_EQ(together.first, 2);
+    ASSERT_EQ(alone.second.size(), together.second.size());
+    int lit = 0, differ = 0;
+    for (size_t i = 0; i < alone.second.size(); ++i) {
+        lit += (alone.second[i] & 0xFFFFFFu) != (kBlack & 0xFFFFFFu) ? 1 : 0;
+        differ += alone.second[i] != together.second[i] ? 1 : 0;
+    }
+    EXPECT_GT(lit, 1000);
+    EXPECT_EQ(differ, 0);
+}

@@ -44,6 +44,8 @@ void DrawSome(CGraphicsDevice& d)
     d.SetFog(0);
     const Vec3 from{-1, -1, 5}, to{1, 1, 5};
     d.DrawLine3D(&from, &to, 1.0f, 1.0f, 0.5f, 0.0f);
+    // A second shade joins the first line's batch, each line with its material.
+    d.DrawLine3D(&to, &from, 0.5f, 0.5f, 0.25f, 0.0f);
     d.EndFrame();
     r.Flush();
     r.ReleaseMesh(mesh);
