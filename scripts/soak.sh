@@ -9,9 +9,9 @@
 # stream buffer and compiled shader then lives in the process's own memory, so
 # one that is never given back shows in the resident set and under the leak
 # checker, where the null renderer, which keeps none of them, would hide it.
-# The price is time: about 80 steps a second on two cores, some 45 minutes for
-# the hour. The second long run plays the same hour with the null renderer (20
-# s): its games must end exactly as the first run's, which also shows that
+# The price is time: about 300 steps a second on two quiet cores, some 12
+# minutes for the hour. The second long run plays the same hour with the null
+# renderer (15 s): its games must end exactly as the first run's, which also shows that
 # drawing never steers the game. SOAK_RENDERER and SOAK_SECOND_RENDERER (gl or
 # null) choose otherwise.
 #
