@@ -88,6 +88,24 @@ void SetError(std::string* pError, const char* why)
     if (pError) *pError = why;
 }
 
+// Whether every chunk up to the end chunk fits in the data. libpng sizes some
+// chunks' buffers from the length a chunk declares before reading it, so a
+// few hundred bytes declaring a 2 GB text chunk would have it ask for 2 GB; no
+// chunk of a real file is longer than the file.
+bool ChunksFitTheData(const uint8_t* data, size_t size)
+{
+    size_t pos = 8;  // after the signature
+    while (size - pos >= 8) {
+        const uint32_t length = (uint32_t{data[pos]} << 24) | (uint32_t{data[pos + 1]} << 16) |
+                                (uint32_t{data[pos + 2]} << 8) | uint32_t{data[pos + 3]};
+        if (length > size - pos - 8 || size - pos - 8 - length < 4) return false;  // data and CRC
+        const bool end = std::memcmp(data + pos + 4, "IEND", 4) == 0;
+        pos += 12 + static_cast<size_t>(length);
+        if (end) return true;
+    }
+    return true;  // cut short before its end: libpng says so
+}
+
 } // namespace
 
 namespace {
@@ -99,6 +117,10 @@ bool DecodeRows(const uint8_t* data, size_t size, uint32_t* pWidth, uint32_t* pH
 {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
         SetError(pError, "not a PNG picture");
+        return false;
+    }
+    if (!ChunksFitTheData(data, size)) {
+        SetError(pError, "the PNG data is damaged (a chunk is longer than the file)");
         return false;
     }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);

@@ -128,6 +128,37 @@ TEST(TextureImage, DamagedDataIsRefusedWithAReason)
     EXPECT_FALSE(DecodeTextureImage(huge.data(), huge.size(), &img, &error));
 }
 
+// A chunk declaring more bytes than the file holds is refused before libpng
+// sizes a buffer by it (a 230-byte file once made it ask for 1.9 GB); chunks
+// after the end chunk are never read and do not matter.
+TEST(TextureImage, ChunksLongerThanTheFileAreRefusedBeforeDecoding)
+{
+    const std::vector<uint8_t> png = testpng::Encode(4, 4, PNG_COLOR_TYPE_RGB, 8, std::vector<uint8_t>(48, 77));
+    // A text chunk after the header (ancillary, so libpng would read it) that
+    // declares length bytes and holds four.
+    auto withChunk = [&](uint32_t length) {
+        std::vector<uint8_t> out(png.begin(), png.begin() + 33);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (24 - 8 * i)));
+        for (char c : std::string("tEXtabcd")) out.push_back(static_cast<uint8_t>(c));
+        out.insert(out.end(), 4, 0);  // CRC
+        out.insert(out.end(), png.begin() + 33, png.end());
+        return out;
+    };
+    for (uint32_t length : {0x73737373u, 0x7FFFFFFFu, 0xFFFFFFFFu, 5000u}) {
+        const std::vector<uint8_t> bomb = withChunk(length);
+        CResourceImage img;
+        std::string error;
+        EXPECT_FALSE(DecodeTextureImage(bomb.data(), bomb.size(), &img, &error)) << length;
+        EXPECT_NE(error.find("longer than the file"), std::string::npos) << length << ": " << error;
+    }
+    // Bytes after the end chunk, however they read, are left alone.
+    std::vector<uint8_t> trailing = png;
+    for (uint8_t b : {0xFF, 0xFF, 0xFF, 0xFF, 0x49, 0x44, 0x41, 0x54}) trailing.push_back(b);
+    CResourceImage img;
+    std::string error;
+    EXPECT_TRUE(DecodeTextureImage(trailing.data(), trailing.size(), &img, &error)) << error;
+}
+
 } // namespace
 
 namespace {
