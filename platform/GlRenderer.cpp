@@ -687,6 +687,11 @@ void CGlRenderer::AppendVertex(const RVertex& src, uint32_t format)
     if (!m_BatchMaterials.empty()) m_BatchMaterials.push_back(CurrentMaterial());
 }
 
+bool CGlRenderer::IsLit(uint32_t format) const
+{
+    return !(format & FVF_XYZRHW) && m_State.render[static_cast<int>(ERenderState::Lighting)] != 0;
+}
+
 CGlRenderer::SVertexMaterial CGlRenderer::CurrentMaterial() const
 {
     SVertexMaterial m;
@@ -700,7 +705,7 @@ void CGlRenderer::OnMaterialChanging()
 {
     if (m_Batch.empty()) return;
     // Unlit or pre-transformed vertices take nothing from the material.
-    if ((m_nBatchFormat & FVF_XYZRHW) || m_State.render[static_cast<int>(ERenderState::Lighting)] == 0) return;
+    if (!IsLit(m_nBatchFormat)) return;
     // Each lit vertex keeps the material it was drawn with, so draws that differ
     // only in their material (the segments of a laser streak, each a shade of
     // its own) stay one draw call. Each draw call whose constants differ costs
@@ -900,7 +905,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
 
     SShaderKey key;
     key.pre = pre;
-    key.lighting = !pre && u.flags1[0] != 0;
+    key.lighting = IsLit(format);
     if (key.lighting) {
         key.lightOn = s.light.enabled;
         key.hasNormal = (format & FVF_NORMAL) != 0;
@@ -920,7 +925,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     }
     key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
     key.affine = !meshDraw && m_bBatchAffine;
-    key.matVertex = vertexMaterials && key.lighting;
+    key.matVertex = vertexMaterials;  // only lit batches carry materials
     const uint32_t packed = key.Pack();
     auto it = m_Programs.find(packed);
     GLuint program = 0;

@@ -88,6 +88,9 @@ private:
     // vertexMaterials: the batch's materials come with its vertices.
     bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false);
     SVertexMaterial CurrentMaterial() const;
+    // Whether draws of this format are lit under the current states (the only
+    // draws the material reaches).
+    bool IsLit(uint32_t format) const;
     // Appends bytes to the bound stream buffer of target; returns their offset.
     size_t StreamWrite(unsigned target, size_t& capacity, size_t& offset, const void* data, size_t bytes);
     unsigned ProgramFor(uint32_t key, const std::string& defines, std::string& error);

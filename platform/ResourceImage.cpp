@@ -96,8 +96,7 @@ bool ChunksFitTheData(const uint8_t* data, size_t size)
 {
     size_t pos = 8;  // after the signature
     while (size - pos >= 8) {
-        const uint32_t length = (uint32_t{data[pos]} << 24) | (uint32_t{data[pos + 1]} << 16) |
-                                (uint32_t{data[pos + 2]} << 8) | uint32_t{data[pos + 3]};
+        const uint32_t length = png_get_uint_32(data + pos);
         if (length > size - pos - 8 || size - pos - 8 - length < 4) return false;  // data and CRC
         const bool end = std::memcmp(data + pos + 4, "IEND", 4) == 0;
         pos += 12 + static_cast<size_t>(length);
