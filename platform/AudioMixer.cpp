@@ -372,9 +372,9 @@ void CAudioMixer::Mix(int16_t* pOut, int nFrames)
                     p->MixInto(acc, n);
             }
         }
-        // Saturate like the hardware mixer; never normalise by the voice count.
         if (m_bLimit)
             m_Limiter.Process(acc, n);
+        // Saturate like the hardware mixer; never normalise by the voice count.
         int16_t* out = pOut + 2 * nDone;
         for (int k = 0; k < 2 * n; ++k) {
             const float v = std::clamp(acc[k], -32768.0f, 32767.0f);

@@ -130,6 +130,7 @@ TEST(MixLevels, AWholeGameNeverClipsAndPlaysAsLoudAsTheTitle)
         const size_t first = static_cast<size_t>(c.first * kFramesPerStep);
         const size_t end = std::min(run.size() / 2, static_cast<size_t>(c.end * kFramesPerStep));
         const loudness::SMeasure level = loudness::Measure(run.data(), first, end, 2, kRate);
+        ASSERT_FALSE(level.shortTerm.empty()) << "shorter than one 3 s window";
         const double median = loudness::Median(level.shortTerm);
         std::printf("chapter %d play: short-term median %.1f LUFS (integrated %.1f, loudest 3 s %.1f)\n",
                     c.chapter + 1, median, level.integrated,
