@@ -78,7 +78,7 @@ struct SScene {
         d.BeginFrame();
         d.SetPlayFieldViewport();
 
-        // Bullets: one billboard quad each, in the order they were spawned.
+        // Bullets: one quad each in the play plane, in the order they were spawned.
         const int before = r.Stats().drawCalls;
         RVertex quad[4];
         const float h = 0.125f;

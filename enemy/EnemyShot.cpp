@@ -64,8 +64,9 @@ CEnemyShot::CEnemyShot(const Vec3& pos, int texture)
     m_nTexture = texture;
     m_pTexture = BulletTexture(texture);
     m_fRadius = kSmallRadius;
-    // Round bullets are sprites that face the camera wherever it stands.
-    m_bBillboard = true;
+    // Not a billboard: round and long bullets alike lie in the play plane, which
+    // faces the camera in ordinary play and tilts with the field when the
+    // camera moves off its axis.
     SetPos(pos);
 }
 
@@ -166,21 +167,28 @@ void CEnemyShot::Draw()
     if (m_nShape == SHAPE_ROUND) {
         static constexpr float kSizes[] = {0.25f, 0.4f, 0.8f};
         if (m_nSize < SIZE_SMALL || m_nSize > SIZE_LARGE) return;
-        SetWorldTransform();
+        if (m_vRot.x == 0.0f && m_vRot.y == 0.0f) PutInPlayPlane();
+        else SetWorldTransform();
         tex->DrawBillboard(kSizes[m_nSize], 1.0f);
     } else if (m_nShape == SHAPE_LONG) {
         // Turned along its flight, whatever the camera does.
         SetRot(Vec3{0.0f, 0.0f, DirectionAngle(m_vVel.x, m_vVel.y)});
-        // RotZ then the translation: the world matrix of this rotation, built
-        // without the two identity turns about X and Y.
-        Matrix world;
-        MatrixRotationZ(world, m_vRot.z);
-        world.m[3][0] = m_vPos.x;
-        world.m[3][1] = m_vPos.y;
-        world.m[3][2] = m_vPos.z;
-        g_pDevice->SetWorldTransform(world);
+        PutInPlayPlane();
         tex->DrawQuad(0.175f, 0.35f, 1.0f);
     }
+}
+
+void CEnemyShot::PutInPlayPlane() const
+{
+    // RotZ then the translation: the world matrix of a turn about Z alone,
+    // built without the two identity turns about X and Y (a bullet's frame
+    // draws thousands).
+    Matrix world;
+    MatrixRotationZ(world, m_vRot.z);
+    world.m[3][0] = m_vPos.x;
+    world.m[3][1] = m_vPos.y;
+    world.m[3][2] = m_vPos.z;
+    g_pDevice->SetWorldTransform(world);
 }
 
 // --- emit operations -----------------------------------------------------------

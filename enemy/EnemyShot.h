@@ -53,6 +53,9 @@ private:
     void Relaunch();
     void Turn();
     void Burst();
+    // The world transform of the bullet's place and its turn about Z, which
+    // SetWorldTransform() gives too when it has no other turn.
+    void PutInPlayPlane() const;
     // Kill() when off the field.
     void RemoveOutside();
 };

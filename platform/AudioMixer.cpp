@@ -273,7 +273,7 @@ void CAudioBuffer::FillWindow(uint32_t f, uint64_t nWant)
 // CAudioMixer
 
 CAudioMixer::CAudioMixer(int nOutputRate)
-    : m_nOutputRate(nOutputRate > 0 ? nOutputRate : 22050), m_Acc(2 * kChunkFrames)
+    : m_nOutputRate(nOutputRate > 0 ? nOutputRate : 22050), m_Acc(2 * kChunkFrames), m_Limiter(m_nOutputRate)
 {
 }
 
@@ -342,6 +342,12 @@ void CAudioMixer::SetTap(COutputTap* pTap)
     m_pTap = pTap;
 }
 
+void CAudioMixer::SetLimiter(bool bOn)
+{
+    std::lock_guard<std::mutex> lock(m_OutputMutex);
+    m_bLimit = bOn;
+}
+
 int CAudioMixer::CountPlaying() const
 {
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -366,6 +372,8 @@ void CAudioMixer::Mix(int16_t* pOut, int nFrames)
                     p->MixInto(acc, n);
             }
         }
+        if (m_bLimit)
+            m_Limiter.Process(acc, n);
         // Saturate like the hardware mixer; never normalise by the voice count.
         int16_t* out = pOut + 2 * nDone;
         for (int k = 0; k < 2 * n; ++k) {

@@ -20,6 +20,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/AudioLimiter.h"
+
 // Play flags and status bits, numbered as the game's sound code expects them.
 enum : uint32_t {
     SOUND_PLAY_LOOPING = 0x1,
@@ -155,10 +157,15 @@ public:
                                      std::unique_ptr<CAudioStreamSource> pSource);
 
     // Audio thread: writes nFrames interleaved stereo frames (saturated sum of
-    // every playing buffer) and advances the buffers.
+    // every playing buffer, through the limiter when it is on) and advances the
+    // buffers.
     void Mix(int16_t* pOut, int nFrames);
 
     void SetTap(COutputTap* pTap);
+    // Off by default: the plain saturating sum of a hardware mixer. The game
+    // turns it on for what it plays, so that many loud voices at once never
+    // clip (CPeakLimiter).
+    void SetLimiter(bool bOn);
 
     int CountPlaying() const;
 
@@ -173,5 +180,7 @@ private:
     std::vector<CAudioBuffer*> m_Buffers;  // creation order
     std::vector<float> m_Acc;              // scratch of one chunk
     COutputTap* m_pTap = nullptr;
-    std::mutex m_OutputMutex;              // one Mix() at a time; SetTap waits for it
+    CPeakLimiter m_Limiter;
+    bool m_bLimit = false;
+    std::mutex m_OutputMutex;              // one Mix() at a time; guards the tap and the limiter
 };

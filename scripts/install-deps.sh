@@ -9,8 +9,8 @@ PACKAGES=(
   cmake g++ make pkg-config
   # window, OpenGL (Mesa's software rasteriser where no GPU exists), audio
   libsdl2-dev libx11-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  # images, sound, meshes, fonts
-  libpng-dev zlib1g-dev libvorbis-dev libogg-dev libassimp-dev
+  # images, sound (and its loudness meter), meshes, fonts
+  libpng-dev zlib1g-dev libvorbis-dev libogg-dev libebur128-dev libassimp-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
   # the replays' digests
   libxxhash-dev

@@ -37,6 +37,7 @@ CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile)
 {
     WriteLog(kLogFile, nullptr);
     m_pMixer = new CAudioMixer(SOUND_OUTPUT_RATE);
+    m_pMixer->SetLimiter(true);
     m_pDevice = new CAudioDevice();
     const bool bOpen = m_pDevice->Open(m_pMixer, captureFile, [](const char* text) { WriteLog(kLogFile, text); });
     if (!bOpen) {
@@ -54,6 +55,7 @@ CSoundSystem::CSoundSystem(Offline, int nRate) : m_bOffline(true), m_strProgramD
     WriteLog(kLogFile, nullptr);
     WriteLog(kLogFile, "Create Offline Mixer (headless: no sound device is opened).\n -> Finished.\n");
     m_pMixer = new CAudioMixer(nRate);
+    m_pMixer->SetLimiter(true);  // heard (and captured) as a device would play it
 }
 
 CSoundSystem::~CSoundSystem()

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -220,6 +221,74 @@ TEST(Pictures, KeyedEdgesShowNoPinkFringe)
                 pink += !p.Clear(x, y) && edge(x, y) && magenta(x, y) > std::max(inside, 0) + 16;
         EXPECT_GT(clear, 0) << "TEXTURE #" << id << " has no see-through part";
         EXPECT_EQ(pink, 0) << "TEXTURE #" << id << ": edge pixels tinted by the key";
+    }
+}
+
+// WCAG relative luminance of an sRGB colour.
+double Luminance(const uint8_t* c)
+{
+    double l = 0.0;
+    const double weight[3] = {0.2126, 0.7152, 0.0722};
+    for (int k = 0; k < 3; ++k) {
+        const double v = c[k] / 255.0;
+        l += weight[k] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return l;
+}
+
+// How well a line of lettering reads where the picture lies over the ground:
+// the contrast ratio between the letters (the lightest tenth of the line's
+// box) and what surrounds them (its median), with the ground showing through
+// the see-through pixels. The box spans rows [y0, y1) and the columns of the
+// line's light pixels.
+double LetteringContrast(const Picture& p, const uint8_t ground[3], int y0, int y1)
+{
+    const int w = p.image.m_nWidth;
+    int x0 = w, x1 = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (!p.Clear(x, y) && Luminance(p.At(x, y)) >= 0.3) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x + 1);
+            }
+        }
+    }
+    std::vector<double> l;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) l.push_back(Luminance(p.Clear(x, y) ? ground : p.At(x, y)));
+    if (l.empty()) return 0.0;
+    std::sort(l.begin(), l.end());
+    const double around = l[l.size() / 2], letters = l[l.size() * 9 / 10];
+    return (std::max(letters, around) + 0.05) / (std::min(letters, around) + 0.05);
+}
+
+TEST(Pictures, LetteringOverThePlayFieldReadsOnEveryGround)
+{
+    // Lines of small lettering laid over the play field, and the grounds play
+    // shows behind them: black space, chapter 1's navy and chapter 2's grey
+    // fog, the yellow grid lines, a white flash. On each the letters must
+    // stand out from what surrounds them at 7:1, the contrast small text needs.
+    // (Thin light letters in a thick dark outline pass on black but read as
+    // dark smudges on the grey.)
+    const uint8_t grounds[][3] = {{0, 0, 0}, {0, 0, 85}, {119, 119, 119}, {255, 255, 66}, {255, 255, 255}};
+    struct Line {
+        int id, y0, y1;
+        const char* what;
+    };
+    const Line lines[] = {
+        {222, 6, 20, "chapter 1 banner"}, {223, 6, 20, "chapter 2 banner"},
+        {341, 9, 26, "result banner"},    {341, 31, 44, "result banner, second line"},
+        {352, 10, 22, "capture bonus"},   {352, 26, 37, "capture bonus, second line"},
+        {130, 10, 22, "bonus failed"},    {130, 26, 37, "bonus failed, second line"},
+    };
+    for (const Line& line : lines) {
+        Picture p;
+        if (!Load(line.id, p)) continue;
+        for (const auto& g : grounds) {
+            EXPECT_GE(LetteringContrast(p, g, line.y0, line.y1), 7.0)
+                << "TEXTURE #" << line.id << " (" << line.what << ") over ground " << int(g[0]) << ", " << int(g[1])
+                << ", " << int(g[2]);
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sound/OggDecoder.h"
+#include "tests/support/Loudness.h"
 
 namespace {
 
@@ -100,8 +101,8 @@ std::string BgmPath(int id)
     return kAssets + "/BGM/" + std::to_string(id) + ".ogg";
 }
 
-// -1 dBFS is 29204; the generator aims effects there and keeps every decoded
-// peak at or under -0.5 dBFS, so a full-volume effect never reaches the rails.
+// The generator keeps every decoded peak at or under -0.5 dBFS, so a
+// full-volume sound never reaches the rails.
 constexpr int kNoClip = 30940;  // -0.5 dBFS
 
 }  // namespace
@@ -117,7 +118,7 @@ TEST(Sounds, EveryEffectDecodesAtTheDeviceRateAudibleAndUnclipped)
         EXPECT_GE(pcm.Frames(), 22050u / 50) << "shorter than 20 ms";
         EXPECT_LE(pcm.Frames(), 22050u * 6) << "longer than any moment it marks";
         int peak = Peak(pcm);
-        EXPECT_GT(peak, 32767 / 4) << "quieter than -12 dBFS: lost under the music";
+        EXPECT_GT(peak, 32767 / 8) << "quieter than -18 dBFS: lost under the music";
         EXPECT_LE(peak, kNoClip);
     }
 }
@@ -187,6 +188,23 @@ TEST(Sounds, LoopedSoundsWrapWithoutASeam)
             EXPECT_LE(std::fabs(sum / pcm.Frames()), 32767 * 0.005) << "channel " << ch;
         }
     }
+}
+
+TEST(Sounds, EveryPieceOfMusicIsEquallyLoudAndLeavesRoomForTheEffects)
+{
+    // The title must not sound quieter than play, and music that peaks near
+    // full scale leaves nothing for the effects played over it.
+    std::vector<double> levels;
+    for (int id : kMusic) {
+        SCOPED_TRACE("BGM #" + std::to_string(id));
+        Pcm pcm;
+        if (!Load(BgmPath(id), pcm)) continue;
+        levels.push_back(loudness::Measure(pcm.samples.data(), 0, pcm.Frames(), pcm.channels, pcm.rate).integrated);
+        EXPECT_LE(loudness::Dbfs(Peak(pcm)), -3.0);
+    }
+    ASSERT_FALSE(levels.empty());
+    const auto [quietest, loudest] = std::minmax_element(levels.begin(), levels.end());
+    EXPECT_LE(*loudest - *quietest, 1.0) << "integrated loudness from " << *quietest << " to " << *loudest << " LUFS";
 }
 
 TEST(Sounds, MusicIsStereo)

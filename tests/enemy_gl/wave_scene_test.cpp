@@ -5,6 +5,8 @@
 // The pictures are kept under the build folder's tests/snapshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -182,6 +184,72 @@ TEST_F(WaveSceneTest, ChapterOneWavesAreDrawnWhereTheyFly)
     EXPECT_EQ(next, std::size(shots));
     // Nothing drawn took a number from the game's generator.
     EXPECT_EQ(g_GameRand.LockedDraws(), 0);
+}
+
+// Bullets are drawn in the play plane, as their shape says: a round bullet is
+// a square of its size lying in X/Y, a long one a 0.175 x 0.35 strip turned
+// along its flight. Seen by a camera tilted far off the field's axis (as in
+// the boss entries, the approach and the result screen), each is foreshortened
+// like the plane it flies in; one turned to face the camera would not be.
+TEST_F(WaveSceneTest, BulletsLieInThePlayPlaneUnderATiltedCamera)
+{
+    struct SCase {
+        const char* szWhat;
+        int nShape, nSize;
+        Vec3 vVel;
+        float fAcross, fAlong;   // the quad's size across and along the flight (round: the picture)
+    } cases[] = {
+        {"a large round bullet", CEnemyShot::SHAPE_ROUND, CEnemyShot::SIZE_LARGE, {0.0f, -0.05f, 0.0f}, 0.8f, 0.8f},
+        {"a long bullet flying right", CEnemyShot::SHAPE_LONG, CEnemyShot::SIZE_SMALL, {0.05f, 0.0f, 0.0f}, 0.175f, 0.35f},
+        {"a long bullet flying down", CEnemyShot::SHAPE_LONG, CEnemyShot::SIZE_SMALL, {0.0f, -0.05f, 0.0f}, 0.175f, 0.35f},
+    };
+    // From low behind the craft, looking up the field: about 60 degrees off
+    // the straight-down view.
+    Matrix tilted;
+    ASSERT_TRUE(MatrixLookAtLH(tilted, Vec3{0.0f, -8.0f, -4.5f}, Vec3{0.0f, 0.0f, 0.0f}, Vec3{0.0f, 1.0f, 0.0f}));
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.szWhat);
+        Vec3 dir = c.vVel;
+        CEnemyShot* shot = EmitShotVelocity(Vec3{}, dir, c.nShape, 0);
+        shot->m_nSize = c.nSize;
+        m_Device->BeginFrame();
+        m_Device->SetPlayFieldViewport();
+        m_Device->SetTransform(ETransform::View, tilted);
+        shot->Draw();
+        m_Device->SetFullScreenViewport();
+        m_Device->EndFrame();
+        const std::vector<uint32_t> px = Pixels();
+        DeleteAll(g_EnemyShotList);
+
+        int x0 = 640, x1 = -1, y0 = 480, y1 = -1;
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 140; x < 500; ++x) {
+                if (!Lit(At(px, x, y))) continue;
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+        }
+        ASSERT_GE(x1, x0) << "nothing drawn";
+        // Where the corners of the quad in the play plane land.
+        const bool across = std::fabs(c.vVel.x) > std::fabs(c.vVel.y);
+        const float hx = 0.5f * (across ? c.fAlong : c.fAcross), hy = 0.5f * (across ? c.fAcross : c.fAlong);
+        int ex0 = 640, ex1 = -1, ey0 = 480, ey1 = -1;
+        for (const Vec3& corner : {Vec3{-hx, -hy, 0.0f}, Vec3{hx, -hy, 0.0f}, Vec3{-hx, hy, 0.0f}, Vec3{hx, hy, 0.0f}}) {
+            int x, y;
+            ASSERT_TRUE(Project(corner, x, y));
+            ex0 = std::min(ex0, x), ex1 = std::max(ex1, x);
+            ey0 = std::min(ey0, y), ey1 = std::max(ey1, y);
+        }
+        // The picture's soft rim may stay dark: the drawing lies within the
+        // quad's outline and has its proportions.
+        EXPECT_GE(x0, ex0 - 1);
+        EXPECT_LE(x1, ex1 + 1);
+        EXPECT_GE(y0, ey0 - 1);
+        EXPECT_LE(y1, ey1 + 1);
+        const double seen = double(y1 - y0 + 1) / (x1 - x0 + 1), plane = double(ey1 - ey0 + 1) / (ex1 - ex0 + 1);
+        EXPECT_NEAR(seen, plane, 0.2 * plane) << "drawn " << x1 - x0 + 1 << " x " << y1 - y0 + 1 << ", the plane gives "
+                                              << ex1 - ex0 + 1 << " x " << ey1 - ey0 + 1;
+    }
 }
 
 }  // namespace

@@ -232,6 +232,58 @@ TEST(AudioMixer, VoicesAddAndSaturate)
     EXPECT_EQ(mixer.CountPlaying(), 0);
 }
 
+// The limiter the game plays through: a sum that would clip comes out at the
+// ceiling, with both channels turned down alike; the gain then comes back
+// smoothly and completely, so what follows is again the exact sum.
+TEST(AudioMixer, TheLimiterHoldsALoudSumUnderTheCeilingAndThenLetsGo)
+{
+    CAudioMixer mixer(22050);
+    mixer.SetLimiter(true);
+    CAudioBuffer* bed = mixer.CreateBuffer(2, 22050, Pattern(22050 * 3, 2));  // within +-10000
+    CAudioBuffer* hit = mixer.CreateBuffer(1, 22050, Constant(200, 1, 30000));
+    bed->Play(SOUND_PLAY_LOOPING);
+    const std::vector<int16_t> before = Render(mixer, 1000);
+    const std::vector<int16_t> pattern = Pattern(22050 * 3, 2);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), pattern.begin())) << "below the ceiling nothing changes";
+
+    hit->Play(0);
+    const std::vector<int16_t> loud = Render(mixer, 200);
+    int peak = 0;
+    for (size_t i = 0; i < loud.size(); ++i) {
+        peak = std::max(peak, std::abs(static_cast<int>(loud[i])));
+        // One gain for both channels: each keeps its share of the sum.
+        const double want = pattern[2000 + i] + 30000.0;
+        if (i % 2 == 0) {
+            const double gain = loud[i] / want;
+            EXPECT_NEAR(loud[i + 1] / (pattern[2000 + i + 1] + 30000.0), gain, 0.001) << "frame " << i / 2;
+        }
+    }
+    EXPECT_LE(peak, static_cast<int>(CPeakLimiter::kCeiling));
+    EXPECT_GT(peak, static_cast<int>(CPeakLimiter::kCeiling) - 3) << "limited to the ceiling, not below it";
+
+    // After the hit: held, then a slow return. No step between frames is a jump
+    // (the ear hears a fast swing of the gain as pumping).
+    const std::vector<int16_t> after = Render(mixer, 22050);
+    double lastGain = -1.0;
+    for (size_t f = 0; f < 22050; ++f) {
+        const int src = pattern[(2 * (1200 + f)) % pattern.size()];
+        if (std::abs(src) < 2000) continue;  // too small to read the gain from
+        const double gain = after[2 * f] / static_cast<double>(src);
+        if (lastGain > 0) {
+            EXPECT_NEAR(gain, lastGain, 0.01) << "frame " << f;
+        }
+        lastGain = gain;
+    }
+    EXPECT_GT(lastGain, 0.9) << "most of the way back after a second";
+    // Three seconds on, the gain is exactly 1 again: the plain sum to the bit.
+    Render(mixer, 2 * 22050);
+    const std::vector<int16_t> later = Render(mixer, 1000);
+    const size_t at = 2 * ((1200 + 3 * 22050) % (22050 * 3));
+    EXPECT_TRUE(std::equal(later.begin(), later.end(), pattern.begin() + static_cast<std::ptrdiff_t>(at)));
+    delete hit;
+    delete bed;
+}
+
 TEST(AudioMixer, OtherRatesAreResampledLinearly)
 {
     CAudioMixer mixer(22050);

@@ -2,6 +2,7 @@
 // the statuses they leave and on the samples the mixer renders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +197,22 @@ TEST_P(SoundOps, PlayAtVolumeAttenuatesTheRenderedSound)
     }
     EXPECT_NEAR(sumFullL / sumFullR, 0.1778, 0.001);
     EXPECT_NEAR(sumQuiet / sumFullR, 0.5623, 0.001);
+}
+
+TEST_P(SoundOps, ManyLoudSoundsAtOnceDoNotClip)
+{
+    // Three half-scale tones in phase would sum to one and a half times full
+    // scale; what the game plays stays at or under -1 dBFS.
+    CSoundSystem sys(CSoundSystem::Offline{});
+    CSound a = Tone(sys, 3000, "a"), b = Tone(sys, 3000, "b"), c = Tone(sys, 3000, "c");
+    a.Play();
+    b.Play();
+    c.Play();
+    int peak = 0;
+    for (int16_t v : Render(sys, 3000))
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
+    EXPECT_GT(peak, 16384) << "the tones are there";
+    EXPECT_LE(peak, 29204);
 }
 
 TEST_P(SoundOps, ResetAndTheMusicGroupPause)

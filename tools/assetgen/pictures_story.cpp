@@ -31,6 +31,18 @@ void Stroke(cairo_t* cr, Rgb k, double a, double w)
     cairo_stroke(cr);
 }
 
+// A dark slanted plate with an edge in `tone`, under lettering the game lays
+// over the play field: the letters then read the same on any ground (chapter
+// 2's grey fog, the grid, a flash) instead of only on dark space.
+void LetteringPlate(cairo_t* cr, double x, double y, double w, double h, double slant, Rgb tone)
+{
+    cairo_new_path(cr);
+    SlantRect(cr, x, y, w, h, slant);
+    SetRgb(cr, col::kInk);
+    cairo_fill_preserve(cr);
+    Stroke(cr, tone, 0.8, 1.0);
+}
+
 Rgb Tone(Pilot p)
 {
     switch (p) {
@@ -372,23 +384,19 @@ bool BackdropJudicator(Out& out)
 
 // ---- banners ---------------------------------------------------------------------------------
 // "#222" / "#223": chapter title at (148, 458), 320 × 22. Its top rows may lie
-// under a talk line (y 448..463), so the lettering keeps to rows 6..21.
+// under a talk line (y 448..463), so the lettering and its plate keep to rows
+// 6..21.
 bool ChapterBanner(Out& out, int id, const char* chapter, const char* title)
 {
     Canvas c(320, 22);
     cairo_t* cr = c.cr();
     const Font en{kFontGothic, 12.0, 2.0, true};
     const Font jp{kFontPGothic, 13.0, 2.0, true};
-    DrawText(cr, en, 4, 18, chapter, {0.7, 0.95, 1.0}, Align::kLeft, 1.5, col::kDeep);
-    const double w = TextWidth(cr, en, chapter);
-    DrawText(cr, jp, 4 + w + 12, 18, title, kText, Align::kLeft, 1.5, col::kDeep);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 320, 0);
-    cairo_pattern_add_color_stop_rgba(g, 0, 0.4, 0.9, 1.0, 1.0);
-    cairo_pattern_add_color_stop_rgba(g, 1, 0.4, 0.9, 1.0, 0.0);
-    cairo_set_source(cr, g);
-    cairo_rectangle(cr, 0, 20, 320, 1);
-    cairo_fill(cr);
-    cairo_pattern_destroy(g);
+    const double wEn = TextWidth(cr, en, chapter);
+    const double wJp = TextWidth(cr, jp, title);
+    LetteringPlate(cr, 0.5, 6.5, 4 + wEn + 12 + wJp + 18, 14, 6, {0.4, 0.9, 1.0});
+    DrawText(cr, en, 6, 18, chapter, {0.7, 0.95, 1.0});
+    DrawText(cr, jp, 6 + wEn + 12, 18, title, kText);
     return out.Save(c, id, Mode::kKeyed, 48, {0.02, 0.02, 0.05});
 }
 
@@ -460,10 +468,11 @@ bool BossCard(Out& out, int id, int width, const char* kind, const char* name, c
 bool ResultBanner(Out& out)
 {
     Canvas c(224, 48);
+    LetteringPlate(c.cr(), 0.5, 1.5, 222, 45, 10, col::kCyan);
     const Font big{kFontGothic, 20.0, 4.0, false};
-    NeonText(c, big, 4, 24, "CHAPTOR CLEAR", col::kCyan, kText, 4, 1.3);
+    NeonText(c, big, 8, 24, "CHAPTOR CLEAR", col::kCyan, kText, 4, 1.3);
     const Font s{kFontPGothic, 12.0, 1.0, true};
-    DrawText(c.cr(), s, 6, 42, "戦闘区域を離脱します", {0.7, 0.85, 1.0}, Align::kLeft, 1.5, col::kDeep);
+    DrawText(c.cr(), s, 10, 41, "戦闘区域を離脱します", {0.7, 0.85, 1.0});
     return out.Save(c, 341, Mode::kKeyed, 40, {0.02, 0.02, 0.05});
 }
 
@@ -567,18 +576,20 @@ bool Bonus(Out& out)
 {
     {
         Canvas c(216, 40);
+        LetteringPlate(c.cr(), 0.5, 0.5, 215, 39, 10, col::kAmber);
         const Font f{kFontGothic, 16.0, 3.0, false};
-        NeonText(c, f, 212, 24, "CAPTURE BONUS", col::kAmber, {1.0, 0.97, 0.85}, 3, 1.3, Align::kRight);
-        const Font s{kFontPGothic, 11.0, 1.0, true};
-        DrawText(c.cr(), s, 212, 38, "弾幕攻略ボーナス", {1.0, 0.85, 0.6}, Align::kRight, 1.5, col::kDeep);
+        NeonText(c, f, 206, 22, "CAPTURE BONUS", col::kAmber, {1.0, 0.97, 0.85}, 3, 1.3, Align::kRight);
+        const Font s{kFontPGothic, 12.0, 1.0, true};
+        DrawText(c.cr(), s, 200, 35, "弾幕攻略ボーナス", {1.0, 0.93, 0.78}, Align::kRight);
         if (!out.Save(c, 352, Mode::kKeyed, 40, {0.05, 0.03, 0.0})) return false;
     }
     {
         Canvas c(216, 40);
+        LetteringPlate(c.cr(), 0.5, 0.5, 215, 39, 10, {0.5, 0.6, 0.75});
         const Font f{kFontGothic, 16.0, 3.0, false};
-        NeonText(c, f, 212, 24, "BONUS FAILED", {0.5, 0.6, 0.75}, {0.85, 0.9, 0.95}, 3, 1.0, Align::kRight);
-        const Font s{kFontPGothic, 11.0, 1.0, true};
-        DrawText(c.cr(), s, 212, 38, "被弾・ボムでボーナスなし", {0.75, 0.8, 0.9}, Align::kRight, 1.5, col::kDeep);
+        NeonText(c, f, 206, 22, "BONUS FAILED", {0.5, 0.6, 0.75}, {0.85, 0.9, 0.95}, 3, 1.0, Align::kRight);
+        const Font s{kFontPGothic, 12.0, 1.0, true};
+        DrawText(c.cr(), s, 200, 35, "被弾・ボムでボーナスなし", {0.85, 0.9, 0.97}, Align::kRight);
         if (!out.Save(c, 130, Mode::kKeyed, 40, {0.02, 0.02, 0.05})) return false;
     }
     return true;

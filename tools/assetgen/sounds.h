@@ -6,6 +6,13 @@
 
 namespace snd {
 
+// Gain staging of the whole sound set. Every piece of music has the same
+// integrated loudness, so the title sounds as loud as play; effects sit
+// kEffectsTrim below the peaks they are written for, so that music and a
+// busy moment of effects together stay below full scale.
+constexpr float kMusicLoudness = -18.0f;  // LUFS
+constexpr float kEffectsTrim = -9.0f;     // dB
+
 // Every effect the asset set loads, in its load order.
 extern const int kEffectIds[41];
 

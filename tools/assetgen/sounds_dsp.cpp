@@ -1,7 +1,10 @@
 #include "tools/assetgen/sounds_dsp.h"
 
+#include <ebur128.h>
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace snd {
 
@@ -267,6 +270,25 @@ void FinishEffect(Mono& s, float peakDb)
     for (int i = 0; i < in; ++i) s[i] *= static_cast<float>(i) / in;
     for (int i = 0; i < out; ++i) s[n - 1 - i] *= static_cast<float>(i) / out;
     Normalize(s, peakDb);
+}
+
+double LoudnessOf(const std::vector<float>& samples, int channels)
+{
+    double lufs = -std::numeric_limits<double>::infinity();
+    ebur128_state* st = ebur128_init(static_cast<unsigned>(channels), kRate, EBUR128_MODE_I);
+    if (!st) return lufs;
+    const size_t frames = samples.size() / static_cast<size_t>(channels);
+    if (ebur128_add_frames_float(st, samples.data(), frames) == EBUR128_SUCCESS) ebur128_loudness_global(st, &lufs);
+    ebur128_destroy(&st);
+    return lufs;
+}
+
+void SetLoudness(std::vector<float>& samples, int channels, float lufs)
+{
+    const double now = LoudnessOf(samples, channels);
+    if (!std::isfinite(now)) return;
+    const float gain = static_cast<float>(std::pow(10.0, (lufs - now) / 20.0));
+    for (float& v : samples) v *= gain;
 }
 
 void MixInto(Mono& dst, const Mono& src, int offset, float gain)

@@ -150,6 +150,11 @@ void FinishEffect(Mono& s, float peakDb);
 void Normalize(Mono& s, float peakDb);
 // Adds src into dst starting at offset (dst grows as needed).
 void MixInto(Mono& dst, const Mono& src, int offset, float gain);
+// Integrated loudness (EBU R128, LUFS) of interleaved samples; -inf for
+// silence.
+double LoudnessOf(const std::vector<float>& samples, int channels);
+// Scales the samples so that their integrated loudness is lufs.
+void SetLoudness(std::vector<float>& samples, int channels, float lufs);
 // A mono signal sent through the reverb, returned mono; tail extends it.
 Mono WithReverb(const Mono& dry, float wet, float room, float damp, float tailSeconds);
 

@@ -1,9 +1,9 @@
 // The 41 sound effects. Each is drawn from a few shared voices (explosion,
-// zap, whoosh, bell) shaped for its moment in the game. Levels: effects peak
-// at -1 dBFS, except the rapid-fire ones that repeat several times a second,
-// which sit lower so a held trigger does not drown the music, and sustained
-// tones (alarm, refusal buzz), which at the same peak sound far louder than a
-// decaying hit.
+// zap, whoosh, bell) shaped for its moment in the game. Levels, before the
+// shared kEffectsTrim: ordinary effects peak at -1 dB, the rapid-fire ones
+// that repeat several times a second sit lower so a held trigger does not
+// drown the music, and so do sustained tones (alarm, refusal buzz), which at
+// the same peak sound far louder than a decaying hit.
 #include <cmath>
 #include <functional>
 
@@ -17,7 +17,7 @@ const int kEffectIds[41] = {115, 109, 107, 108, 105, 171, 112, 158, 147, 163, 16
 
 namespace {
 
-constexpr float kFull = -1.0f;   // peak of ordinary effects, dBFS
+constexpr float kFull = -1.0f;   // peak of ordinary effects, dB before the trim
 constexpr float kRapid = -6.0f;  // peak of effects that repeat several times a second
 // (Sustained tones such as the alarm and the refusal buzz also sit a little
 // lower: at the same peak they sound far louder than a decaying hit.)
@@ -809,8 +809,12 @@ bool RenderEffect(int id, Mono& out)
     for (const EffectDef& d : kDefs) {
         if (d.id != id) continue;
         out = d.make();
-        if (!IsLoopingEffect(id)) {
-            FinishEffect(out, d.peakDb);
+        if (IsLoopingEffect(id)) {
+            // Levelled by its own recipe; only the trim applies.
+            const float trim = std::pow(10.0f, kEffectsTrim / 20.0f);
+            for (float& v : out) v *= trim;
+        } else {
+            FinishEffect(out, d.peakDb + kEffectsTrim);
             // Vorbis smears a sharp attack backwards by up to one short block
             // (256 samples at this rate). A block of silence in front keeps the
             // first sample at zero, so starting or restarting never clicks;

@@ -442,8 +442,7 @@ public:
     }
 
     // Sums the buses through the effects and returns interleaved stereo.
-    std::vector<float> Render(float reverbRoom, float reverbGain, int delaySteps, float delayFeedback, float delayGain,
-                              float peakDb)
+    std::vector<float> Render(float reverbRoom, float reverbGain, int delaySteps, float delayFeedback, float delayGain)
     {
         std::vector<float> l(m_nLen), r(m_nLen);
         for (int i = 0; i < m_nLen; ++i) {
@@ -477,14 +476,15 @@ public:
             out[2 * i] = dcL.Highpass(l[i], 25.0f);
             out[2 * i + 1] = dcR.Highpass(r[i], 25.0f);
         }
-        // Level: the loudest moment at full scale, then a gentle knee over the
-        // top 6 dB so drum peaks do not set the level of the whole piece.
+        // Shape: the loudest moment just past the knee, so drum peaks do not
+        // set the level of the whole piece. Level: every piece equally loud
+        // (the title as loud as play), well below full scale so the effects
+        // have room on top.
         float peak = 0.0f;
         for (float v : out) peak = std::max(peak, std::fabs(v));
         float gain = peak > 0.0f ? 1.15f / peak : 1.0f;
-        // SoftClip(1.15) is about 0.91; scale that to the wanted peak.
-        float level = std::pow(10.0f, peakDb / 20.0f) / SoftClip(1.15f);
-        for (float& v : out) v = SoftClip(v * gain) * level;
+        for (float& v : out) v = SoftClip(v * gain);
+        SetLoudness(out, 2, kMusicLoudness);
         return out;
     }
 
@@ -673,7 +673,7 @@ std::vector<float> Title()
     auto softLead = [](int m, float g) { return Lead(m, g, LeadStyle::Soft); };
     PlaceNotes(mix, cache, lead, "lead", 0, softLead, ld);
 
-    return mix.Render(0.86f, 0.9f, 6, 0.45f, 0.5f, -4.0f);
+    return mix.Render(0.86f, 0.9f, 6, 0.45f, 0.5f);
 }
 
 // --- chapter 1: driving, A minor, 135 BPM, 36 bars ------------------------------
@@ -778,7 +778,7 @@ std::vector<float> Chapter1()
                           "G#5 - - - B5 - - - E6 - - - B5 - - - | G#5 - - - - - - - - - - - . . . ."),
                "bell", 0, glass, bell);
 
-    return mix.Render(0.8f, 0.7f, 3, 0.35f, 0.4f, -2.0f);
+    return mix.Render(0.8f, 0.7f, 3, 0.35f, 0.4f);
 }
 
 // --- chapter 2: dark and fast, E minor, 150 BPM, 40 bars ---------------------------
@@ -882,7 +882,7 @@ std::vector<float> Chapter2()
                           "D#6 - - - - - - - F#6 - - - - - - - | B5 - - - - - - - - - - - . . . ."),
                "bell", 0, glass, bell);
 
-    return mix.Render(0.82f, 0.6f, 3, 0.4f, 0.35f, -2.0f);
+    return mix.Render(0.82f, 0.6f, 3, 0.4f, 0.35f);
 }
 
 }  // namespace
