@@ -139,10 +139,20 @@ bool ReadTags(CByteReader& in, SReplayDigest& d)
 
 // The stored check text must be exactly the digest of the header's fields and
 // its terminating zero; the chapter selection must be one a game can have.
-bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+// "" when the header passes, else why it does not.
+std::string HeaderFault(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
 {
     const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
-    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
+    if (std::memcmp(raw + 21, check.c_str(), 33) != 0)
+        return "fails its check: the check text does not match the header (damaged, or of another version)";
+    if (h.m_nChapter < -1 || h.m_nChapter > 255)
+        return "names chapter selection " + std::to_string(h.m_nChapter) + ", which no game has";
+    return std::string();
+}
+
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    return HeaderFault(raw, h).empty();
 }
 
 } // namespace
@@ -319,8 +329,11 @@ bool CReplay::Load(std::string_view path)
 {
     Clear();
     std::vector<std::uint8_t> bytes;
-    if (ReadRegularFile(path, bytes, kMaxReplayFileBytes) != EReadResult::Ok)
+    const EReadResult read = ReadRegularFile(path, bytes, kMaxReplayFileBytes);
+    if (read != EReadResult::Ok) {
+        m_strLoadFault = ReadFaultText(path, read, kMaxReplayFileBytes);
         return false;
+    }
     return LoadBytes(bytes.data(), bytes.size());
 }
 
@@ -329,10 +342,15 @@ bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
     Clear();
     m_eTrailer = EReplayTrailer::None;
     m_Trailer = CReplayTrailer{};
-    if (!data || size < CReplayHeader::kSize)
+    m_strLoadFault.clear();
+    if (!data || size < CReplayHeader::kSize) {
+        m_strLoadFault = "is too short for a replay: " + std::to_string(data ? size : 0) + " bytes, less than its " +
+                         std::to_string(CReplayHeader::kSize) + "-byte header";
         return false;
+    }
     m_Header.Decode(data);
-    if (!HeaderPassesCheck(data, m_Header))
+    m_strLoadFault = HeaderFault(data, m_Header);
+    if (!m_strLoadFault.empty())
         return false;
 
     // Read what the file holds, never more than the header claims; a count

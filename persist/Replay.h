@@ -125,6 +125,10 @@ public:
     bool Load(std::string_view path);
     // The same for the bytes of a replay file.
     bool LoadBytes(const std::uint8_t* data, std::size_t size);
+    // Why the last Load or LoadBytes refused its file, in words that follow
+    // the file's name ("is a folder", "is too short for a replay: ...",
+    // "fails its check: ..."); "" when it was not refused.
+    const std::string& GetLoadFault() const { return m_strLoadFault; }
 
     // Reads the headers of the ten slot files. A slot whose file cannot be read
     // (or is no regular file) gets an empty score name and keeps its other
@@ -158,9 +162,11 @@ private:
     CReplayHeader m_Header;
     EReplayTrailer m_eTrailer = EReplayTrailer::None;
     CReplayTrailer m_Trailer;
+    std::string m_strLoadFault;
     CReplayHeader m_Slots[kReplaySlots];
     bool m_bSlotIntact[kReplaySlots] = {};
 };
 
 // The program's recorder.
 extern CReplay g_Replay;
+

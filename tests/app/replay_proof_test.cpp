@@ -165,8 +165,8 @@ TEST_F(ReplayProof, DamagedFilesAndFilesWithoutDigestsAreToldApart)
         int exitCode;
         const char* says;    // on standard output (codes 1, 3) or error (2)
     } kCases[] = {
-        {"no such file", "", 2, "cannot be read as a replay"},
-        {"check text broken", badCheck, 2, "cannot be read as a replay"},
+        {"no such file", "", 2, "case.dat\" does not exist"},
+        {"check text broken", badCheck, 2, "case.dat\" fails its check: the check text does not match"},
         {"cut inside the records", records.substr(0, at[m_nRecords / 2] + 1), 2, "is cut short"},
         {"a bit of the trailer flipped", flipped, 2, "no intact digest trailer"},
         {"trailer cut", m_strGame.substr(0, m_strGame.size() - 1), 2, "no intact digest trailer"},

@@ -236,18 +236,32 @@ TEST_F(Replay, AFileWithOneChangedByteInItsCheckedFieldsIsRefused)
     EXPECT_TRUE(play.Load("replay/replay0.dat"));
 }
 
-TEST_F(Replay, MissingShortOrOutOfRangeFilesAreRefused)
+TEST_F(Replay, MissingShortOrOutOfRangeFilesAreRefusedAndSayWhy)
 {
-    CReplay play;
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), -1, 0, 0, 0).substr(0, 71));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), 256, 0, 0, 0));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), -2, 0, 0, 0));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), 1, 0, 0, 0));
-    EXPECT_TRUE(play.Load("replay/replay9.dat"));
+    const std::string ok = Header("p", ReplayCheckText(0, 0, 0, 6), 1, 0, 0, 0);
+    const struct {
+        const char* what;
+        std::string bytes;   // empty: a folder when folder is set, else no file
+        bool folder;
+        const char* fault;   // "" when the file is accepted
+    } kCases[] = {
+        {"missing", "", false, "does not exist"},
+        {"a folder", "", true, "is a folder"},
+        {"71 bytes", ok.substr(0, 71), false, "is too short for a replay: 71 bytes, less than its 72-byte header"},
+        {"check text", Header("p", ReplayCheckText(1, 0, 0, 6), 1, 0, 0, 0), false, "fails its check: the check text"},
+        {"chapter 256", Header("p", ReplayCheckText(0, 0, 0, 6), 256, 0, 0, 0), false, "names chapter selection 256"},
+        {"chapter -2", Header("p", ReplayCheckText(0, 0, 0, 6), -2, 0, 0, 0), false, "names chapter selection -2"},
+        {"chapter 1", ok, false, ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(PathOf("replay/replay9.dat"));
+        if (c.folder) std::filesystem::create_directories(PathOf("replay/replay9.dat"));
+        if (!c.bytes.empty()) WriteFile("replay/replay9.dat", c.bytes);
+        CReplay play;
+        EXPECT_EQ(play.Load("replay/replay9.dat"), c.fault[0] == '\0');
+        EXPECT_EQ(play.GetLoadFault().substr(0, std::strlen(c.fault)), c.fault) << play.GetLoadFault();
+    }
 }
 
 TEST_F(Replay, ATruncatedFilePlaysIdleFramesAfterItsEnd)
@@ -398,6 +412,8 @@ TEST_F(Replay, ASlotThatIsNoRegularFileIsEmptyAndNeverWaitedOn)
     for (int i : {2, 3, 4}) {
         EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
         EXPECT_FALSE(table.Load(ReplaySlotFile(i))) << i;
+        EXPECT_EQ(table.GetLoadFault(),
+                  i == 4 ? "is a folder" : "is not a regular file (a pipe, device or socket)");
     }
     EXPECT_TRUE(table.Load(ReplaySlotFile(1)));
 }
