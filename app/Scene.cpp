@@ -275,10 +275,12 @@ void EndGame(int32_t score)
         // A test game is no record of the player's: no replay to keep (nor an
         // older one to be kept in its place), no barrage counts.
         std::remove(ResolvePath(kReplayTempFile).c_str());
+        DropGameReplay();
         g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
         return;
     }
-    // A replay that cannot be written costs the replay, not the game's end.
+    // A replay that cannot be written is held for the save list: it costs
+    // neither the game's end nor the replay.
     const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
     if (g_bSceneLog) {
         // How each game ended, for runs of many games to be compared, and the
@@ -291,8 +293,8 @@ void EndGame(int32_t score)
                       static_cast<long long>(PeakResidentKiB()));
         WriteLog(kSceneLog, line);
     }
-    g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
-                  SceneClockMs() - g_dwGameStartTime, &trailer);
+    HoldGameReplay(g_Replay.Encode(g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
+                                   SceneClockMs() - g_dwGameStartTime, &trailer));
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
     // The autopilot's games are replays like any, but no records of a player.
     if (KeepsRecords()) SaveRecords(false);

@@ -4,6 +4,7 @@
 
 #include <xxhash.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -274,6 +275,17 @@ bool CReplay::Next(CInputRecord& rec)
 int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
                   std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer)
 {
+    const std::vector<std::uint8_t> bytes = Encode(chapter, scoreName, score, elapsedMs, trailer);
+    std::string full = ResolvePath(path);
+    std::string dir = DirName(full);
+    if (!dir.empty() && !CreateDirectories(dir))
+        return -1;
+    return WriteFileAtomic(full, bytes.data(), bytes.size()) ? 0 : -1;
+}
+
+std::vector<std::uint8_t> CReplay::Encode(std::int32_t chapter, std::string_view scoreName, std::int32_t score,
+                                          std::uint32_t elapsedMs, const CReplayTrailer* trailer)
+{
     CReplayHeader h;
     h.m_dwVersion = g_nFormatVersion;
     std::size_t nameLen = scoreName.size() < CReplayHeader::kMaxScoreName
@@ -317,12 +329,7 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
         bytes.insert(bytes.end(), t.begin(), t.end());
     }
     m_Header = h;
-
-    std::string full = ResolvePath(path);
-    std::string dir = DirName(full);
-    if (!dir.empty() && !CreateDirectories(dir))
-        return -1;
-    return WriteFileAtomic(full, bytes.data(), bytes.size()) ? 0 : -1;
+    return bytes;
 }
 
 bool CReplay::Load(std::string_view path)
@@ -412,17 +419,46 @@ const CReplayHeader& CReplay::GetSlot(int slot) const
     return m_Slots[slot];
 }
 
-bool CReplay::KeepInSlot(int slot)
+bool CFinishedReplay::Write(std::string_view path)
 {
-    if (slot < 0 || slot >= kReplaySlots)
+    const std::string full = ResolvePath(path);
+    const std::string dir = DirName(full);
+    errno = 0;
+    if ((dir.empty() || CreateDirectories(dir)) && WriteFileAtomic(full, m_Bytes.data(), m_Bytes.size())) {
+        m_strFault.clear();
+        m_strReason.clear();
+        return true;
+    }
+    m_strReason = errno ? std::strerror(errno) : "its folder cannot be made";
+    m_strFault = QuotedPath(full) + " cannot be written: " + m_strReason;
+    return false;
+}
+
+bool CFinishedReplay::Hold(std::vector<std::uint8_t> bytes)
+{
+    m_Bytes = std::move(bytes);
+    m_bHeld = true;
+    if (Write(kReplayTempFile))
+        return true;
+    // An earlier game's temporary replay must not pass for this one.
+    std::remove(ResolvePath(kReplayTempFile).c_str());
+    return false;
+}
+
+bool CFinishedReplay::SaveToSlot(int slot)
+{
+    if (!m_bHeld || slot < 0 || slot >= kReplaySlots)
         return false;
-    std::string slotPath = ResolvePath(ReplaySlotFile(slot));
-    std::string tmpPath = ResolvePath(kReplayTempFile);
-    // Without a finished game there is nothing to keep: the slot's replay stays.
-    if (!IsRegularFile(tmpPath))
+    if (!Write(ReplaySlotFile(slot)))
         return false;
-    // rename replaces the slot's file in one step, so a failed move keeps the
-    // replay that was there; the folder is flushed so the move outlives a
-    // power loss.
-    return RenameDurably(tmpPath, slotPath);
+    std::remove(ResolvePath(kReplayTempFile).c_str());
+    Forget();
+    return true;
+}
+
+void CFinishedReplay::Forget()
+{
+    m_Bytes.clear();
+    m_Bytes.shrink_to_fit();
+    m_bHeld = false;
 }
