@@ -155,7 +155,7 @@ int KorvoMain(int argc, const char* const* argv)
     SOptions opt;
     if (argc > 1) {
         std::string error;
-        if (!ParseOptions(argc, argv, opt, error)) {
+        if (!ParseOptions(argc, argv, opt, error) || !ResolveTypedPaths(opt, error)) {
             std::fprintf(stderr, "korvo: %s\n%s", error.c_str(), OptionsHelp().c_str());
             return kUsageExitCode;
         }

@@ -104,7 +104,8 @@ TEST_F(ReplayProof, NothingThatOnlyShowsTheGameChangesADigest)
     SPicture still;
     ASSERT_TRUE(still.Load(Snapshot(m_Home, 1300)));
     fs::remove(Snapshot(m_Home, 1300));
-    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", "sound.wav", "--input-script", camera},
+    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", (m_Home.path / "sound.wav").string(),
+                            "--input-script", camera},
                      300),
               0)
         << m_Home.Out() << m_Home.Err();
