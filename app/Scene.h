@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class CAutopilot;
 class CInputScript;
@@ -52,8 +53,13 @@ void SceneStageChanged(int stage);
 // A chapter moved on to a phase: "step N phase P (stage S)" in the scene log.
 void ScenePhaseChanged(int stage, int phase);
 void SceneLoadingFrame();
-// F11: the snapshot sound, then the device's snapshot.
+// F11: the snapshot sound at once; the picture is taken with the next frame
+// drawn, and then its file's name shows for two seconds in the lower right
+// corner (drawn after the picture was taken, so never in a snapshot).
 void SceneSnapshot();
+// The note the last frame drawn showed after a snapshot (the file's name on
+// three lines: "snapshot/", its time stamp, the rest), "" when it showed none.
+std::string SceneSnapshotNote();
 
 // Connects the world reset's hooks and starts "log/scene.txt", where every
 // stage change is written with its step ("step 2160 stage -2").

@@ -43,12 +43,11 @@ bool CInputScript::LoadFile(const std::string& path, std::string& error)
     std::vector<std::uint8_t> bytes;
     const EReadResult read = ReadRegularFile(path, bytes, kMaxScriptFileBytes);
     if (read != EReadResult::Ok) {
-        error = "cannot read the input script \"" + EscapeForDisplay(path) + "\": it " +
-                ReadResultText(read, kMaxScriptFileBytes);
+        error = "the input script " + QuotedPath(path) + " " + ReadFaultText(path, read, kMaxScriptFileBytes);
         return false;
     }
     if (!LoadText(std::string(bytes.begin(), bytes.end()), error)) {
-        error = "input script \"" + EscapeForDisplay(path) + "\": " + error;
+        error = "the input script " + QuotedPath(path) + ", " + error;
         return false;
     }
     return true;

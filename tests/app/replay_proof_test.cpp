@@ -104,7 +104,8 @@ TEST_F(ReplayProof, NothingThatOnlyShowsTheGameChangesADigest)
     SPicture still;
     ASSERT_TRUE(still.Load(Snapshot(m_Home, 1300)));
     fs::remove(Snapshot(m_Home, 1300));
-    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", "sound.wav", "--input-script", camera},
+    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", (m_Home.path / "sound.wav").string(),
+                            "--input-script", camera},
                      300),
               0)
         << m_Home.Out() << m_Home.Err();
@@ -165,8 +166,8 @@ TEST_F(ReplayProof, DamagedFilesAndFilesWithoutDigestsAreToldApart)
         int exitCode;
         const char* says;    // on standard output (codes 1, 3) or error (2)
     } kCases[] = {
-        {"no such file", "", 2, "cannot be read as a replay"},
-        {"check text broken", badCheck, 2, "cannot be read as a replay"},
+        {"no such file", "", 2, "case.dat\" does not exist"},
+        {"check text broken", badCheck, 2, "case.dat\" fails its check: the check text does not match"},
         {"cut inside the records", records.substr(0, at[m_nRecords / 2] + 1), 2, "is cut short"},
         {"a bit of the trailer flipped", flipped, 2, "no intact digest trailer"},
         {"trailer cut", m_strGame.substr(0, m_strGame.size() - 1), 2, "no intact digest trailer"},
