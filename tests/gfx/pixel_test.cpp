@@ -369,8 +369,9 @@ TEST_F(CDeviceTest, JapaneseGlyphsDiffer)
 
 TEST_F(CDeviceTest, FullScreenLetterboxPlacesLogicalOrigin)
 {
-    // A 1400 x 1000 display: scale 2 (1280 x 960), centred at (60, 20).
-    ASSERT_TRUE(Open(false, 1400, 1000));
+    // A 1300 x 960 display: scale 2 exactly (1280 x 960), centred at (10, 0),
+    // pixel for pixel.
+    ASSERT_TRUE(Open(false, 1300, 960));
     m_Device->BeginFrame();
     m_Device->SetFullScreenViewport();
     m_Device->FillRect(0, 0, 1, 1, 1.0f, 1.0f, 0.0f, 0.0f);
@@ -381,33 +382,71 @@ TEST_F(CDeviceTest, FullScreenLetterboxPlacesLogicalOrigin)
     std::vector<uint32_t> surf;
     int w = 0, h = 0;
     ASSERT_TRUE(gl->CompositeAndReadSurface(surf, w, h));
-    ASSERT_EQ(w, 1400);
-    ASSERT_EQ(h, 1000);
+    ASSERT_EQ(w, 1300);
+    ASSERT_EQ(h, 960);
     auto at = [&](int x, int y) { return surf[static_cast<size_t>(y) * w + x]; };
-    for (int y = 20; y < 22; ++y)
-        for (int x = 60; x < 62; ++x) EXPECT_EQ(at(x, y), 0xFFFF0000u) << x << "," << y;
-    EXPECT_EQ(at(59, 20), kBlack);
-    EXPECT_EQ(at(60, 19), kBlack);
-    EXPECT_EQ(at(62, 20), kBlack);
-    EXPECT_EQ(at(60 + 1278, 20 + 958), 0xFF0000FFu);
-    EXPECT_EQ(at(60 + 1279, 20 + 959), 0xFF0000FFu);
-    EXPECT_EQ(at(60 + 1280, 20 + 959), kBlack);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 10; x < 12; ++x) EXPECT_EQ(at(x, y), 0xFFFF0000u) << x << "," << y;
+    EXPECT_EQ(at(9, 0), kBlack);
+    EXPECT_EQ(at(12, 0), kBlack);
+    EXPECT_EQ(at(10, 2), kBlack);
+    EXPECT_EQ(at(10 + 1278, 958), 0xFF0000FFu);
+    EXPECT_EQ(at(10 + 1279, 959), 0xFF0000FFu);
+    EXPECT_EQ(at(10 + 1280, 959), kBlack);
 }
 
-TEST(Letterbox, WholeScaleCentred)
+TEST_F(CDeviceTest, AnyOtherSizeIsFilledSmoothlyBetweenBars)
+{
+    // 1400 x 1000 is wider than 4:3: the picture takes the whole height, 1333
+    // pixels wide from x = 33, and the bars stay black.
+    ASSERT_TRUE(Open(false, 1400, 1000));
+    m_Device->BeginFrame();
+    m_Device->SetFullScreenViewport();
+    m_Device->FillRect(0, 0, 320, 480, 1.0f, 0.0f, 1.0f, 0.0f);
+    m_Device->FillRect(320, 0, 320, 480, 1.0f, 0.0f, 0.0f, 1.0f);
+    m_Device->EndFrame();
+    m_Device->Present();
+    auto* gl = static_cast<CGlRenderer*>(m_Device->GetRenderer());
+    std::vector<uint32_t> surf;
+    int w = 0, h = 0;
+    ASSERT_TRUE(gl->CompositeAndReadSurface(surf, w, h));
+    ASSERT_EQ(w, 1400);
+    auto at = [&](int x, int y) { return surf[static_cast<size_t>(y) * w + x]; };
+    for (int y : {0, 500, 999}) {
+        EXPECT_EQ(at(32, y), kBlack) << y;
+        EXPECT_EQ(at(33, y), 0xFF00FF00u) << y;
+        EXPECT_EQ(at(690, y), 0xFF00FF00u) << y;
+        EXPECT_EQ(at(710, y), 0xFF0000FFu) << y;
+        EXPECT_EQ(at(1365, y), 0xFF0000FFu) << y;
+        EXPECT_EQ(at(1366, y), kBlack) << y;
+    }
+    // Between the halves the colours blend: scaled smoothly, not by repeating
+    // whole pixels.
+    bool blended = false;
+    for (int x = 690; x < 710; ++x) blended |= G8(at(x, 500)) != 0 && B8(at(x, 500)) != 0;
+    EXPECT_TRUE(blended);
+}
+
+TEST(Letterbox, LargestFourByThreeCentred)
 {
     struct Case {
-        int w, h, scale, x, y;
+        int w, h, x, y, width, height;
+        bool whole;
     };
     const Case cases[] = {
-        {640, 480, 1, 0, 0},      {1280, 960, 2, 0, 0},   {1920, 1080, 2, 320, 60},
-        {1366, 768, 1, 363, 144}, {3840, 2160, 4, 640, 120}, {600, 400, 1, -20, -40},
+        {640, 480, 0, 0, 640, 480, true},         {1280, 960, 0, 0, 1280, 960, true},
+        {1920, 1080, 240, 0, 1440, 1080, false},  {1366, 768, 171, 0, 1024, 768, false},
+        {1024, 768, 0, 0, 1024, 768, false},      {3840, 2160, 480, 0, 2880, 2160, false},
+        {2560, 1920, 0, 0, 2560, 1920, true},     {640, 1000, 0, 260, 640, 480, true},
+        {600, 400, 33, 0, 533, 400, false},       {1400, 1000, 33, 0, 1333, 1000, false},
     };
     for (const Case& c : cases) {
         const SLetterbox b = ComputeLetterbox(c.w, c.h);
-        EXPECT_EQ(b.scale, c.scale) << c.w << "x" << c.h;
         EXPECT_EQ(b.x, c.x) << c.w << "x" << c.h;
         EXPECT_EQ(b.y, c.y) << c.w << "x" << c.h;
+        EXPECT_EQ(b.width, c.width) << c.w << "x" << c.h;
+        EXPECT_EQ(b.height, c.height) << c.w << "x" << c.h;
+        EXPECT_EQ(b.whole, c.whole) << c.w << "x" << c.h;
     }
 }
 
