@@ -46,8 +46,11 @@ public:
     // changes nothing. Channels outside 0 ... 1 are ignored.
     virtual void InjectRecord(int nChannel, const CInputRecord* pRecord);
 
-    // Polls the devices into the channel's current record (once per frame).
+    // Polls the devices into the channel's current record (once per frame). A
+    // key or button pressed and released since the last poll counts as held.
     void Update(int nChannel);
+    // The devices forget the presses seen since the last poll (a pause ended).
+    void ForgetPresses();
 
     const CInputRecord& GetCurrent(int nChannel) const { return m_Current[Clamp(nChannel)]; }
     const CInputRecord& GetPrevious(int nChannel) const { return m_Previous[Clamp(nChannel)]; }
