@@ -1,5 +1,6 @@
 #include "app/Form.h"
 
+#include "app/Pause.h"
 #include "app/Scene.h"
 #include "core/StageControler.h"
 #include "core/Util.h"
@@ -97,8 +98,12 @@ void GameWindowProc(CForm& form, const SWindowEvent& event)
             SceneSnapshot();
         } else if (event.key == EWindowKey::Enter && event.alt) {
             if (!event.repeat) form.ToggleFullScreen();
+        } else {
+            ScenePauseEvent(event);
         }
         break;
+    case EWindowEvent::PadButtonDown:
+    case EWindowEvent::FocusLost: ScenePauseEvent(event); break;
     case EWindowEvent::MouseDown: form.BeginDrag(event.x, event.y); break;
     case EWindowEvent::MouseMove: form.Drag(); break;
     case EWindowEvent::MouseUp: form.EndDrag(); break;

@@ -2,8 +2,8 @@
 // remembered in its profile ("profile/" + class name + ".txt", keys "left" and
 // "top"), hidden until Show, and writes the position back when the window is
 // destroyed. The game's window procedure (GameWindowProc) handles closing,
-// Escape, F11, Alt+Enter and dragging the borderless window with the left mouse
-// button.
+// Escape, F11, Alt+Enter, the pause keys and the loss of focus, and dragging
+// the borderless window with the left mouse button.
 #pragma once
 
 #include <cstdint>

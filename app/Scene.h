@@ -21,6 +21,10 @@ extern bool g_bFreeCamera;
 void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
+// The start of a frame of the main loop: the input script's pause of this
+// frame; while the game is paused, the script's Escape and the paused picture.
+// True when the frame runs no step (the game is paused).
+bool ScenePausedFrame();
 
 // A game played live: the stage (chapter) set, a fresh recording and its
 // digests, the play count (a person's games only), the common start.
@@ -51,6 +55,8 @@ void SceneEscapeToMenu(int stage);
 void SceneStageChanged(int stage);
 // A chapter moved on to a phase: "step N phase P (stage S)" in the scene log.
 void ScenePhaseChanged(int stage, int phase);
+// Play paused or resumed: "step N paused (frame F)" or "... resumed ...".
+void ScenePauseChanged(bool paused);
 void SceneLoadingFrame();
 // F11: the snapshot sound, then the device's snapshot.
 void SceneSnapshot();
@@ -73,6 +79,8 @@ void PollViewerInput();
 int GetGamesEnded();
 // The step being run (SceneInput counts them).
 int64_t GetSceneStep();
+// The frame of the main loop being run: the steps and the frames paused.
+int64_t GetSceneFrame();
 
 // The stage controller that holds the scene (stage number).
 CStageControler& SceneControler();

@@ -13,6 +13,9 @@
 
 union SDL_Event;
 
+// The Start button in that numbering.
+constexpr int PAD_BUTTON_START = 7;
+
 struct SJoyState {
     int32_t lX = 0, lY = 0, lZ = 0;      // +X right, +Y down (toward the player)
     int32_t lRx = 0, lRy = 0, lRz = 0;

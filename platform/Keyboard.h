@@ -10,6 +10,9 @@
 union SDL_Event;
 
 constexpr int KEYBOARD_STATE_SIZE = 256;
+// Scan codes the game itself knows (the rest come from the bindings).
+constexpr int SCAN_P = 25;
+constexpr int SCAN_PAUSE = 197;
 
 // Scan code of an SDL scancode (USB usage number); 0 for keys without one.
 uint8_t ScanCodeFromSdl(int nSdlScancode);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Controller.h"
+
 namespace {
 
 struct SHook {
@@ -280,6 +282,8 @@ static EWindowKey MapKey(SDL_Scancode sc)
     case SDL_SCANCODE_ESCAPE: return EWindowKey::Escape;
     case SDL_SCANCODE_F11: return EWindowKey::F11;
     case SDL_SCANCODE_RETURN: return EWindowKey::Enter;
+    case SDL_SCANCODE_PAUSE: return EWindowKey::Pause;
+    case SDL_SCANCODE_P: return EWindowKey::P;
     default: return EWindowKey::Other;
     }
 }
@@ -296,13 +300,20 @@ bool CWindow::PollEvent(SWindowEvent& out)
     switch (e.type) {
     case SDL_QUIT: out.type = EWindowEvent::CloseRequest; break;
     case SDL_WINDOWEVENT:
-        if (e.window.windowID == id && e.window.event == SDL_WINDOWEVENT_CLOSE) out.type = EWindowEvent::CloseRequest;
+        if (e.window.windowID != id) break;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) out.type = EWindowEvent::CloseRequest;
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_MINIMIZED)
+            out.type = EWindowEvent::FocusLost;
         break;
     case SDL_KEYDOWN:
         out.type = EWindowEvent::KeyDown;
         out.key = MapKey(e.key.keysym.scancode);
         out.repeat = e.key.repeat != 0;
         out.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        out.button = PadButtonNumber(e.cbutton.button);
+        if (out.button >= 0) out.type = EWindowEvent::PadButtonDown;
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

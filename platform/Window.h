@@ -46,16 +46,19 @@ enum class EWindowEvent {
     MouseDown,      // left button
     MouseUp,        // left button
     MouseMove,
+    FocusLost,      // the window lost the keyboard focus or was minimised
+    PadButtonDown,  // a button of the opened game controller
     Other,
 };
 
-enum class EWindowKey { Other, Escape, F11, Enter };
+enum class EWindowKey { Other, Escape, F11, Enter, Pause, P };
 
 struct SWindowEvent {
     EWindowEvent type = EWindowEvent::None;
     EWindowKey key = EWindowKey::Other;
     bool repeat = false;   // key repeat
     bool alt = false;      // KeyDown: an Alt key is held
+    int button = -1;       // PadButtonDown: the button's number (platform/Controller.h)
     int x = 0, y = 0;      // mouse position in window pixels
 };
 
