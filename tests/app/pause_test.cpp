@@ -15,6 +15,7 @@
 #include "app/Scene.h"
 #include "core/ObjectLists.h"
 #include "game_fixture.h"
+#include "scene_fixture.h"
 #include "input/InputControler.h"
 #include "input/InputScript.h"
 #include "persist/Replay.h"
@@ -38,24 +39,13 @@ std::string Field(const CInputRecord& r)
            std::to_string(r.m_bAttack1) + std::to_string(r.m_bBlade);
 }
 
-// The scene alone (no device, no sound), on a script from the main menu.
-class PauseTest : public testing::Test {
+// The scene alone, on a script from the main menu.
+class PauseTest : public CSceneOnly {
 protected:
-    void SetUp() override
-    {
-        g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
-    }
     void TearDown() override
     {
-        EndScenePause();
         SetPauseOnFocusLoss(false);
-        SetSceneInputScript(nullptr);
-        ClearWorld();
-        g_StageControler.Shutdown();
-        g_bReplayPlaying = false;
-        g_Replay.Clear();
-        delete g_pInput;
-        g_pInput = nullptr;
+        CSceneOnly::TearDown();
     }
 
     // The script's frames from the main menu's first item (a full run), and
@@ -63,12 +53,9 @@ protected:
     std::vector<std::string> Play(const std::string& text, int frames)
     {
         EndScenePause();
-        InitScene();
+        UseScript(text);
         g_StageControler.SetStage(CStageControler::STAGE_MAIN_MENU);
         g_MainMenuCursor.m_nIndex = 0;
-        std::string error;
-        EXPECT_TRUE(m_Script.LoadText(text, error)) << error;
-        SetSceneInputScript(&m_Script);
         RunFrames(frames);
         std::vector<std::string> records;
         for (size_t i = 0; i < g_Replay.GetRecordCount(); ++i) records.push_back(Field(g_Replay.GetRecord(i)));
@@ -76,7 +63,6 @@ protected:
     }
 
     CTempHome m_Home{"mz-pause"};
-    CInputScript m_Script;
 };
 
 }  // namespace

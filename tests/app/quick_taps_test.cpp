@@ -8,20 +8,11 @@
 #include "app/Menus.h"
 #include "game_fixture.h"
 #include "input/InputControler.h"
+#include "tests/support/KeyTap.h"
 
 namespace {
 
 class QuickTaps : public CInProcessGame {};
-
-void TapKey(SDL_Scancode sc)
-{
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.scancode = sc;
-    SDL_PushEvent(&e);
-    e.type = SDL_KEYUP;
-    SDL_PushEvent(&e);
-}
 
 }  // namespace
 

@@ -271,24 +271,58 @@ bool LogHas(const fs::path& home, const std::string& text)
     return ReadFile(home / "log" / "scene.txt").find(text) != std::string::npos;
 }
 
+// The game in a folder of its own (with korvo.ini when given) on a server of
+// its own, its window shown; stopped at the end if it has not ended.
+struct SGameOnServer {
+    SGameOnServer(const char* screen, const char* korvoIni, EManager manager = EManager::Bare)
+        : home(MakeHome(temp, korvoIni)), server(home, screen, manager), display(server.Display())
+    {
+        if (display.empty()) return;
+        pid = Spawn({std::string(MZ_BIN_DIR) + "/korvo", "--home", home.string()}, display, home / "game.log");
+        wid = WaitForWindow(display);
+    }
+    ~SGameOnServer()
+    {
+        if (pid > 0) WaitExit(pid, 0);
+    }
+    bool IsUp() const { return !wid.empty(); }
+    // What the server, its window manager and the game said.
+    std::string Log() const
+    {
+        return ReadFile(home / "xvfb.log") + ReadFile(home / "wm.log") + ReadFile(home / "game.log");
+    }
+    // The game's exit code, once it has ended (negative when it did not).
+    int Exit(int seconds)
+    {
+        const int code = WaitExit(pid, seconds);
+        pid = -1;
+        return code;
+    }
+    static fs::path MakeHome(const CTempHome& t, const char* korvoIni)
+    {
+        t.MakeGameFolder();
+        if (korvoIni) t.WriteFile("korvo.ini", korvoIni);
+        return t.Path();
+    }
+
+    const CTempHome temp{"mz-x11", false};
+    const fs::path home;
+    const CXServer server;
+    const std::string display;
+    pid_t pid = -1;
+    std::string wid;
+};
+
 }  // namespace
 
 TEST(XServer, WindowOpensDragsSnapsAndClosesOnEscape)
 {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool missing";
-    const CTempHome temp("mz-x11", false);
-    const fs::path home = temp.Path();
-    temp.MakeGameFolder();
-    temp.WriteFile("korvo.ini", "windowmode,0\n");
-
-    const CXServer server(home, "1024x768");
-    const std::string& display = server.Display();
-    ASSERT_FALSE(display.empty()) << ReadFile(home / "xvfb.log");
-
-    const pid_t game = Spawn({std::string(MZ_BIN_DIR) + "/korvo", "--home", home.string()}, display,
-                             home / "game.log");
-    const std::string wid = WaitForWindow(display);
-    ASSERT_FALSE(wid.empty()) << ReadFile(home / "game.log");
+    SGameOnServer game("1024x768", "windowmode,0\n");
+    ASSERT_TRUE(game.IsUp()) << game.Log();
+    const fs::path& home = game.home;
+    const std::string& display = game.display;
+    const std::string& wid = game.wid;
     // Centred 640 x 480 on the 1024 x 768 screen.
     const std::string geometry = Shell(display, "xdotool getwindowgeometry " + wid);
     EXPECT_NE(geometry.find("Position: 192,144"), std::string::npos) << geometry;
@@ -322,7 +356,7 @@ TEST(XServer, WindowOpensDragsSnapsAndClosesOnEscape)
     Shell(display, "xdotool mouseup 1");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Shell(display, "xdotool key --window " + wid + " Escape");
-    EXPECT_EQ(WaitExit(game, 30), 0) << ReadFile(home / "game.log");
+    EXPECT_EQ(game.Exit(30), 0) << ReadFile(home / "game.log");
 
     EXPECT_EQ(countSnapshots(), 2);
     const std::string profile = ReadFile(home / "profile" / "korvoh.txt");
@@ -360,16 +394,11 @@ TEST(XServer, FullScreenIsLetterboxedIntoTheRealWindowAndAltEnterSwitches)
             std::printf("evilwm missing: full screen under a window manager not checked\n");
             continue;
         }
-        const CTempHome temp("mz-x11", false);
-        const fs::path home = temp.Path();
-        temp.MakeGameFolder();
-        const CXServer server(home, c.screen, c.manager);
-        const std::string& display = server.Display();
-        ASSERT_FALSE(display.empty()) << ReadFile(home / "xvfb.log") << ReadFile(home / "wm.log");
-        const pid_t game = Spawn({std::string(MZ_BIN_DIR) + "/korvo", "--home", home.string()}, display,
-                                 home / "game.log");
-        const std::string wid = WaitForWindow(display);
-        ASSERT_FALSE(wid.empty()) << ReadFile(home / "game.log");
+        SGameOnServer game(c.screen, nullptr, c.manager);
+        ASSERT_TRUE(game.IsUp()) << game.Log();
+        const fs::path& home = game.home;
+        const std::string& display = game.display;
+        const std::string& wid = game.wid;
         EXPECT_TRUE(WaitFor([&] { return WindowRect(display, wid) == c.full; })) << Shell(display, "xwininfo -root -tree");
         // The main menu: a still picture.
         Shell(display, "xdotool key --window " + wid + " z");
@@ -398,7 +427,7 @@ TEST(XServer, FullScreenIsLetterboxedIntoTheRealWindowAndAltEnterSwitches)
         EXPECT_LE(BlocksDiffering(window, c.window.x, c.window.y, Grab(display), c.picture), 4);
 
         Shell(display, "xdotool key --window " + wid + " Escape");
-        EXPECT_EQ(WaitExit(game, 30), 0) << ReadFile(home / "game.log");
+        EXPECT_EQ(game.Exit(30), 0) << ReadFile(home / "game.log");
     }
 }
 
@@ -409,17 +438,11 @@ TEST(XServer, FullScreenIsLetterboxedIntoTheRealWindowAndAltEnterSwitches)
 TEST(XServer, QuickTapsAllCountAndPausesComeFromKeysAndLostFocus)
 {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool missing";
-    const CTempHome temp("mz-x11", false);
-    const fs::path home = temp.Path();
-    temp.MakeGameFolder();
-    temp.WriteFile("korvo.ini", "windowmode,0\n");
-    const CXServer server(home, "1024x768");
-    const std::string& display = server.Display();
-    ASSERT_FALSE(display.empty()) << ReadFile(home / "xvfb.log");
-    const pid_t game = Spawn({std::string(MZ_BIN_DIR) + "/korvo", "--home", home.string()}, display,
-                             home / "game.log");
-    const std::string wid = WaitForWindow(display);
-    ASSERT_FALSE(wid.empty()) << ReadFile(home / "game.log");
+    SGameOnServer game("1024x768", "windowmode,0\n");
+    ASSERT_TRUE(game.IsUp()) << game.Log();
+    const fs::path& home = game.home;
+    const std::string& display = game.display;
+    const std::string& wid = game.wid;
     const std::string key = "xdotool key --window " + wid + " ";
     const auto tap = [&](const char* name) {
         Shell(display, "xdotool keydown --window " + wid + " " + name + " keyup --window " + wid + " " + name);
@@ -461,5 +484,5 @@ TEST(XServer, QuickTapsAllCountAndPausesComeFromKeysAndLostFocus)
         return log.rfind("stage -2\n") > log.find("stage 0\n");
     }));
     Shell(display, key + "Escape");
-    EXPECT_EQ(WaitExit(game, 30), 0) << ReadFile(home / "game.log");
+    EXPECT_EQ(game.Exit(30), 0) << ReadFile(home / "game.log");
 }

@@ -16,6 +16,7 @@
 #include "platform/Controller.h"
 #include "platform/InputDriver.h"
 #include "platform/Keyboard.h"
+#include "tests/support/KeyTap.h"
 
 namespace {
 
@@ -479,21 +480,6 @@ TEST_F(Input, SdlInputLayerRunsWithoutWindowOrController)
         << log;
     SDL_Quit();
 }
-
-namespace {
-
-// A key pressed and released as SDL queues it, both before the next read.
-void TapKey(SDL_Scancode sc)
-{
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.scancode = sc;
-    SDL_PushEvent(&e);
-    e.type = SDL_KEYUP;
-    SDL_PushEvent(&e);
-}
-
-}  // namespace
 
 // A tap shorter than a frame falls between two polls: the keyboard state never
 // shows it, yet the step after it sees the key held, once.
