@@ -13,6 +13,7 @@
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
+#include "app/Pause.h"
 #include "app/PreparedDraws.h"
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
@@ -325,6 +326,8 @@ int KorvoMain(int argc, const char* const* argv)
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
         CAutopilot pilot;
         if (opt.autopilot) SetSceneAutopilot(&pilot);
+        // Only a person at the window loses a game to a window in front of it.
+        SetPauseOnFocusLoss(!opt.headless && opt.inputScript.empty() && !opt.autopilot);
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadAssetSet();
@@ -349,7 +352,7 @@ int KorvoMain(int argc, const char* const* argv)
                 continue;
             }
             const bool display = g_pDevice->IsVsync();
-            if (pacer.BeginPass(display, opt.unpaced)) {
+            if (pacer.BeginPass(display, opt.unpaced) && !ScenePausedFrame()) {
                 SceneFrame();
                 if (steps == 0) {
                     // How long the player waited for the title.
@@ -457,6 +460,7 @@ void StartWorld()
 
 void StopWorld()
 {
+    EndScenePause();
     SetSceneInputScript(nullptr);
     ClearWorld();
     g_StageControler.Shutdown();

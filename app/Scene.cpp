@@ -11,6 +11,7 @@
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Menus.h"
+#include "app/Pause.h"
 #include "app/Play.h"
 #include "app/ReplayCheck.h"
 #include "core/ObjectLists.h"
@@ -41,6 +42,8 @@ constexpr const char* kSceneLog = "log/scene.txt";
 const CInputScript* g_pScript = nullptr;
 CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
+// Frames of the main loop, the script's clock: one step each, unless paused.
+int64_t g_nFrame = 0;
 int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 
@@ -140,7 +143,7 @@ void PollPerson(int channel)
 {
     if (!g_pInput) return;
     if (g_pScript) {
-        const CInputRecord rec = g_pScript->RecordAt(g_nStep);
+        const CInputRecord rec = g_pScript->RecordAt(g_nFrame);
         g_pInput->InjectRecord(channel, &rec);
     } else {
         g_pInput->Update(channel);
@@ -239,7 +242,7 @@ void SceneInput()
         g_DigestLog.OnPlayStep();
         if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
     }
-    if (g_pScript && g_pScript->EscapeAt(g_nStep)) {
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) {
         // The Escape key of the script, as the window would take it.
         if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
             SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
@@ -247,6 +250,18 @@ void SceneInput()
             g_pForm->Destroy();
     }
     ++g_nStep;
+    ++g_nFrame;
+}
+
+bool ScenePausedFrame()
+{
+    if (g_pScript && g_pScript->PauseAt(g_nFrame)) ToggleScenePause();
+    if (!IsScenePaused()) return false;
+    // The script's Escape, as the window would take it from a paused game.
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
+    else ShowPausedPicture();
+    ++g_nFrame;
+    return true;
 }
 
 namespace {
@@ -300,6 +315,15 @@ void ScenePhaseChanged(int stage, int phase)
     char line[96];
     std::snprintf(line, sizeof line, "step %lld phase %d (stage %d)\n", static_cast<long long>(g_nStep), phase,
                   stage);
+    WriteLog(kSceneLog, line);
+}
+
+void ScenePauseChanged(bool paused)
+{
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld %s (frame %lld)\n", static_cast<long long>(g_nStep),
+                  paused ? "paused" : "resumed", static_cast<long long>(g_nFrame));
     WriteLog(kSceneLog, line);
 }
 
@@ -371,6 +395,9 @@ void SceneEscapeToMenu(int stage)
         if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
+    // After the stage change has stopped the game's music, so that none of it
+    // plays on.
+    EndScenePause();
 }
 
 void SceneRunEnded()
@@ -387,6 +414,7 @@ void SetSceneAutopilot(CAutopilot* pilot) { g_pAutopilot = pilot; }
 int GetGamesEnded() { return g_nGamesEnded; }
 void PollViewerInput() { PollPerson(1); }
 int64_t GetSceneStep() { return g_nStep; }
+int64_t GetSceneFrame() { return g_nFrame; }
 
 uint32_t SceneClockMs()
 {
@@ -402,6 +430,7 @@ void InitScene()
     g_nSnapshotsAsked = 0;
     g_nSnapshotNoteFrames = 0;
     g_bSnapshotNoteShown = false;
+    g_nFrame = 0;
     g_pWorldHooks = &g_SceneWorldHooks;
     CSimpleSprite::s_pDrawNumber = &DrawNumberSprite;
 }

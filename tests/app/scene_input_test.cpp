@@ -23,6 +23,7 @@
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"
+#include "scene_fixture.h"
 #include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
@@ -30,33 +31,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SceneInputTest : public testing::Test {
+class SceneInputTest : public CSceneOnly {
 protected:
     void SetUp() override
     {
         fs::create_directories(m_Dir + "replay");
-        g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
-        InitScene();
-    }
-    void TearDown() override
-    {
-        SetSceneInputScript(nullptr);
-        ClearWorld();
-        g_StageControler.Shutdown();
-        g_bReplayPlaying = false;
-        g_Replay.Clear();
-        DropGameReplay();
-        delete g_pInput;
-        g_pInput = nullptr;
+        CSceneOnly::SetUp();
     }
 
     // Runs the first steps of the script (counted from 0 again).
     void Run(const std::string& text, int steps)
     {
-        InitScene();
-        std::string error;
-        ASSERT_TRUE(m_Script.LoadText(text, error)) << error;
-        SetSceneInputScript(&m_Script);
+        UseScript(text);
         for (int i = 0; i < steps; ++i) SceneInput();
     }
 
@@ -80,7 +66,6 @@ protected:
 
     CTempHome m_Home{"mz-scene"};
     const std::string m_Dir = m_Home.Dir();
-    CInputScript m_Script;
 };
 
 TEST_F(SceneInputTest, KeepingTheLastGameReplacesTheChosenSlot)
