@@ -1,5 +1,6 @@
 #include "app/Form.h"
 
+#include "app/Pause.h"
 #include "app/Scene.h"
 #include "core/StageControler.h"
 #include "core/Util.h"
@@ -43,8 +44,21 @@ void CForm::Destroy()
     m_bQuit = true;
 }
 
+void CForm::ToggleFullScreen()
+{
+    const bool fullScreen = !m_Window.IsFullScreen();
+    if (!m_Window.SetFullScreen(fullScreen)) return;
+    // Kept as the next start's choice, in the key the settings tool writes.
+    CSettingsFile ini("korvo.ini");
+    ini.SetString("windowmode", fullScreen ? "1" : "0");
+    if (!ini.Save())
+        WarnAboutFile("\"" + ini.GetPath() + "\": the window mode cannot be kept: " + ini.GetSaveError());
+}
+
 void CForm::BeginDrag(int x, int y)
 {
+    // A full-screen window stays where it is.
+    if (m_Window.IsFullScreen()) return;
     m_Window.CaptureMouse(true);
     m_bDragging = true;
     m_nDragX = static_cast<int16_t>(x);
@@ -82,8 +96,14 @@ void GameWindowProc(CForm& form, const SWindowEvent& event)
         } else if (event.key == EWindowKey::F11) {
             // One snapshot per key-down, key repeats included.
             SceneSnapshot();
+        } else if (event.key == EWindowKey::Enter && event.alt) {
+            if (!event.repeat) form.ToggleFullScreen();
+        } else {
+            ScenePauseEvent(event);
         }
         break;
+    case EWindowEvent::PadButtonDown:
+    case EWindowEvent::FocusLost: ScenePauseEvent(event); break;
     case EWindowEvent::MouseDown: form.BeginDrag(event.x, event.y); break;
     case EWindowEvent::MouseMove: form.Drag(); break;
     case EWindowEvent::MouseUp: form.EndDrag(); break;

@@ -2,7 +2,8 @@
 // remembered in its profile ("profile/" + class name + ".txt", keys "left" and
 // "top"), hidden until Show, and writes the position back when the window is
 // destroyed. The game's window procedure (GameWindowProc) handles closing,
-// Escape, F11 and dragging the borderless window with the left mouse button.
+// Escape, F11, Alt+Enter, the pause keys and the loss of focus, and dragging
+// the borderless window with the left mouse button.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,9 @@ public:
     void Destroy();
     bool IsQuitPosted() const { return m_bQuit; }
     CWindow& Window() { return m_Window; }
+    // Alt+Enter: between a window and full screen, the choice kept in korvo.ini
+    // ("windowmode") for the next start.
+    void ToggleFullScreen();
 
     // Dragging: the left button went down at client position (x, y), the mouse
     // moved, the button came up.

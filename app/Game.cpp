@@ -12,6 +12,7 @@
 #include "app/Form.h"
 #include "app/FrameTimer.h"
 #include "app/Options.h"
+#include "app/Pause.h"
 #include "app/PreparedDraws.h"
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
@@ -99,32 +100,30 @@ void FileWarningToStderrAndLog(const char* text)
 // reason.
 bool CheckHome(const SOptions& opt, std::string& error)
 {
-    if (!opt.home.empty()) {
-        struct stat st;
-        if (::stat(opt.home.c_str(), &st) != 0) {
-            error = "--home \"" + EscapeForDisplay(opt.home) + "\": no such folder";
-            return false;
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            error = "--home \"" + EscapeForDisplay(opt.home) + "\" is not a folder";
-            return false;
-        }
+    if (opt.home.empty()) return true;
+    struct stat st;
+    const std::string name = "--home " + QuotedPath(opt.home);
+    if (::stat(opt.home.c_str(), &st) != 0) {
+        error = name + (errno == ENOENT ? " does not exist" : std::string(" cannot be reached: ") + std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        error = name + " is not a folder";
+        return false;
     }
     return true;
 }
 
-// --audio-out is opened now, as the sound system will open it, so that a path
-// that cannot be written stops the game before anything starts.
+// A --audio-out path that cannot be written stops the game before anything
+// starts. Only looked at: the file is made when the sound starts, and a file
+// already there stays as it is should the start fail.
 bool CheckAudioOut(const SOptions& opt, std::string& error)
 {
     if (opt.audioOut.empty()) return true;
-    std::FILE* fp = std::fopen(ResolvePath(opt.audioOut).c_str(), "ab");
-    if (!fp) {
-        error = "--audio-out \"" + EscapeForDisplay(opt.audioOut) + "\" cannot be written: " + std::strerror(errno);
-        return false;
-    }
-    std::fclose(fp);
-    return true;
+    const std::string fault = WriteFaultText(opt.audioOut);
+    if (fault.empty()) return true;
+    error = "--audio-out " + QuotedPath(opt.audioOut) + " " + fault;
+    return false;
 }
 
 const SIconPng* g_pIcons = nullptr;
@@ -158,7 +157,7 @@ int KorvoMain(int argc, const char* const* argv)
     SOptions opt;
     if (argc > 1) {
         std::string error;
-        if (!ParseOptions(argc, argv, opt, error)) {
+        if (!ParseOptions(argc, argv, opt, error) || !ResolveTypedPaths(opt, error)) {
             std::fprintf(stderr, "korvo: %s\n%s", error.c_str(), OptionsHelp().c_str());
             return kUsageExitCode;
         }
@@ -297,17 +296,18 @@ int KorvoMain(int argc, const char* const* argv)
     // 10. No mouse cursor over the game.
     g_pForm->Window().SetCursorVisible(false);
 
-    // 11. Sound, input, graphics.
-    if (opt.headless) {
-        g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
-        if (!opt.audioOut.empty()) g_pSoundDevice->OpenCapture(ResolvePath(opt.audioOut));
-    } else {
-        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut));
-    }
+    // 11. Input, graphics, sound. The sound comes last, once the game will
+    // surely run: it creates (or empties) the --audio-out file.
     g_pInput = new CInputControler(&g_pForm->Window(), true, true);
     g_pDevice = new CGraphicsDevice();
     g_pDevice->UseNullRenderer(opt.nullRenderer);
     bool deviceReady = g_pForm->IsCreated() && g_pDevice->Initialize(&g_pForm->Window(), 640, 480, 0.75f);
+    if (deviceReady && opt.headless) {
+        g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
+        if (!opt.audioOut.empty()) g_pSoundDevice->OpenCapture(ResolvePath(opt.audioOut));
+    } else if (deviceReady) {
+        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut));
+    }
 
     CSystemClock clock;
     // Neither the autopilot's runs nor a verification are a person's play.
@@ -327,6 +327,8 @@ int KorvoMain(int argc, const char* const* argv)
         if (!opt.inputScript.empty()) SetSceneInputScript(&script);
         CAutopilot pilot;
         if (opt.autopilot) SetSceneAutopilot(&pilot);
+        // Only a person at the window loses a game to a window in front of it.
+        SetPauseOnFocusLoss(!opt.headless && opt.inputScript.empty() && !opt.autopilot);
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
         LoadGameAssets();
@@ -351,7 +353,7 @@ int KorvoMain(int argc, const char* const* argv)
                 continue;
             }
             const bool display = g_pDevice->IsVsync();
-            if (pacer.BeginPass(display, opt.unpaced)) {
+            if (pacer.BeginPass(display, opt.unpaced) && !ScenePausedFrame()) {
                 SceneFrame();
                 if (steps == 0) {
                     // How long the player waited for the title.
@@ -473,6 +475,7 @@ void ReleaseGameAssets()
 
 void StopWorld()
 {
+    EndScenePause();
     SetSceneInputScript(nullptr);
     ClearWorld();
     g_StageControler.Shutdown();

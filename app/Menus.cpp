@@ -8,6 +8,7 @@
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Text.h"
+#include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"
 #include "persist/GlobalResult.h"
@@ -18,6 +19,7 @@ MenuCursor g_MainMenuCursor{0, 4};
 MenuCursor g_ChapterCursor{0, 2};
 MenuCursor g_SaveSlotCursor{0, 10};
 MenuCursor g_LoadSlotCursor{0, 10};
+CFinishedReplay g_FinishedReplay;
 
 namespace {
 
@@ -26,6 +28,13 @@ constexpr uint32_t kGrey = 0xFF777777u;
 // The replay lists' columns: slot and name, then chapter and score.
 constexpr int kSlotNameX = 192;
 constexpr int kSlotDetailX = 320;
+// The save list's warning, in its own colour, under the picture's own lines
+// of help left of the menu model.
+constexpr int kSaveNoteX = 104;
+constexpr int kSaveNoteY = 312;
+constexpr uint32_t kSaveNoteColor = 0xFFFF8060u;
+
+std::string g_strSaveListNote;
 
 void ToMainMenu() { g_StageControler.SetStage(CStageControler::STAGE_MAIN_MENU); }
 
@@ -193,17 +202,53 @@ void InputRecordsList() { LeaveOnPress(); }
 
 // --- replay save list -------------------------------------------------------
 
-void DrawSaveList() { DrawSlotList(g_SaveSlotCursor); }
+void HoldGameReplay(std::vector<uint8_t> bytes)
+{
+    g_strSaveListNote.clear();
+    if (g_FinishedReplay.Hold(std::move(bytes))) return;
+    WarnAboutFile(g_FinishedReplay.Fault() + "; the game's replay is kept in memory until the save list is left");
+    g_strSaveListNote = "Replay not written (" + g_FinishedReplay.Reason() +
+                        ").\nIt is kept until you leave: choose a slot to try again.";
+}
+
+void DropGameReplay()
+{
+    g_FinishedReplay.Forget();
+    g_strSaveListNote.clear();
+}
+
+const std::string& SaveListNote() { return g_strSaveListNote; }
+
+void DrawSaveList()
+{
+    DrawSlotList(g_SaveSlotCursor);
+    if (g_strSaveListNote.empty()) return;
+    // The cursor leaves the play field's viewport behind.
+    g_pDevice->SetFullScreenViewport();
+    g_pDevice->DrawText(kSaveNoteX, kSaveNoteY, g_strSaveListNote.c_str(), kSaveNoteColor);
+}
 
 void InputSaveList()
 {
     MoveCursor(g_SaveSlotCursor);
     if (ButtonPressed(0, &CInputRecord::m_bAttack0)) {
         // The slot keeps its old replay unless the finished game fully
-        // replaces it; a refusal is told by its sound and the list stays.
-        if (CReplay::KeepInSlot(g_SaveSlotCursor.m_nIndex)) ToMainMenu();
-        else PlaySE(kRefusalSE);
+        // replaces it; a refusal is told by its sound and the list stays,
+        // the game's replay still held for another try.
+        const int slot = g_SaveSlotCursor.m_nIndex;
+        if (g_FinishedReplay.SaveToSlot(slot)) {
+            DropGameReplay();
+            ToMainMenu();
+            return;
+        }
+        PlaySE(kRefusalSE);
+        if (g_FinishedReplay.IsHeld()) {
+            WarnAboutFile(g_FinishedReplay.Fault() + "; the slot keeps its old replay");
+            g_strSaveListNote = "Slot " + std::to_string(slot) + " not saved (" + g_FinishedReplay.Reason() +
+                                ").\nIts old replay stays; choose a slot to try again.";
+        }
     } else if (ButtonHeld(0, &CInputRecord::m_bReload)) {
+        DropGameReplay();
         ToMainMenu();
     }
 }

@@ -2,9 +2,12 @@
 // its input does (called by SceneInput), both on the scene of its stage number.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/SceneKit.h"
+#include "persist/Replay.h"
 
 extern MenuCursor g_MainMenuCursor;  // 4 items, main menu
 extern MenuCursor g_ChapterCursor;   // 2 items, chapter menu
@@ -33,6 +36,19 @@ void DrawSaveList();
 void InputSaveList();
 void DrawReplayList();
 void InputReplayList();
+
+// The replay of the game that just ended, held until the save list is left.
+extern CFinishedReplay g_FinishedReplay;
+// The end of a live game: the bytes of its replay file are held for the save
+// list and written as the temporary replay. A write that fails (a full disk)
+// is told in the warnings and by a line on the save list; a save into a slot
+// then writes from memory.
+void HoldGameReplay(std::vector<uint8_t> bytes);
+// A game that keeps no replay: nothing is held.
+void DropGameReplay();
+// The save list's warning: why the game's replay is not on disk yet ("" when
+// nothing failed).
+const std::string& SaveListNote();
 
 // Texts of the replay lists' rows (a stored name escaped to one line); a slot
 // that would be refused shows kDamagedSlot instead of its chapter and score.

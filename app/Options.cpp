@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -182,10 +184,43 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
     return CheckCombination(out, error);
 }
 
+bool ResolveTypedPaths(SOptions& opt, std::string& error)
+{
+    const struct {
+        const char* name;
+        std::string* path;
+    } kTyped[] = {
+        {"--home", &opt.home},
+        {"--audio-out", &opt.audioOut},
+        {"--input-script", &opt.inputScript},
+        {"--verify-replay", &opt.verifyReplay},
+    };
+    for (const auto& typed : kTyped) {
+        std::string& path = *typed.path;
+        if (path.empty() || path[0] == '/') continue;
+        std::error_code ec;
+        const std::filesystem::path cwd = std::filesystem::current_path(ec);
+        if (ec) {
+            error = std::string(typed.name) + " \"" + path + "\": the current folder cannot be found (" +
+                    ec.message() + ")";
+            return false;
+        }
+        size_t start = 0;
+        while (path.compare(start, 2, "./") == 0) {
+            start += 2;
+            while (start < path.size() && path[start] == '/') ++start;
+        }
+        path = (cwd / path.substr(start)).string();
+    }
+    return true;
+}
+
 std::string OptionsHelp()
 {
     return "Usage: korvo [OPTION]...\n"
            "Meridane Zeta. Without options the game starts as usual.\n"
+           "A FILE or DIR given here is read against the current folder; the files\n"
+           "the game names itself stay in the program folder.\n"
            "\n"
            "  --headless          draw offscreen with OpenGL: no window, no audio device\n"
            "  --null-renderer     draw nothing at all (implies --headless)\n"

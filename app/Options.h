@@ -32,5 +32,11 @@ inline constexpr int kUsageExitCode = 2;
 // one, or when options that cannot go together are given. --verify-replay
 // implies --null-renderer and --unpaced (--headless draws with OpenGL instead).
 bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error);
+// The paths a person typed (--home, --audio-out, --input-script,
+// --verify-replay) made absolute against the current folder, as any program
+// run from a shell reads them; only the files the game names itself live in
+// its folder. A leading "./" is dropped. False with a message when a relative
+// path is given and the current folder is gone.
+bool ResolveTypedPaths(SOptions& opt, std::string& error);
 // The text of --help.
 std::string OptionsHelp();

@@ -7,6 +7,7 @@
 
 #include "stage/GameDigest.h"
 #include "app/Scene.h"
+#include "core/Util.h"
 #include "stage/CustomStageControler.h"
 
 CDigestLog g_DigestLog;
@@ -149,13 +150,14 @@ void CDigestLog::Abandon()
 
 int LoadReplayToVerify(const std::string& path, std::string& why)
 {
+    const std::string name = QuotedPath(path);
     if (!g_Replay.Load(path)) {
-        why = "\"" + path + "\" cannot be read as a replay (missing, too short, or its check text does not match)";
+        why = name + " " + g_Replay.GetLoadFault();
         return kVerifyDamaged;
     }
     const CReplayHeader& h = g_Replay.GetHeader();
     if (!g_Replay.HasAllRecords()) {
-        why = "\"" + path + "\" is cut short: it holds " + std::to_string(g_Replay.GetRecordCount()) + " of its " +
+        why = name + " is cut short: it holds " + std::to_string(g_Replay.GetRecordCount()) + " of its " +
               std::to_string(h.m_dwRecords) + " records";
         return kVerifyDamaged;
     }
@@ -164,11 +166,11 @@ int LoadReplayToVerify(const std::string& path, std::string& why)
     if (g_Replay.GetTrailerState() == EReplayTrailer::Damaged ||
         (intact && (t.m_dwSteps != h.m_dwRecords || t.m_nFinalScore != h.m_nScore ||
                     t.m_Intervals.size() != t.m_dwSteps / t.m_dwInterval))) {
-        why = "\"" + path + "\": what follows its records is no intact digest trailer of them";
+        why = name + ": what follows its records is no intact digest trailer of them";
         return kVerifyDamaged;
     }
     if (h.m_nChapter < -1 || h.m_nChapter > CStageControler::STAGE_CHAPTER2) {
-        why = "\"" + path + "\" names chapter selection " + std::to_string(h.m_nChapter) + ", which the game does not have";
+        why = name + " names chapter selection " + std::to_string(h.m_nChapter) + ", which the game does not have";
         return kVerifyDamaged;
     }
     return kVerifyOk;

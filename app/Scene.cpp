@@ -1,13 +1,16 @@
 #include "app/Scene.h"
 #include "app/PreparedDraws.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Menus.h"
+#include "app/Pause.h"
 #include "app/Play.h"
 #include "app/ReplayCheck.h"
 #include "assets/AssetSet.h"
@@ -40,8 +43,63 @@ constexpr const char* kSceneLog = "log/scene.txt";
 const CInputScript* g_pScript = nullptr;
 CAutopilot* g_pAutopilot = nullptr;
 int64_t g_nStep = 0;
+// Frames of the main loop, the script's clock: one step each, unless paused.
+int64_t g_nFrame = 0;
 int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
+
+// F11: the picture is taken with the next frame, before the note that names
+// it is drawn, so no snapshot ever shows the note. The note stays for 120
+// frames (two seconds) at the bottom of the right-hand column, clear of the
+// play field and of the HUD's figures; the column is narrow, so the name
+// takes three lines: folder, time stamp, the rest.
+constexpr int kSnapshotNoteFrames = 120;
+constexpr int kSnapshotNoteX = 504;
+constexpr int kSnapshotNoteY = 434;
+constexpr int kSnapshotNoteWidth = 132;
+constexpr int kSnapshotNoteLines = 3;
+int g_nSnapshotsAsked = 0;
+std::string g_strSnapshotNote;
+int g_nSnapshotNoteFrames = 0;
+bool g_bSnapshotNoteShown = false;   // by the last frame drawn
+
+// The snapshots asked for since the last frame, of the frame just drawn; the
+// note names the last one ("snapshot/", its time stamp, the rest of its name),
+// or says none was written.
+void TakeAskedSnapshots()
+{
+    if (g_nSnapshotsAsked == 0) return;
+    for (; g_nSnapshotsAsked > 0; --g_nSnapshotsAsked) {
+        std::string path = g_pDevice->SaveSnapshot();
+        const std::string& dir = GetProgramDir();
+        if (path.compare(0, dir.size(), dir) == 0) path.erase(0, dir.size());
+        const size_t name = path.rfind('/') + 1;
+        const size_t rest = path.find_first_of("-.", name);
+        g_strSnapshotNote = path.empty() ? "Snapshot not saved"
+                                         : path.substr(0, name) + "\n" + path.substr(name, rest - name) + "\n" +
+                                               path.substr(std::min(rest, path.size()));
+    }
+    g_nSnapshotNoteFrames = kSnapshotNoteFrames;
+}
+
+void DrawSnapshotNote()
+{
+    g_bSnapshotNoteShown = g_nSnapshotNoteFrames > 0;
+    if (!g_bSnapshotNoteShown) return;
+    --g_nSnapshotNoteFrames;
+    g_pDevice->SetFullScreenViewport();
+    const int height = 480 - 4 - kSnapshotNoteY;
+    g_pDevice->FillRect(kSnapshotNoteX - 2, kSnapshotNoteY - 2, kSnapshotNoteWidth + 4, height + 4, 0.6f, 0.0f, 0.0f,
+                        0.0f);
+    // One line at a time: a text box holds two lines only.
+    size_t from = 0;
+    for (int line = 0, y = kSnapshotNoteY; line < kSnapshotNoteLines && from <= g_strSnapshotNote.size(); ++line) {
+        const size_t end = std::min(g_strSnapshotNote.find('\n', from), g_strSnapshotNote.size());
+        y += g_pDevice->DrawText(kSnapshotNoteX, y, g_strSnapshotNote.substr(from, end - from).c_str(), 0xFFFFFFFFu,
+                                 kSnapshotNoteWidth);
+        from = end + 1;
+    }
+}
 
 // Every scene but play: what it draws and what its input does. The menu model
 // spins beside the lists.
@@ -86,7 +144,7 @@ void PollPerson(int channel)
 {
     if (!g_pInput) return;
     if (g_pScript) {
-        const CInputRecord rec = g_pScript->RecordAt(g_nStep);
+        const CInputRecord rec = g_pScript->RecordAt(g_nFrame);
         g_pInput->InjectRecord(channel, &rec);
     } else {
         g_pInput->Update(channel);
@@ -180,6 +238,8 @@ void SceneFrame()
     g_pDevice->SetFullScreenViewport();
     if (g_pFader) g_pFader->Step();
     g_pDevice->EndFrame();
+    TakeAskedSnapshots();
+    DrawSnapshotNote();
     g_pDevice->Present();
 }
 
@@ -193,7 +253,7 @@ void SceneInput()
         g_DigestLog.OnPlayStep();
         if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
     }
-    if (g_pScript && g_pScript->EscapeAt(g_nStep)) {
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) {
         // The Escape key of the script, as the window would take it.
         if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
             SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
@@ -201,6 +261,18 @@ void SceneInput()
             g_pForm->Destroy();
     }
     ++g_nStep;
+    ++g_nFrame;
+}
+
+bool ScenePausedFrame()
+{
+    if (g_pScript && g_pScript->PauseAt(g_nFrame)) ToggleScenePause();
+    if (!IsScenePaused()) return false;
+    // The script's Escape, as the window would take it from a paused game.
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
+    else ShowPausedPicture();
+    ++g_nFrame;
+    return true;
 }
 
 namespace {
@@ -257,6 +329,15 @@ void ScenePhaseChanged(int stage, int phase)
     WriteLog(kSceneLog, line);
 }
 
+void ScenePauseChanged(bool paused)
+{
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld %s (frame %lld)\n", static_cast<long long>(g_nStep),
+                  paused ? "paused" : "resumed", static_cast<long long>(g_nFrame));
+    WriteLog(kSceneLog, line);
+}
+
 void SceneLoadingFrame()
 {
     LogStage(CStageControler::STAGE_CHAPTER_LOADING, " (loading)");
@@ -268,8 +349,10 @@ void SceneLoadingFrame()
 void SceneSnapshot()
 {
     PlaySE(kSnapshotSE);
-    if (g_pDevice) g_pDevice->SaveSnapshot();
+    ++g_nSnapshotsAsked;
 }
+
+std::string SceneSnapshotNote() { return g_bSnapshotNoteShown ? g_strSnapshotNote : std::string(); }
 
 void EndGame(int32_t score)
 {
@@ -286,10 +369,12 @@ void EndGame(int32_t score)
         // A test game is no record of the player's: no replay to keep (nor an
         // older one to be kept in its place), no barrage counts.
         std::remove(ResolvePath(kReplayTempFile).c_str());
+        DropGameReplay();
         g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
         return;
     }
-    // A replay that cannot be written costs the replay, not the game's end.
+    // A replay that cannot be written is held for the save list: it costs
+    // neither the game's end nor the replay.
     const CReplayTrailer trailer = g_DigestLog.FinishRecording(score);
     if (g_bSceneLog) {
         // How each game ended, for runs of many games to be compared, and the
@@ -302,8 +387,8 @@ void EndGame(int32_t score)
                       static_cast<long long>(PeakResidentKiB()));
         WriteLog(kSceneLog, line);
     }
-    g_Replay.Save(kReplayTempFile, g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
-                  SceneClockMs() - g_dwGameStartTime, &trailer);
+    HoldGameReplay(g_Replay.Encode(g_nChapterSelection, g_GlobalResult.GetScoreName(), score,
+                                   SceneClockMs() - g_dwGameStartTime, &trailer));
     g_StageControler.SetStage(CStageControler::STAGE_SAVE_LIST);
     // The autopilot's games are replays like any, but no records of a player.
     if (KeepsRecords()) SaveRecords(false);
@@ -321,6 +406,9 @@ void SceneEscapeToMenu(int stage)
         if (g_pSlowMotion) g_pSlowMotion->Cancel();
     }
     g_StageControler.SetStage(stage);
+    // After the stage change has stopped the game's music, so that none of it
+    // plays on.
+    EndScenePause();
 }
 
 void SceneRunEnded()
@@ -337,6 +425,7 @@ void SetSceneAutopilot(CAutopilot* pilot) { g_pAutopilot = pilot; }
 int GetGamesEnded() { return g_nGamesEnded; }
 void PollViewerInput() { PollPerson(1); }
 int64_t GetSceneStep() { return g_nStep; }
+int64_t GetSceneFrame() { return g_nFrame; }
 
 uint32_t SceneClockMs()
 {
@@ -349,6 +438,10 @@ void InitScene()
     WriteLog(kSceneLog, nullptr);
     g_bSceneLog = true;
     g_nStep = 0;
+    g_nSnapshotsAsked = 0;
+    g_nSnapshotNoteFrames = 0;
+    g_bSnapshotNoteShown = false;
+    g_nFrame = 0;
     g_pWorldHooks = &g_SceneWorldHooks;
     g_pWorldEvents = &g_SceneWorldEvents;
     CSimpleSprite::s_pDrawNumber = &DrawNumberSprite;

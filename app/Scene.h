@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class CAutopilot;
 class CInputScript;
@@ -21,6 +22,10 @@ extern bool g_bFreeCamera;
 void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
+// The start of a frame of the main loop: the input script's pause of this
+// frame; while the game is paused, the script's Escape and the paused picture.
+// True when the frame runs no step (the game is paused).
+bool ScenePausedFrame();
 
 // A game played live: the stage (chapter) set, a fresh recording and its
 // digests, the play count (a person's games only), the common start.
@@ -51,9 +56,16 @@ void SceneEscapeToMenu(int stage);
 void SceneStageChanged(int stage);
 // A chapter moved on to a phase: "step N phase P (stage S)" in the scene log.
 void ScenePhaseChanged(int stage, int phase);
+// Play paused or resumed: "step N paused (frame F)" or "... resumed ...".
+void ScenePauseChanged(bool paused);
 void SceneLoadingFrame();
-// F11: the snapshot sound, then the device's snapshot.
+// F11: the snapshot sound at once; the picture is taken with the next frame
+// drawn, and then its file's name shows for two seconds in the lower right
+// corner (drawn after the picture was taken, so never in a snapshot).
 void SceneSnapshot();
+// The note the last frame drawn showed after a snapshot (the file's name on
+// three lines: "snapshot/", its time stamp, the rest), "" when it showed none.
+std::string SceneSnapshotNote();
 
 // Connects the world reset's hooks and starts "log/scene.txt", where every
 // stage change is written with its step ("step 2160 stage -2").
@@ -73,6 +85,8 @@ void PollViewerInput();
 int GetGamesEnded();
 // The step being run (SceneInput counts them).
 int64_t GetSceneStep();
+// The frame of the main loop being run: the steps and the frames paused.
+int64_t GetSceneFrame();
 
 // The stage controller that holds the scene (stage number).
 CStageControler& SceneControler();

@@ -1,5 +1,7 @@
 #include "core/Util.h"
 
+#include "core/Text.h"
+
 #include <md5.h>
 
 #include <algorithm>
@@ -134,6 +136,67 @@ std::string ReadResultText(EReadResult result, std::size_t maxBytes)
 
 namespace {
 
+// What stands at a path that is there but no regular file.
+const char* NotRegularText(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file (a pipe, device or socket)";
+}
+
+std::string SystemReason(const char* what, int err)
+{
+    return std::string(what) + ": " + std::strerror(err);
+}
+
+} // namespace
+
+std::string QuotedPath(std::string_view path)
+{
+    return "\"" + EscapeForDisplay(ResolvePath(path)) + "\"";
+}
+
+std::string ReadFaultText(std::string_view path, EReadResult result, std::size_t maxBytes)
+{
+    const int err = errno;
+    if (result == EReadResult::NotAFile) {
+        struct stat st;
+        if (::stat(ResolvePath(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return NotRegularText(st);
+    }
+    if (result == EReadResult::Failed)
+        return SystemReason("cannot be read", err);
+    return ReadResultText(result, maxBytes);
+}
+
+std::string WriteFaultText(std::string_view path)
+{
+    const std::string target = WriteTarget(path);
+    if (target.empty())
+        return SystemReason("cannot be written", ELOOP);
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return NotRegularText(st);
+        // Opened without creating or emptying it, so the file stays as it is.
+        const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return SystemReason("cannot be written", errno);
+        ::close(fd);
+        return std::string();
+    }
+    if (errno != ENOENT)
+        return SystemReason("cannot be written", errno);
+    // A new file: its folder must be there and take it.
+    const std::string dir = DirName(target);
+    if (::stat(dir.c_str(), &st) != 0)
+        return "cannot be written: its folder \"" + EscapeForDisplay(dir) + "\" " +
+               (errno == ENOENT ? std::string("does not exist") : SystemReason("cannot be reached", errno));
+    if (::access(dir.c_str(), W_OK | X_OK) != 0)
+        return SystemReason("cannot be written", errno);
+    return std::string();
+}
+
+namespace {
+
 // bHead: a file longer than maxBytes is not refused (its head is read).
 EReadResult OpenRegular(std::string_view path, std::size_t maxBytes, bool bHead, int& fd, struct stat& st)
 {
@@ -156,8 +219,10 @@ EReadResult OpenRegular(std::string_view path, std::size_t maxBytes, bool bHead,
     else if (!bHead && static_cast<std::uint64_t>(st.st_size) > maxBytes)
         result = EReadResult::TooLarge;
     if (result != EReadResult::Ok) {
+        const int why = errno;  // for the caller's message
         ::close(fd);
         fd = -1;
+        errno = why;
     }
     return result;
 }
@@ -171,6 +236,7 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
     struct stat st;
     EReadResult result = OpenRegular(path, maxBytes, bHead, fd, st);
     if (result == EReadResult::Ok) {
+        int readErrno = 0;
         out.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
         std::uint8_t chunk[65536];
         for (;;) {
@@ -182,6 +248,7 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
                 if (errno == EINTR)
                     continue;
                 result = EReadResult::Failed;
+                readErrno = errno;
                 break;
             }
             if (n == 0)
@@ -194,6 +261,8 @@ EReadResult ReadRegular(std::string_view path, std::vector<std::uint8_t>& out, s
             out.insert(out.end(), chunk, chunk + n);
         }
         ::close(fd);
+        if (result == EReadResult::Failed)
+            errno = readErrno;
     }
     if (result != EReadResult::Ok) {
         out.clear();

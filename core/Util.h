@@ -55,6 +55,24 @@ enum class EReadResult {
 // The reason in a few words ("is not a file", "is larger than 4096 bytes").
 std::string ReadResultText(EReadResult result, std::size_t maxBytes);
 
+// A file's whole path (relative ones resolved) in quotes and escaped to one
+// line, to begin a message about it.
+std::string QuotedPath(std::string_view path);
+
+// Why a read of path that gave result failed, in words that follow the file's
+// name: "does not exist", "is a folder", "is not a regular file (a pipe, device
+// or socket)", "is larger than N bytes", "cannot be read: <the system's
+// reason>". Call it straight after the read: errno still tells why a Failed
+// read failed.
+std::string ReadFaultText(std::string_view path, EReadResult result, std::size_t maxBytes);
+
+// Why a file could not be written at path, in words that follow its name, or
+// "" when it can: "is a folder", "is not a regular file ...", "cannot be
+// written: its folder \"...\" does not exist", "cannot be written: <the
+// system's reason>". A link is followed. Looks only: nothing is created,
+// opened for writing or changed.
+std::string WriteFaultText(std::string_view path);
+
 // Upper bounds per kind of file: more than any genuine file of the kind holds,
 // little enough that a hostile one cannot exhaust memory.
 inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t(4) << 20;
@@ -65,7 +83,8 @@ inline constexpr std::size_t kMaxLibraryFileBytes = std::size_t(256) << 20;
 
 // Reads a regular file (links followed) whole into out, at most maxBytes.
 // Anything else is refused without being read or waited on. out is empty
-// unless the result is Ok. Relative paths are resolved.
+// unless the result is Ok; after Failed, errno tells why. Relative paths are
+// resolved.
 EReadResult ReadRegularFile(std::string_view path, std::vector<std::uint8_t>& out,
                             std::size_t maxBytes);
 

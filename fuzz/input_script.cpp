@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const CInputRecord r = script.RecordAt(step);
             if (r.m_fX < -1.0f || r.m_fX > 1.0f || r.m_fY < -1.0f || r.m_fY > 1.0f) __builtin_trap();
             (void)script.EscapeAt(step);
+            (void)script.PauseAt(step);
         }
     } else {
         // A message that quotes the script never carries a raw control byte.

@@ -136,6 +136,12 @@ void CInputControler::InjectRecord(int nChannel, const CInputRecord* pRecord)
     m_Current[nChannel] = *pRecord;
 }
 
+void CInputControler::ForgetPresses()
+{
+    if (m_pKeyboard) m_pKeyboard->ForgetPresses();
+    if (m_pController) m_pController->ForgetPresses();
+}
+
 namespace {
 
 // A stick value of -1000 ... 1000 with the 500-unit band in the middle: 500

@@ -25,6 +25,21 @@ struct SInputBindings {
     // Controller button numbers.
     int32_t nAttack0 = 0, nAttack1 = 2, nReload = 1, nDash = 7;
     int32_t nLeftRoll = 4, nRightRoll = 5, nBlade = 3;
+
+    // An action of the game is bound to the key (scan code) or to the button.
+    bool UsesKey(int32_t nScanCode) const
+    {
+        for (int32_t k : {nUp, nDown, nLeft, nRight, nAttack0Key, nAttack1Key, nReloadKey, nDashKey, nLeftRollKey,
+                          nRightRollKey, nBladeKey})
+            if (k == nScanCode) return true;
+        return false;
+    }
+    bool UsesButton(int32_t nButton) const
+    {
+        for (int32_t b : {nAttack0, nAttack1, nReload, nDash, nLeftRoll, nRightRoll, nBlade})
+            if (b == nButton) return true;
+        return false;
+    }
 };
 
 class CInputControler {
@@ -46,8 +61,11 @@ public:
     // changes nothing. Channels outside 0 ... 1 are ignored.
     virtual void InjectRecord(int nChannel, const CInputRecord* pRecord);
 
-    // Polls the devices into the channel's current record (once per frame).
+    // Polls the devices into the channel's current record (once per frame). A
+    // key or button pressed and released since the last poll counts as held.
     void Update(int nChannel);
+    // The devices forget the presses seen since the last poll (a pause ended).
+    void ForgetPresses();
 
     const CInputRecord& GetCurrent(int nChannel) const { return m_Current[Clamp(nChannel)]; }
     const CInputRecord& GetPrevious(int nChannel) const { return m_Previous[Clamp(nChannel)]; }

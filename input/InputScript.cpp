@@ -43,12 +43,11 @@ bool CInputScript::LoadFile(const std::string& path, std::string& error)
     std::vector<std::uint8_t> bytes;
     const EReadResult read = ReadRegularFile(path, bytes, kMaxScriptFileBytes);
     if (read != EReadResult::Ok) {
-        error = "cannot read the input script \"" + EscapeForDisplay(path) + "\": it " +
-                ReadResultText(read, kMaxScriptFileBytes);
+        error = "the input script " + QuotedPath(path) + " " + ReadFaultText(path, read, kMaxScriptFileBytes);
         return false;
     }
     if (!LoadText(std::string(bytes.begin(), bytes.end()), error)) {
-        error = "input script \"" + EscapeForDisplay(path) + "\": " + error;
+        error = "the input script " + QuotedPath(path) + ", " + error;
         return false;
     }
     return true;
@@ -90,11 +89,12 @@ bool CInputScript::LoadText(const std::string& text, std::string& error)
             else if (word == "rightroll") r.m_bRightRoll = 1;
             else if (word == "blade") r.m_bBlade = 1;
             else if (word == "escape") span.bEscape = true;
+            else if (word == "pause") span.bPause = true;
             else if (word.rfind("x=", 0) == 0 && ParseAxis(word.substr(2), r.m_fX)) {
             } else if (word.rfind("y=", 0) == 0 && ParseAxis(word.substr(2), r.m_fY)) {
             } else {
                 error = "line " + std::to_string(lineNo) + ": \"" + EscapeForDisplay(word) +
-                        "\" is neither a button, x=V, y=V (V in -1 ... 1) nor escape";
+                        "\" is neither a button, x=V, y=V (V in -1 ... 1), escape nor pause";
                 m_Spans.clear();
                 return false;
             }
@@ -104,19 +104,22 @@ bool CInputScript::LoadText(const std::string& text, std::string& error)
     return true;
 }
 
-CInputRecord CInputScript::RecordAt(int64_t step) const
+CInputRecord CInputScript::RecordAt(int64_t frame) const
 {
     for (auto it = m_Spans.rbegin(); it != m_Spans.rend(); ++it)
-        if (step >= it->nFrom && step <= it->nTo) return it->rec;
+        if (frame >= it->nFrom && frame <= it->nTo) return it->rec;
     return CInputRecord{};
 }
 
-bool CInputScript::EscapeAt(int64_t step) const
+bool CInputScript::PressAt(bool SSpan::*key, int64_t frame) const
 {
     for (const SSpan& s : m_Spans)
-        if (s.bEscape && s.nFrom == step) return true;
+        if (s.*key && s.nFrom == frame) return true;
     return false;
 }
+
+bool CInputScript::EscapeAt(int64_t frame) const { return PressAt(&SSpan::bEscape, frame); }
+bool CInputScript::PauseAt(int64_t frame) const { return PressAt(&SSpan::bPause, frame); }
 
 int64_t CInputScript::LastStep() const
 {

@@ -2,16 +2,18 @@
 // devices, so that whole flows (menus, play) run headless and the same way every
 // time.
 //
-// One line per span of steps; '#' starts a comment, blank lines are skipped:
+// One line per span of frames; '#' starts a comment, blank lines are skipped:
 //
 //     FROM[-TO] [NAME ...]
 //
-// FROM and TO count the steps of the program from 0 (TO included; FROM alone is
-// one step). Each NAME is a button held through the span (attack0, attack1,
-// reload, dash, leftroll, rightroll, blade), an axis "x=V" or "y=V" with V in
-// -1 ... 1 (y positive up), or "escape", the Escape key pressed at the span's
-// first step. A step no line names is idle; where spans overlap the later line
-// wins.
+// FROM and TO count the frames of the main loop from 0 (TO included; FROM alone
+// is one frame); each frame runs one step of the game unless the game is paused,
+// so without a pause frames and steps are the same. Each NAME is a button held
+// through the span (attack0, attack1, reload, dash, leftroll, rightroll, blade),
+// an axis "x=V" or "y=V" with V in -1 ... 1 (y positive up), "escape", the
+// Escape key pressed at the span's first frame, or "pause", the Pause key
+// pressed there. A frame no line names is idle; where spans overlap the later
+// line wins.
 #pragma once
 
 #include <cstdint>
@@ -27,11 +29,12 @@ public:
     bool LoadFile(const std::string& path, std::string& error);
     bool LoadText(const std::string& text, std::string& error);
 
-    // The record of the step (idle where no line names it).
-    CInputRecord RecordAt(int64_t step) const;
-    // Escape is pressed at this step.
-    bool EscapeAt(int64_t step) const;
-    // The last step any line names (-1 for an empty script).
+    // The record of the frame (idle where no line names it).
+    CInputRecord RecordAt(int64_t frame) const;
+    // Escape, or Pause, is pressed at this frame.
+    bool EscapeAt(int64_t frame) const;
+    bool PauseAt(int64_t frame) const;
+    // The last frame any line names (-1 for an empty script).
     int64_t LastStep() const;
 
 private:
@@ -40,6 +43,9 @@ private:
         int64_t nTo = 0;
         CInputRecord rec;
         bool bEscape = false;
+        bool bPause = false;
     };
+    // A key pressed at the first frame of a span.
+    bool PressAt(bool SSpan::*key, int64_t frame) const;
     std::vector<SSpan> m_Spans;
 };

@@ -4,6 +4,7 @@
 
 #include <xxhash.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -139,10 +140,20 @@ bool ReadTags(CByteReader& in, SReplayDigest& d)
 
 // The stored check text must be exactly the digest of the header's fields and
 // its terminating zero; the chapter selection must be one a game can have.
-bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+// "" when the header passes, else why it does not.
+std::string HeaderFault(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
 {
     const std::string check = ReplayCheckText(h.m_nScore, h.m_nPlayTime, h.m_dwRecords, g_nFormatVersion);
-    return std::memcmp(raw + 21, check.c_str(), 33) == 0 && h.m_nChapter >= -1 && h.m_nChapter <= 255;
+    if (std::memcmp(raw + 21, check.c_str(), 33) != 0)
+        return "fails its check: the check text does not match the header (damaged, or of another version)";
+    if (h.m_nChapter < -1 || h.m_nChapter > 255)
+        return "names chapter selection " + std::to_string(h.m_nChapter) + ", which no game has";
+    return std::string();
+}
+
+bool HeaderPassesCheck(const std::uint8_t raw[CReplayHeader::kSize], const CReplayHeader& h)
+{
+    return HeaderFault(raw, h).empty();
 }
 
 } // namespace
@@ -264,6 +275,17 @@ bool CReplay::Next(CInputRecord& rec)
 int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
                   std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer)
 {
+    const std::vector<std::uint8_t> bytes = Encode(chapter, scoreName, score, elapsedMs, trailer);
+    std::string full = ResolvePath(path);
+    std::string dir = DirName(full);
+    if (!dir.empty() && !CreateDirectories(dir))
+        return -1;
+    return WriteFileAtomic(full, bytes.data(), bytes.size()) ? 0 : -1;
+}
+
+std::vector<std::uint8_t> CReplay::Encode(std::int32_t chapter, std::string_view scoreName, std::int32_t score,
+                                          std::uint32_t elapsedMs, const CReplayTrailer* trailer)
+{
     CReplayHeader h;
     h.m_dwVersion = g_nFormatVersion;
     std::size_t nameLen = scoreName.size() < CReplayHeader::kMaxScoreName
@@ -307,20 +329,18 @@ int CReplay::Save(std::string_view path, std::int32_t chapter, std::string_view 
         bytes.insert(bytes.end(), t.begin(), t.end());
     }
     m_Header = h;
-
-    std::string full = ResolvePath(path);
-    std::string dir = DirName(full);
-    if (!dir.empty() && !CreateDirectories(dir))
-        return -1;
-    return WriteFileAtomic(full, bytes.data(), bytes.size()) ? 0 : -1;
+    return bytes;
 }
 
 bool CReplay::Load(std::string_view path)
 {
     Clear();
     std::vector<std::uint8_t> bytes;
-    if (ReadRegularFile(path, bytes, kMaxReplayFileBytes) != EReadResult::Ok)
+    const EReadResult read = ReadRegularFile(path, bytes, kMaxReplayFileBytes);
+    if (read != EReadResult::Ok) {
+        m_strLoadFault = ReadFaultText(path, read, kMaxReplayFileBytes);
         return false;
+    }
     return LoadBytes(bytes.data(), bytes.size());
 }
 
@@ -329,10 +349,15 @@ bool CReplay::LoadBytes(const std::uint8_t* data, std::size_t size)
     Clear();
     m_eTrailer = EReplayTrailer::None;
     m_Trailer = CReplayTrailer{};
-    if (!data || size < CReplayHeader::kSize)
+    m_strLoadFault.clear();
+    if (!data || size < CReplayHeader::kSize) {
+        m_strLoadFault = "is too short for a replay: " + std::to_string(data ? size : 0) + " bytes, less than its " +
+                         std::to_string(CReplayHeader::kSize) + "-byte header";
         return false;
+    }
     m_Header.Decode(data);
-    if (!HeaderPassesCheck(data, m_Header))
+    m_strLoadFault = HeaderFault(data, m_Header);
+    if (!m_strLoadFault.empty())
         return false;
 
     // Read what the file holds, never more than the header claims; a count
@@ -394,17 +419,46 @@ const CReplayHeader& CReplay::GetSlot(int slot) const
     return m_Slots[slot];
 }
 
-bool CReplay::KeepInSlot(int slot)
+bool CFinishedReplay::Write(std::string_view path)
 {
-    if (slot < 0 || slot >= kReplaySlots)
+    const std::string full = ResolvePath(path);
+    const std::string dir = DirName(full);
+    errno = 0;
+    if ((dir.empty() || CreateDirectories(dir)) && WriteFileAtomic(full, m_Bytes.data(), m_Bytes.size())) {
+        m_strFault.clear();
+        m_strReason.clear();
+        return true;
+    }
+    m_strReason = errno ? std::strerror(errno) : "its folder cannot be made";
+    m_strFault = QuotedPath(full) + " cannot be written: " + m_strReason;
+    return false;
+}
+
+bool CFinishedReplay::Hold(std::vector<std::uint8_t> bytes)
+{
+    m_Bytes = std::move(bytes);
+    m_bHeld = true;
+    if (Write(kReplayTempFile))
+        return true;
+    // An earlier game's temporary replay must not pass for this one.
+    std::remove(ResolvePath(kReplayTempFile).c_str());
+    return false;
+}
+
+bool CFinishedReplay::SaveToSlot(int slot)
+{
+    if (!m_bHeld || slot < 0 || slot >= kReplaySlots)
         return false;
-    std::string slotPath = ResolvePath(ReplaySlotFile(slot));
-    std::string tmpPath = ResolvePath(kReplayTempFile);
-    // Without a finished game there is nothing to keep: the slot's replay stays.
-    if (!IsRegularFile(tmpPath))
+    if (!Write(ReplaySlotFile(slot)))
         return false;
-    // rename replaces the slot's file in one step, so a failed move keeps the
-    // replay that was there; the folder is flushed so the move outlives a
-    // power loss.
-    return RenameDurably(tmpPath, slotPath);
+    std::remove(ResolvePath(kReplayTempFile).c_str());
+    Forget();
+    return true;
+}
+
+void CFinishedReplay::Forget()
+{
+    m_Bytes.clear();
+    m_Bytes.shrink_to_fit();
+    m_bHeld = false;
 }

@@ -116,6 +116,9 @@ public:
     // With a trailer, it follows the records.
     int Save(std::string_view path, std::int32_t chapter, std::string_view scoreName,
              std::int32_t score, std::uint32_t elapsedMs, const CReplayTrailer* trailer = nullptr);
+    // The bytes Save writes (and the header it makes becomes GetHeader()).
+    std::vector<std::uint8_t> Encode(std::int32_t chapter, std::string_view scoreName, std::int32_t score,
+                                     std::uint32_t elapsedMs, const CReplayTrailer* trailer = nullptr);
     // Reads a replay. False when the file cannot be opened, is not a regular
     // file or is larger than kMaxReplayFileBytes, its header is incomplete, its
     // check text does not match, or its chapter selection is outside -1..255.
@@ -125,6 +128,10 @@ public:
     bool Load(std::string_view path);
     // The same for the bytes of a replay file.
     bool LoadBytes(const std::uint8_t* data, std::size_t size);
+    // Why the last Load or LoadBytes refused its file, in words that follow
+    // the file's name ("is a folder", "is too short for a replay: ...",
+    // "fails its check: ..."); "" when it was not refused.
+    const std::string& GetLoadFault() const { return m_strLoadFault; }
 
     // Reads the headers of the ten slot files. A slot whose file cannot be read
     // (or is no regular file) gets an empty score name and keeps its other
@@ -134,11 +141,6 @@ public:
     // The slot's header passes the check a load makes (check text and
     // chapter): a slot that will be refused can look refused.
     bool IsSlotIntact(int slot) const;
-
-    // Moves the temporary replay into a slot, replacing the slot's replay in one
-    // step. When there is no temporary replay, or the move fails, the slot keeps
-    // what it held. True when the slot now holds the temporary replay.
-    static bool KeepInSlot(int slot);
 
     const CReplayHeader& GetHeader() const { return m_Header; }
     std::size_t GetRecordCount() const { return m_Records.size(); }
@@ -158,9 +160,45 @@ private:
     CReplayHeader m_Header;
     EReplayTrailer m_eTrailer = EReplayTrailer::None;
     CReplayTrailer m_Trailer;
+    std::string m_strLoadFault;
     CReplayHeader m_Slots[kReplaySlots];
     bool m_bSlotIntact[kReplaySlots] = {};
 };
 
 // The program's recorder.
 extern CReplay g_Replay;
+
+// The replay of the game that just ended, held in memory until the player has
+// kept it in a slot or let it go. It is written as the temporary replay at
+// once, and into a slot from memory, so that a write that failed (a full disk)
+// can be tried again and never hangs on the temporary file.
+class CFinishedReplay {
+public:
+    // Holds the bytes of the replay file and writes them as the temporary
+    // replay. False when that write failed: the bytes are held all the same,
+    // Fault() says why, and no earlier game's temporary replay is left to
+    // pass for this one.
+    bool Hold(std::vector<std::uint8_t> bytes);
+    // Writes the held replay into the slot, replacing the slot's file in one
+    // step, then removes the temporary replay (the game has moved into the
+    // slot) and lets the replay go. False when nothing is held or the write
+    // failed (Fault() says why); the slot's file then stays as it was, and
+    // the replay stays held for another try.
+    bool SaveToSlot(int slot);
+    // Lets the replay go; the files stay as they are.
+    void Forget();
+    bool IsHeld() const { return m_bHeld; }
+    // The last write that failed: the file's quoted path and why ("" after a
+    // write that succeeded).
+    const std::string& Fault() const { return m_strFault; }
+    // The system's reason alone ("No space left on device").
+    const std::string& Reason() const { return m_strReason; }
+
+private:
+    bool Write(std::string_view path);
+
+    std::vector<std::uint8_t> m_Bytes;
+    bool m_bHeld = false;
+    std::string m_strFault;
+    std::string m_strReason;
+};

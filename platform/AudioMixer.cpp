@@ -57,6 +57,7 @@ bool CAudioBuffer::Play(uint32_t nFlags)
     const std::unique_lock<std::mutex> lock = Lock();
     m_bLooping = (nFlags & SOUND_PLAY_LOOPING) != 0;
     m_bPlaying = m_nFrames > 0;
+    m_bHeld = false;
     return true;
 }
 
@@ -64,6 +65,7 @@ void CAudioBuffer::Stop()
 {
     const std::unique_lock<std::mutex> lock = Lock();
     m_bPlaying = false;
+    m_bHeld = false;
 }
 
 void CAudioBuffer::SetCurrentPosition(uint32_t nBytes)
@@ -348,6 +350,13 @@ void CAudioMixer::SetLimiter(bool bOn)
     m_bLimit = bOn;
 }
 
+void CAudioMixer::HoldPlaying(bool bHold)
+{
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    for (CAudioBuffer* p : m_Buffers)
+        p->m_bHeld = bHold && p->m_bPlaying;
+}
+
 int CAudioMixer::CountPlaying() const
 {
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -368,7 +377,7 @@ void CAudioMixer::Mix(int16_t* pOut, int nFrames)
         {
             std::lock_guard<std::mutex> lock(m_Mutex);
             for (CAudioBuffer* p : m_Buffers) {
-                if (p->m_bPlaying)
+                if (p->m_bPlaying && !p->m_bHeld)
                     p->MixInto(acc, n);
             }
         }

@@ -119,6 +119,7 @@ private:
 
     // Shared with the audio thread (guarded by the mixer's mutex).
     bool m_bPlaying = false;
+    bool m_bHeld = false;  // playing, but not mixed (CAudioMixer::HoldPlaying)
     bool m_bLooping = false;
     uint64_t m_nPos = 0;   // frame position, 32.32 fixed point
     uint64_t m_nStep = 0;  // source frames per output frame, 32.32 fixed point
@@ -166,6 +167,11 @@ public:
     // turns it on for what it plays, so that many loud voices at once never
     // clip (CPeakLimiter).
     void SetLimiter(bool bOn);
+
+    // Holding: every buffer playing now stays where it is, still playing but
+    // silent, until released; buffers started or stopped meanwhile are no
+    // longer held.
+    void HoldPlaying(bool bHold);
 
     int CountPlaying() const;
 

@@ -61,6 +61,13 @@ int32_t ScaleJoystickAxis(int nRaw, int32_t nMin, int32_t nMax, int nDeadZone, i
     return static_cast<int32_t>(nRaw > 0 ? nCentre + nOffset : nCentre - nOffset);
 }
 
+int PadButtonNumber(int nSdlButton)
+{
+    for (int i = 0; i < static_cast<int>(sizeof kPadButtons / sizeof kPadButtons[0]); ++i)
+        if (kPadButtons[i] == nSdlButton) return i;
+    return -1;
+}
+
 uint32_t PovFromHat(unsigned nHat)
 {
     const int dx = HatDirection(nHat, SDL_HAT_LEFT, SDL_HAT_RIGHT);
@@ -79,14 +86,18 @@ CSdlController::CSdlController() = default;
 CSdlController::~CSdlController()
 {
     Close();
-    if (m_bInitialized)
+    if (m_bInitialized) {
+        SDL_DelEventWatch(&CSdlController::OnEvent, this);
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
 }
 
 bool CSdlController::Initialize()
 {
-    if (!m_bInitialized)
+    if (!m_bInitialized) {
         m_bInitialized = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+        if (m_bInitialized) SDL_AddEventWatch(&CSdlController::OnEvent, this);
+    }
     if (m_bInitialized)
         OpenFirst();
     return m_bInitialized;
@@ -100,6 +111,9 @@ void CSdlController::Close()
         SDL_JoystickClose(Joy(m_pJoystick));
     m_pPad = nullptr;
     m_pJoystick = nullptr;
+    m_nInstance = -1;
+    m_bPad = false;
+    m_Pressed.Clear();
 }
 
 bool CSdlController::OpenFirst()
@@ -110,14 +124,55 @@ bool CSdlController::OpenFirst()
             if (SDL_GameController* pPad = SDL_GameControllerOpen(i)) {
                 m_pPad = pPad;
                 m_pJoystick = SDL_GameControllerGetJoystick(pPad);
+                Opened();
                 return true;
             }
         } else if (SDL_Joystick* pJoy = SDL_JoystickOpen(i)) {
             m_pJoystick = pJoy;
+            Opened();
             return true;
         }
     }
     return false;
+}
+
+void CSdlController::Opened()
+{
+    m_nInstance = SDL_JoystickInstanceID(Joy(m_pJoystick));
+    m_bPad = m_pPad != nullptr;
+    m_Pressed.Clear();
+}
+
+// Sees every event of the open controller as it is queued. A pad reports its
+// buttons through the mapping; a joystick without one through its raw numbers.
+int CSdlController::OnEvent(void* pUser, SDL_Event* pEvent)
+{
+    CSdlController& self = *static_cast<CSdlController*>(pUser);
+    const int32_t nInstance = self.m_nInstance;
+    const bool bPad = self.m_bPad;
+    switch (pEvent->type) {
+    case SDL_CONTROLLERBUTTONDOWN:
+        if (!bPad || pEvent->cbutton.which != nInstance) break;
+        switch (pEvent->cbutton.button) {
+        case SDL_CONTROLLER_BUTTON_DPAD_UP: self.m_Pressed.Press(kHatLatch + 0); break;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: self.m_Pressed.Press(kHatLatch + 1); break;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: self.m_Pressed.Press(kHatLatch + 2); break;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: self.m_Pressed.Press(kHatLatch + 3); break;
+        default: self.m_Pressed.Press(PadButtonNumber(pEvent->cbutton.button)); break;
+        }
+        break;
+    case SDL_JOYBUTTONDOWN:
+        if (!bPad && pEvent->jbutton.which == nInstance && pEvent->jbutton.button < 32)
+            self.m_Pressed.Press(pEvent->jbutton.button);
+        break;
+    case SDL_JOYHATMOTION:
+        if (!bPad && pEvent->jhat.which == nInstance && pEvent->jhat.hat == 0)
+            for (int bit = 0; bit < 4; ++bit)
+                if (pEvent->jhat.value & (1u << bit)) self.m_Pressed.Press(kHatLatch + bit);
+        break;
+    default: break;
+    }
+    return 1;
 }
 
 bool CSdlController::IsAttached() const
@@ -202,6 +257,11 @@ bool CSdlController::GetState(SJoyState& st)
         if (SDL_JoystickNumHats(j) > 0)
             nHat = SDL_JoystickGetHat(j, 0);
     }
+    // Taps since the last read (SDL_HAT_UP, RIGHT, DOWN, LEFT are bits 0 ... 3).
+    for (int i = 0; i < 32; ++i)
+        if (m_Pressed.Take(i)) st.rgbButtons[i] = 0x80;
+    for (int bit = 0; bit < 4; ++bit)
+        if (m_Pressed.Take(kHatLatch + bit)) nHat |= 1u << bit;
     st.rgdwPOV[0] = PovFromHat(nHat);
     st.lX = ScaleJoystickAxis(nX, m_nMin, m_nMax, m_nDeadZone);
     st.lY = ScaleJoystickAxis(nY, m_nMin, m_nMax, m_nDeadZone);

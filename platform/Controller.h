@@ -5,8 +5,16 @@
 // stick 8, right stick 9. A joystick SDL knows no mapping for shows its raw
 // button numbers.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
+
+#include "platform/PressLatch.h"
+
+union SDL_Event;
+
+// The Start button in that numbering.
+constexpr int PAD_BUTTON_START = 7;
 
 struct SJoyState {
     int32_t lX = 0, lY = 0, lZ = 0;      // +X right, +Y down (toward the player)
@@ -22,6 +30,10 @@ struct SJoyState {
 // the saturation the end, in between rescaled linearly from the dead-zone edge,
 // rounded half away from zero.
 int32_t ScaleJoystickAxis(int nRaw, int32_t nMin, int32_t nMax, int nDeadZone, int nSaturation = 10000);
+
+// The number of an SDL game-controller button (SDL_GameControllerButton) in the
+// numbering above; -1 for a button without one (the d-pad, the guide button).
+int PadButtonNumber(int nSdlButton);
 
 // Hat directions (SDL_HAT_* bits: up 1, right 2, down 4, left 8) as a POV value
 // in hundredths of a degree clockwise from up; 0xFFFFFFFF when centred.
@@ -40,16 +52,22 @@ public:
     virtual bool Poll() = 0;
     virtual bool GetState(SJoyState& state) = 0;
     virtual bool Acquire() { return IsAttached(); }
+    // Forgets the presses seen since the last read (see CKeyboardDevice).
+    virtual void ForgetPresses() {}
 };
 
 // The first joystick SDL finds (through its game-controller mapping when it has
 // one). Unplugging simply leaves the device absent; the next Poll() after a
 // controller is plugged in opens it, so hot-plugging needs no event handling.
 // The d-pad (or first hat) drives the stick axes while the stick is centred.
+// A button or d-pad direction pressed and released since the last read counts
+// as held for that read.
 class CSdlController : public CControllerDevice {
 public:
     CSdlController();
     ~CSdlController() override;
+    CSdlController(const CSdlController&) = delete;
+    CSdlController& operator=(const CSdlController&) = delete;
     // Starts SDL's joystick and game-controller support; false when it fails.
     bool Initialize();
     bool IsAttached() const override;
@@ -58,10 +76,19 @@ public:
     bool SetDeadZone(int nDeadZone) override;
     bool Poll() override;
     bool GetState(SJoyState& state) override;
+    void ForgetPresses() override { m_Pressed.Clear(); }
 
 private:
     void Close();
     bool OpenFirst();
+    void Opened();
+    static int OnEvent(void* pUser, SDL_Event* pEvent);
+
+    // Latched presses: buttons 0 ... 31, then the hat's directions (SDL_HAT_* bits).
+    static constexpr int kHatLatch = 32;
+    CPressLatch<kHatLatch + 4> m_Pressed;
+    std::atomic<int32_t> m_nInstance{-1};  // the open joystick's SDL instance id
+    std::atomic<bool> m_bPad{false};       // it is opened through a game-controller mapping
 
     bool m_bInitialized = false;
     void* m_pPad = nullptr;       // SDL_GameController*

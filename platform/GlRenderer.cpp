@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -359,12 +360,21 @@ void ColourWrites() { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); }
 
 SLetterbox ComputeLetterbox(int drawableWidth, int drawableHeight)
 {
+    constexpr int kW = CRenderer::kWidth, kH = CRenderer::kHeight;
+    const int64_t w = std::max(drawableWidth, 1), h = std::max(drawableHeight, 1);
     SLetterbox box;
-    int s = std::min(drawableWidth / CRenderer::kWidth, drawableHeight / CRenderer::kHeight);
-    if (s < 1) s = 1;
-    box.scale = s;
-    box.x = (drawableWidth - CRenderer::kWidth * s) / 2;
-    box.y = (drawableHeight - CRenderer::kHeight * s) / 2;
+    // Wider than 4:3 fills the height, narrower the width; the other side is
+    // rounded to the nearest pixel.
+    if (w * kH >= h * kW) {
+        box.height = static_cast<int>(h);
+        box.width = static_cast<int>((h * kW * 2 + kH) / (kH * 2));
+    } else {
+        box.width = static_cast<int>(w);
+        box.height = static_cast<int>((w * kH * 2 + kW) / (kW * 2));
+    }
+    box.x = static_cast<int>((w - box.width) / 2);
+    box.y = static_cast<int>((h - box.height) / 2);
+    box.whole = box.width % kW == 0 && box.height == box.width / kW * kH;
     return box;
 }
 
@@ -1074,18 +1084,19 @@ void CGlRenderer::Composite()
     if (!m_pSurface) return;
     int w = kWidth, h = kHeight;
     m_pSurface->GetDrawableSize(w, h);
+    if (w <= 0 || h <= 0) return;  // minimised
     const SLetterbox box = ComputeLetterbox(w, h);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_nWindowFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     // Black bars only where the picture does not cover the surface.
-    if (box.x != 0 || box.y != 0 || kWidth * box.scale != w || kHeight * box.scale != h) {
+    if (box.width != w || box.height != h) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
     }
     const int x0 = box.x;
-    const int y0 = h - box.y - kHeight * box.scale;
-    glBlitFramebuffer(0, 0, kWidth, kHeight, x0, y0, x0 + kWidth * box.scale, y0 + kHeight * box.scale,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    const int y0 = h - box.y - box.height;
+    glBlitFramebuffer(0, 0, kWidth, kHeight, x0, y0, x0 + box.width, y0 + box.height, GL_COLOR_BUFFER_BIT,
+                      box.whole ? GL_NEAREST : GL_LINEAR);
 }
 
 bool CGlRenderer::ReadFramebuffer(unsigned fbo, int width, int height, std::vector<uint32_t>& out, bool opaque)

@@ -4,7 +4,7 @@
 // alpha test), so the game's pictures do not depend on a driver's fixed-function
 // emulation. The picture is drawn into a 640 x 480 framebuffer (the back buffer),
 // presented through a second persistent one (so a shaken picture leaves the
-// previous frame in the uncovered strips) and scaled to the window by whole factors.
+// previous frame in the uncovered strips) and scaled into the window, 4:3 kept.
 #pragma once
 
 #include <string>
@@ -21,12 +21,15 @@ public:
     virtual void GetDrawableSize(int& width, int& height) = 0;
 };
 
-// Where the 640 x 480 picture lands in a drawable of the given size: the largest whole
-// scale that fits (at least 1), centred; the rest stays black.
+// Where the 640 x 480 picture lands in a drawable of the given size: the largest
+// 4:3 rectangle that fits, centred; the rest stays black. A whole multiple of
+// 640 x 480 is scaled pixel for pixel (sharp), any other size smoothly.
 struct SLetterbox {
-    int scale = 1;
-    int x = 0;  // left edge of the picture, pixels from the drawable's left
-    int y = 0;  // top edge of the picture, pixels from the drawable's top
+    int x = 0;       // left edge of the picture, pixels from the drawable's left
+    int y = 0;       // top edge of the picture, pixels from the drawable's top
+    int width = 0;   // size of the picture on the drawable
+    int height = 0;
+    bool whole = false;  // width and height are the same whole multiple of 640 and 480
 };
 SLetterbox ComputeLetterbox(int drawableWidth, int drawableHeight);
 

@@ -99,6 +99,20 @@ int SdlFromScanCode(uint8_t nScanCode)
     return Tables().sdlFromScan[nScanCode];
 }
 
+CSdlKeyboard::CSdlKeyboard() { SDL_AddEventWatch(&CSdlKeyboard::OnEvent, this); }
+
+CSdlKeyboard::~CSdlKeyboard() { SDL_DelEventWatch(&CSdlKeyboard::OnEvent, this); }
+
+// Sees every event as it is queued, before anyone takes it from the queue.
+int CSdlKeyboard::OnEvent(void* pUser, SDL_Event* pEvent)
+{
+    if (pEvent->type == SDL_KEYDOWN && !pEvent->key.repeat) {
+        const uint8_t nScan = ScanCodeFromSdl(pEvent->key.keysym.scancode);
+        if (nScan != 0) static_cast<CSdlKeyboard*>(pUser)->m_Pressed.Press(nScan);
+    }
+    return 1;
+}
+
 bool CSdlKeyboard::GetState(uint8_t* pKeys)
 {
     std::memset(pKeys, 0, KEYBOARD_STATE_SIZE);
@@ -107,7 +121,9 @@ bool CSdlKeyboard::GetState(uint8_t* pKeys)
     if (!pState)
         return false;
     for (const SKeyPair& k : kKeys) {
-        if (k.nSdl < nKeys && pState[k.nSdl])
+        // Take() for every key, so that a held key leaves no press behind.
+        const bool bPressed = m_Pressed.Take(k.nScan);
+        if ((k.nSdl < nKeys && pState[k.nSdl]) || bPressed)
             pKeys[k.nScan] = 0x80;
     }
     return true;

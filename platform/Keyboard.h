@@ -5,7 +5,14 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/PressLatch.h"
+
+union SDL_Event;
+
 constexpr int KEYBOARD_STATE_SIZE = 256;
+// Scan codes the game itself knows (the rest come from the bindings).
+constexpr int SCAN_P = 25;
+constexpr int SCAN_PAUSE = 197;
 
 // Scan code of an SDL scancode (USB usage number); 0 for keys without one.
 uint8_t ScanCodeFromSdl(int nSdlScancode);
@@ -19,10 +26,23 @@ public:
     virtual bool GetState(uint8_t* pKeys) = 0;
     // Takes the device back after a failed read.
     virtual bool Acquire() { return true; }
+    // Forgets the presses seen since the last read (a pause ended: what was
+    // pressed during it must not reach the game).
+    virtual void ForgetPresses() {}
 };
 
 // The keyboard of SDL's focused window (no window or no focus: nothing held).
+// A key pressed and released since the last read counts as held for that read.
 class CSdlKeyboard : public CKeyboardDevice {
 public:
+    CSdlKeyboard();
+    ~CSdlKeyboard() override;
+    CSdlKeyboard(const CSdlKeyboard&) = delete;
+    CSdlKeyboard& operator=(const CSdlKeyboard&) = delete;
     bool GetState(uint8_t* pKeys) override;
+    void ForgetPresses() override { m_Pressed.Clear(); }
+
+private:
+    static int OnEvent(void* pUser, SDL_Event* pEvent);
+    CPressLatch<KEYBOARD_STATE_SIZE> m_Pressed;
 };

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Controller.h"
+
 namespace {
 
 struct SHook {
@@ -20,6 +22,40 @@ std::vector<SHook>& Hooks()
     static std::vector<SHook> hooks;
     return hooks;
 }
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The X11 display and window under an SDL window; false on another system.
+bool X11Window(SDL_Window* window, Display*& display, ::Window& xwindow)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    display = info.info.x11.display;
+    xwindow = info.info.x11.window;
+    return true;
+}
+
+// A window manager runs that puts windows into full screen when they ask
+// (it lists _NET_WM_STATE_FULLSCREEN among what it supports).
+bool WindowManagerProvidesFullScreen(Display* display)
+{
+    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
+                           &count, &after, &data) == Success &&
+        data && type == XA_ATOM && format == 32) {
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count && !found; ++i) found = atoms[i] == fullScreen;
+    }
+    if (data) XFree(data);
+    return found;
+}
+#endif
 
 }  // namespace
 
@@ -66,6 +102,43 @@ bool CWindow::Create(const SWindowConfig& config, std::string& error)
     if (!m_pWindow) {
         error = std::string("window: ") + SDL_GetError();
         return false;
+    }
+    if (m_Config.fullScreen && !config.headless) CoverDisplay();
+    return true;
+}
+
+void CWindow::CoverDisplay()
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // SDL only asks the window manager; with none (a bare X server) the window
+    // would stay where it was created while SDL reports it full screen.
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    if (!X11Window(m_pWindow, display, xwindow) || WindowManagerProvidesFullScreen(display)) return;
+    SDL_Rect bounds;
+    const int index = SDL_GetWindowDisplayIndex(m_pWindow);
+    if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) != 0) return;
+    XMoveResizeWindow(display, xwindow, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+                      static_cast<unsigned>(bounds.h));
+    XRaiseWindow(display, xwindow);
+    XFlush(display);
+#endif
+}
+
+bool CWindow::SetFullScreen(bool fullScreen)
+{
+    if (!m_pWindow || m_Config.headless) return false;
+    if (fullScreen == m_Config.fullScreen) return true;
+    // The place to come back to, wherever the window was moved meanwhile.
+    if (fullScreen) SDL_GetWindowPosition(m_pWindow, &m_Config.x, &m_Config.y);
+    if (SDL_SetWindowFullscreen(m_pWindow, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    m_Config.fullScreen = fullScreen;
+    if (fullScreen) {
+        CoverDisplay();
+    } else {
+        // Back to the window's own size and place, whoever had changed them.
+        SDL_SetWindowSize(m_pWindow, m_Config.width * m_Config.scale, m_Config.height * m_Config.scale);
+        SDL_SetWindowPosition(m_pWindow, m_Config.x, m_Config.y);
     }
     return true;
 }
@@ -163,7 +236,7 @@ void CWindow::GetPosition(int& x, int& y) const
 {
     x = m_Config.x;
     y = m_Config.y;
-    if (m_pWindow) SDL_GetWindowPosition(m_pWindow, &x, &y);
+    if (m_pWindow && !m_Config.fullScreen) SDL_GetWindowPosition(m_pWindow, &x, &y);
 }
 
 void CWindow::SetPosition(int x, int y)
@@ -209,6 +282,8 @@ static EWindowKey MapKey(SDL_Scancode sc)
     case SDL_SCANCODE_ESCAPE: return EWindowKey::Escape;
     case SDL_SCANCODE_F11: return EWindowKey::F11;
     case SDL_SCANCODE_RETURN: return EWindowKey::Enter;
+    case SDL_SCANCODE_PAUSE: return EWindowKey::Pause;
+    case SDL_SCANCODE_P: return EWindowKey::P;
     default: return EWindowKey::Other;
     }
 }
@@ -225,12 +300,20 @@ bool CWindow::PollEvent(SWindowEvent& out)
     switch (e.type) {
     case SDL_QUIT: out.type = EWindowEvent::CloseRequest; break;
     case SDL_WINDOWEVENT:
-        if (e.window.windowID == id && e.window.event == SDL_WINDOWEVENT_CLOSE) out.type = EWindowEvent::CloseRequest;
+        if (e.window.windowID != id) break;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) out.type = EWindowEvent::CloseRequest;
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_MINIMIZED)
+            out.type = EWindowEvent::FocusLost;
         break;
     case SDL_KEYDOWN:
         out.type = EWindowEvent::KeyDown;
         out.key = MapKey(e.key.keysym.scancode);
         out.repeat = e.key.repeat != 0;
+        out.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        out.button = PadButtonNumber(e.cbutton.button);
+        if (out.button >= 0) out.type = EWindowEvent::PadButtonDown;
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -259,7 +342,20 @@ void CWindow::GetDrawableSize(int& width, int& height)
 {
     width = m_Config.surfaceWidth > 0 ? m_Config.surfaceWidth : m_Config.width * m_Config.scale;
     height = m_Config.surfaceHeight > 0 ? m_Config.surfaceHeight : m_Config.height * m_Config.scale;
-    if (m_pWindow && m_pContext) SDL_GL_GetDrawableSize(m_pWindow, &width, &height);
+    if (!m_pWindow || !m_pContext) return;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // SDL gives the size it asked for (the whole display in full screen), not
+    // the one the X server applied; the server's answer is what is drawn on.
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    XWindowAttributes attributes;
+    if (X11Window(m_pWindow, display, xwindow) && XGetWindowAttributes(display, xwindow, &attributes)) {
+        width = attributes.width;
+        height = attributes.height;
+        return;
+    }
+#endif
+    SDL_GL_GetDrawableSize(m_pWindow, &width, &height);
 }
 
 bool CWindow::InitVideo(bool headless, std::string& error)

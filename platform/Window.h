@@ -46,15 +46,19 @@ enum class EWindowEvent {
     MouseDown,      // left button
     MouseUp,        // left button
     MouseMove,
+    FocusLost,      // the window lost the keyboard focus or was minimised
+    PadButtonDown,  // a button of the opened game controller
     Other,
 };
 
-enum class EWindowKey { Other, Escape, F11, Enter };
+enum class EWindowKey { Other, Escape, F11, Enter, Pause, P };
 
 struct SWindowEvent {
     EWindowEvent type = EWindowEvent::None;
     EWindowKey key = EWindowKey::Other;
     bool repeat = false;   // key repeat
+    bool alt = false;      // KeyDown: an Alt key is held
+    int button = -1;       // PadButtonDown: the button's number (platform/Controller.h)
     int x = 0, y = 0;      // mouse position in window pixels
 };
 
@@ -80,6 +84,9 @@ public:
     bool IsCreated() const { return m_pWindow != nullptr; }
     bool IsHeadless() const { return m_Config.headless; }
     bool IsFullScreen() const { return m_Config.fullScreen; }
+    // Between a window of 640 x 480 times the scale, at the position it had, and
+    // borderless desktop full screen. False when the system refuses.
+    bool SetFullScreen(bool fullScreen);
 
     void Show();
     bool IsShown() const;
@@ -87,6 +94,8 @@ public:
     // The window's icon in several sizes; the desktop shows the one that suits
     // it (under X11 all sizes are offered, elsewhere the largest).
     void SetIcons(const SWindowIcon* icons, int count);
+    // The window's place on the desktop; in full screen, the place it takes
+    // again as a window.
     void GetPosition(int& x, int& y) const;
     void SetPosition(int x, int y);
     void SetCursorVisible(bool visible);
@@ -104,6 +113,8 @@ public:
 
     // CGlSurface
     void SwapBuffers() override;
+    // The size the window really has, which a window manager (or the lack of
+    // one) may have made other than the size asked for.
     void GetDrawableSize(int& width, int& height) override;
 
     // SDL video for the process (the offscreen driver when headless); counted, so
@@ -120,6 +131,10 @@ public:
     static void GetScreenSize(int& width, int& height);
 
 private:
+    // Full screen without a window manager that provides it: the window is put
+    // over the whole display by itself.
+    void CoverDisplay();
+
     SWindowConfig m_Config;
     struct SDL_Window* m_pWindow = nullptr;
     void* m_pContext = nullptr;

@@ -20,6 +20,8 @@ PACKAGES=(
   icoutils binutils pngcheck vorbis-tools assimp-utils
   # a real X server for window tests on machines without a display
   xvfb xauth xdotool x11-utils
+  # a small window manager, for full screen under one
+  evilwm
 )
 
 missing=()

@@ -85,6 +85,12 @@ void CSoundSystem::Render(int16_t* pOut, int nFrames)
         m_pMixer->Mix(pOut, nFrames);
 }
 
+void CSoundSystem::Hold(bool bHold)
+{
+    if (m_pMixer)
+        m_pMixer->HoldPlaying(bHold);
+}
+
 bool CSoundSystem::OpenCapture(const std::string& path)
 {
     if (!m_bOffline || !m_pMixer)

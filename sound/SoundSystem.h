@@ -52,6 +52,10 @@ public:
     void Render(int16_t* pOut, int nFrames);
     bool OpenCapture(const std::string& path);  // offline systems only
 
+    // While held, every sound playing now stays silent at its sample and goes
+    // on from there when released (the game is paused).
+    void Hold(bool bHold);
+
 private:
     CAudioMixer* m_pMixer = nullptr;
     CAudioDevice* m_pDevice = nullptr;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "app/Options.h"
+#include "tests/support/TempHome.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -105,4 +109,52 @@ TEST(Options, HelpListsEveryOption)
     ASSERT_NE(testing, std::string::npos);
     EXPECT_GT(help.find("--invulnerable"), testing);
     EXPECT_GT(help.find("--stage"), testing);
+}
+
+// Paths a person types are read against the current folder; absolute ones
+// stay as they are. A current folder that is gone is said, for relative
+// paths only.
+TEST(Options, TypedPathsAreReadAgainstTheCurrentFolder)
+{
+    CTempHome home("mz-cwd", false);
+    const fs::path sub = home.Path() / "sub";
+    fs::create_directories(sub);
+    const fs::path before = fs::current_path();
+    fs::current_path(sub);
+    const std::string cwd = fs::current_path().string();
+    const struct {
+        const char* typed;
+        std::string read;
+    } kCases[] = {
+        {"r.dat", cwd + "/r.dat"},
+        {"./r.dat", cwd + "/r.dat"},
+        {".//./r.dat", cwd + "/r.dat"},
+        {"../r.dat", cwd + "/../r.dat"},
+        {"a/./b.dat", cwd + "/a/./b.dat"},
+        {"c:r.dat", cwd + "/c:r.dat"},
+        {"/abs/r.dat", "/abs/r.dat"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.typed);
+        SOptions o;
+        std::string e;
+        ASSERT_TRUE(Parse({"--home", c.typed, "--audio-out", c.typed, "--input-script", c.typed}, o, e)) << e;
+        ASSERT_TRUE(ResolveTypedPaths(o, e)) << e;
+        EXPECT_EQ(o.home, c.read);
+        EXPECT_EQ(o.audioOut, c.read);
+        EXPECT_EQ(o.inputScript, c.read);
+        ASSERT_TRUE(Parse({"--verify-replay", c.typed}, o, e)) << e;
+        ASSERT_TRUE(ResolveTypedPaths(o, e)) << e;
+        EXPECT_EQ(o.verifyReplay, c.read);
+    }
+
+    fs::remove(sub);
+    SOptions o;
+    std::string e;
+    ASSERT_TRUE(Parse({"--verify-replay", "/abs/r.dat"}, o, e));
+    EXPECT_TRUE(ResolveTypedPaths(o, e)) << e;
+    ASSERT_TRUE(Parse({"--verify-replay", "r.dat"}, o, e));
+    EXPECT_FALSE(ResolveTypedPaths(o, e));
+    EXPECT_NE(e.find("--verify-replay \"r.dat\": the current folder cannot be found"), std::string::npos) << e;
+    fs::current_path(before);
 }

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "persist/Replay.h"
 #include "tests/support/TempHome.h"
 
 namespace fs = std::filesystem;
@@ -48,8 +49,10 @@ struct SRun {
     fs::path out, err;
 };
 
-// Starts korvo with args; the environment is ours without any display.
-SRun Start(const std::vector<std::string>& args, const fs::path& logDir, const std::string& tag)
+// Starts korvo with args (in the folder cwd, when given); the environment is
+// ours without any display.
+SRun Start(const std::vector<std::string>& args, const fs::path& logDir, const std::string& tag,
+           const fs::path& cwd = {})
 {
     SRun run;
     run.out = logDir / (tag + ".out");
@@ -62,6 +65,7 @@ SRun Start(const std::vector<std::string>& args, const fs::path& logDir, const s
         const int e = open(run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(o, 1);
         dup2(e, 2);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         std::vector<char*> cargv;
@@ -222,35 +226,145 @@ TEST(GameProcess, NullRendererRunsUnpacedAndWritesNoPicture)
     EXPECT_NE(ReadFile(home.path / "log" / "d3d9.txt").find("Create Null Renderer."), std::string::npos);
 }
 
-// Hostile or mistaken surroundings stop the game at once with the reason and
-// exit code 2, and leave nothing behind (no folder made, nothing waited on).
+// Hostile or mistaken surroundings stop the game at once with exit code 2 and
+// a message naming the whole path and the fault, and leave nothing behind (no
+// folder or file made, nothing waited on).
 TEST(GameProcess, PathsThatCannotServeStopWithTheReason)
 {
     CHome home;
     home.SetScoreName("tester");
     ASSERT_EQ(mkfifo((home.path / "fifo").c_str(), 0600), 0);
     fs::create_directories(home.path / "folder");
+    std::ofstream(home.path / "short.dat") << "abc";
+    std::ofstream(home.path / "zeros.dat") << std::string(72, '\0');
     const std::string dir = home.path.string();
+    const auto at = [&](const char* name) { return (home.path / name).string(); };
+    const auto named = [&](const char* name) { return "\"" + at(name) + "\""; };
     const struct {
         std::vector<std::string> args;
-        const char* said;
+        std::string said;
     } kCases[] = {
-        {{"--home", dir + "/critical.ini"}, "is not a folder"},
-        {{"--home", dir + "/missing"}, "no such folder"},
-        {{"--home", dir, "--audio-out", dir + "/no/such/folder/out.wav"}, "--audio-out"},
-        {{"--home", dir, "--audio-out", dir + "/folder"}, "--audio-out"},
-        {{"--home", dir, "--input-script", dir + "/folder"}, "is not a file"},
-        {{"--home", dir, "--input-script", dir + "/fifo"}, "is not a file"},
-        {{"--home", dir, "--input-script", "/dev/zero"}, "is not a file"},
+        {{"--home", at("critical.ini")}, "--home " + named("critical.ini") + " is not a folder"},
+        {{"--home", at("missing")}, "--home " + named("missing") + " does not exist"},
+        {{"--home", dir, "--audio-out", at("no/such/folder/out.wav")},
+         "--audio-out " + named("no/such/folder/out.wav") + " cannot be written: its folder " +
+             named("no/such/folder/") + " does not exist"},
+        {{"--home", dir, "--audio-out", at("folder")}, "--audio-out " + named("folder") + " is a folder"},
+        {{"--home", dir, "--audio-out", at("fifo")},
+         "--audio-out " + named("fifo") + " is not a regular file (a pipe, device or socket)"},
+        {{"--home", dir, "--audio-out", at("critical.ini/out.wav")},
+         "--audio-out " + named("critical.ini/out.wav") + " cannot be written: " + std::strerror(ENOTDIR)},
+        {{"--home", dir, "--input-script", at("folder")}, "the input script " + named("folder") + " is a folder"},
+        {{"--home", dir, "--input-script", at("missing.txt")},
+         "the input script " + named("missing.txt") + " does not exist"},
+        {{"--home", dir, "--input-script", at("fifo")},
+         "the input script " + named("fifo") + " is not a regular file (a pipe, device or socket)"},
+        {{"--home", dir, "--input-script", "/dev/zero"},
+         "the input script \"/dev/zero\" is not a regular file (a pipe, device or socket)"},
+        {{"--home", dir, "--verify-replay", at("folder")}, named("folder") + " is a folder"},
+        {{"--home", dir, "--verify-replay", at("fifo")},
+         named("fifo") + " is not a regular file (a pipe, device or socket)"},
+        {{"--home", dir, "--verify-replay", at("short.dat")},
+         named("short.dat") + " is too short for a replay: 3 bytes, less than its 72-byte header"},
+        {{"--home", dir, "--verify-replay", at("zeros.dat")},
+         named("zeros.dat") + " fails its check: the check text does not match the header"},
     };
     for (const auto& c : kCases) {
-        std::vector<std::string> args = {"--headless", "--frames", "1"};
+        std::vector<std::string> args = {"--headless"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(args.back());
+        if (c.args[c.args.size() - 2] != "--verify-replay") args.insert(args.end(), {"--frames", "1"});
+        SCOPED_TRACE(c.args.back());
         EXPECT_EQ(Wait(Start(args, home.path, "run"), 20), 2);
-        EXPECT_NE(ReadFile(home.path / "run.err").find(c.said), std::string::npos) << ReadFile(home.path / "run.err");
+        EXPECT_NE(ReadFile(home.path / "run.err").find("korvo: " + c.said), std::string::npos)
+            << ReadFile(home.path / "run.err");
     }
     EXPECT_FALSE(fs::exists(home.path / "missing"));
+    EXPECT_FALSE(fs::exists(home.path / "no"));
+}
+
+// --audio-out makes its file only when the game really starts: a start that
+// fails leaves none behind, and a file already there as it was.
+TEST(GameProcess, AStartThatFailsLeavesTheSoundFileAsItWas)
+{
+    CHome home;   // no score name: the start fails
+    const fs::path out = home.path / "out.wav";
+    const std::vector<std::string> args = {"--null-renderer", "--frames", "2", "--home", home.path.string(),
+                                           "--audio-out", out.string()};
+    EXPECT_EQ(RunKorvo(args, home.path, "run"), 255);
+    EXPECT_FALSE(fs::exists(out));
+    std::ofstream(out) << "the player's own recording";
+    EXPECT_EQ(RunKorvo(args, home.path, "run"), 255);
+    EXPECT_EQ(ReadFile(out), "the player's own recording");
+
+    home.SetScoreName("tester");
+    EXPECT_EQ(RunKorvo(args, home.path, "run"), 0) << ReadFile(home.path / "run.err");
+    EXPECT_EQ(ReadFile(out).substr(0, 4), "RIFF");
+    EXPECT_GT(fs::file_size(out), 44u);
+}
+
+// Every path a person types is read against the current folder, wherever the
+// game's folder is: a plain name, ./x, ../x and an absolute path, for each of
+// the options that take one. The game's own files stay in its folder.
+TEST(GameProcess, TypedPathsAreReadAgainstTheCurrentFolder)
+{
+    CHome home;
+    home.SetScoreName("tester");
+    const fs::path top = home.path / "top";
+    const fs::path cwd = top / "cwd";
+    fs::create_directories(cwd);
+    // A replay of no steps: its check finds the game going on (exit 1), which
+    // only a file that was read can tell.
+    CReplay none;
+    const std::vector<uint8_t> bytes = none.Encode(0, "tester", 0, 0);
+    const std::string replay(bytes.begin(), bytes.end());
+    const struct {
+        const char* typed;   // as typed in cwd
+        fs::path place;      // where it is
+    } kForms[] = {
+        {"x", cwd / "x"},
+        {"./x", cwd / "x"},
+        {"../x", top / "x"},
+        {"", top / "abs" / "x"},   // typed absolute
+    };
+    for (const auto& form : kForms) {
+        const std::string typed = *form.typed ? form.typed : form.place.string();
+        SCOPED_TRACE(typed);
+        fs::remove_all(top);
+        fs::create_directories(cwd);
+        fs::create_directories(form.place.parent_path());
+        const std::vector<std::string> base = {"--null-renderer", "--unpaced", "--frames", "20", "--home",
+                                               home.path.string()};
+        const auto run = [&](std::vector<std::string> args, const std::string& tag) {
+            args.insert(args.begin(), base.begin(), base.end());
+            return Wait(Start(args, home.path, tag, cwd), 60);
+        };
+
+        std::ofstream(form.place) << "5 attack0\n";
+        EXPECT_EQ(run({"--input-script", typed}, "script"), 0) << ReadFile(home.path / "script.err");
+        fs::remove(form.place);
+
+        EXPECT_EQ(run({"--audio-out", typed}, "audio"), 0) << ReadFile(home.path / "audio.err");
+        EXPECT_GT(fs::exists(form.place) ? fs::file_size(form.place) : 0u, 44u);
+        EXPECT_FALSE(fs::exists(home.path / "x"));
+        fs::remove(form.place);
+
+        std::ofstream(form.place, std::ios::binary) << replay;
+        EXPECT_EQ(Wait(Start({"--verify-replay", typed, "--home", home.path.string()}, home.path, "verify", cwd), 60),
+                  1)
+            << ReadFile(home.path / "verify.err");
+        EXPECT_NE(ReadFile(home.path / "verify.out").find("the recorded game ended after 0 steps"), std::string::npos)
+            << ReadFile(home.path / "verify.out");
+        fs::remove(form.place);
+
+        // The game's folder itself: its records and logs land there.
+        fs::create_directories(form.place);
+        fs::create_symlink(fs::path(MZ_BIN_DIR) / "data.dll", form.place / "data.dll");
+        std::ofstream(form.place / "critical.ini") << "scorename,tester\n";
+        EXPECT_EQ(Wait(Start({"--null-renderer", "--frames", "2", "--home", typed}, home.path, "home", cwd), 60), 0)
+            << ReadFile(home.path / "home.err");
+        EXPECT_TRUE(fs::exists(form.place / "log" / "scene.txt"));
+        fs::remove_all(form.place);
+    }
 }
 
 // Without --headless and without a display SDL would draw offscreen and the

@@ -1,9 +1,9 @@
 // Proving replays with the real program: a recorded game verifies whatever
 // watches it (renderer, snapshots, sound capture, the free camera on live
-// input); a changed record is caught at the first digest after it and named;
-// damaged files and files without digests are told apart by their exit
-// codes; the autopilot plays from the title, back to back, keeping replays
-// but no records.
+// input); pauses leave the replay as it was; a changed record is caught at
+// the first digest after it and named; damaged files and files without
+// digests are told apart by their exit codes; the autopilot plays from the
+// title, back to back, keeping replays but no records.
 #include "game_home.h"
 
 #include <cstdint>
@@ -104,7 +104,8 @@ TEST_F(ReplayProof, NothingThatOnlyShowsTheGameChangesADigest)
     SPicture still;
     ASSERT_TRUE(still.Load(Snapshot(m_Home, 1300)));
     fs::remove(Snapshot(m_Home, 1300));
-    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", "sound.wav", "--input-script", camera},
+    ASSERT_EQ(Verify(game, {"--headless", "--snapshot-at", "1300", "--audio-out", (m_Home.path / "sound.wav").string(),
+                            "--input-script", camera},
                      300),
               0)
         << m_Home.Out() << m_Home.Err();
@@ -114,6 +115,38 @@ TEST_F(ReplayProof, NothingThatOnlyShowsTheGameChangesADigest)
     EXPECT_GT(fs::file_size(m_Home.path / "sound.wav"), 44u * 1000u);
     // The camera really moved: much of the play field looks different.
     EXPECT_GT(moved.CountDifferent(still, 140, 0, 500, 480), 360 * 480 / 4);
+}
+
+TEST_F(ReplayProof, PausesLeaveTheReplayOfTheGameNeverPaused)
+{
+    // The fixture's game, paused for 100 frames in the middle of a held push
+    // and for one frame later: each line after a pause moves on by the frames
+    // paused before it. The pause lines come first, so that the held input's
+    // lines win their frames.
+    constexpr const char* kPausedScript =
+        "150 pause\n"
+        "250 pause\n"
+        "800 pause\n"
+        "801 pause\n"
+        "0-5101 attack0\n"
+        "100-400 attack0 x=1\n"
+        "500-700 attack0 x=-1 y=0.5\n";
+    ASSERT_EQ(m_Home.Run(kPausedScript, 30000, {"--stage", "1", "--games", "1"}), 0) << m_Home.Err();
+    const std::string paused = ReadText(m_Home.path / "replay" / "_tmp.dat");
+    const std::string scene = ReadText(m_Home.path / "log" / "scene.txt");
+    EXPECT_NE(scene.find("step 150 paused (frame 150)\nstep 150 resumed (frame 250)\n"), std::string::npos) << scene;
+    EXPECT_NE(scene.find("step 700 paused (frame 800)\nstep 700 resumed (frame 801)\n"), std::string::npos) << scene;
+    ASSERT_EQ(paused.size(), m_strGame.size());
+    // The header's play time (and the check text made with it) is wall-clock
+    // time, which no two runs share; everything else is byte for byte the
+    // same: version, name, chapter, score, record count, every record, every
+    // digest and the final score.
+    constexpr size_t kCheckText = 21, kPlayTime = 64, kRecordCount = 68;
+    EXPECT_EQ(paused.substr(0, kCheckText), m_strGame.substr(0, kCheckText));
+    EXPECT_EQ(paused.substr(56, kPlayTime - 56), m_strGame.substr(56, kPlayTime - 56));
+    EXPECT_TRUE(paused.substr(kRecordCount) == m_strGame.substr(kRecordCount)) << "records or digests differ";
+    ASSERT_EQ(Verify(m_Home.path / "replay" / "_tmp.dat"), 0) << m_Home.Out() << m_Home.Err();
+    EXPECT_EQ(m_Home.Out(), Verified());
 }
 
 TEST_F(ReplayProof, AChangedRecordIsCaughtAtTheNextDigestAndNamedWithVerbose)
@@ -165,8 +198,8 @@ TEST_F(ReplayProof, DamagedFilesAndFilesWithoutDigestsAreToldApart)
         int exitCode;
         const char* says;    // on standard output (codes 1, 3) or error (2)
     } kCases[] = {
-        {"no such file", "", 2, "cannot be read as a replay"},
-        {"check text broken", badCheck, 2, "cannot be read as a replay"},
+        {"no such file", "", 2, "case.dat\" does not exist"},
+        {"check text broken", badCheck, 2, "case.dat\" fails its check: the check text does not match"},
         {"cut inside the records", records.substr(0, at[m_nRecords / 2] + 1), 2, "is cut short"},
         {"a bit of the trailer flipped", flipped, 2, "no intact digest trailer"},
         {"trailer cut", m_strGame.substr(0, m_strGame.size() - 1), 2, "no intact digest trailer"},

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,38 +24,26 @@
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"
 #include "stage/WorldEvents.h"
+#include "scene_fixture.h"
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class SceneInputTest : public testing::Test {
+class SceneInputTest : public CSceneOnly {
 protected:
     void SetUp() override
     {
         fs::create_directories(m_Dir + "replay");
-        g_pInput = new CInputControler(static_cast<CInputDriver*>(nullptr), false, false);
-        InitScene();
-    }
-    void TearDown() override
-    {
-        SetSceneInputScript(nullptr);
-        ClearWorld();
-        g_StageControler.Shutdown();
-        g_bReplayPlaying = false;
-        g_Replay.Clear();
-        delete g_pInput;
-        g_pInput = nullptr;
+        CSceneOnly::SetUp();
     }
 
     // Runs the first steps of the script (counted from 0 again).
     void Run(const std::string& text, int steps)
     {
-        InitScene();
-        std::string error;
-        ASSERT_TRUE(m_Script.LoadText(text, error)) << error;
-        SetSceneInputScript(&m_Script);
+        UseScript(text);
         for (int i = 0; i < steps; ++i) SceneInput();
     }
 
@@ -65,22 +55,23 @@ protected:
         return ss.str();
     }
 
-    // A finished game's replay as the temporary file, with the given score.
-    void WriteTempReplay(int score)
+    // A finished game's replay held for the save list (and written as the
+    // temporary file), with the given score.
+    void HoldReplay(int score)
     {
         CReplay r;
         r.Record(CInputRecord{});
-        ASSERT_EQ(r.Save(kReplayTempFile, -1, "tester", score, 0), 0);
+        HoldGameReplay(r.Encode(-1, "tester", score, 0));
+        ASSERT_EQ(SaveListNote(), "");
     }
 
     CTempHome m_Home{"mz-scene"};
     const std::string m_Dir = m_Home.Dir();
-    CInputScript m_Script;
 };
 
 TEST_F(SceneInputTest, KeepingTheLastGameReplacesTheChosenSlot)
 {
-    WriteTempReplay(1);
+    HoldReplay(1);
     const std::string fresh = Read(kReplayTempFile);
     CReplay old;
     ASSERT_EQ(old.Save(ReplaySlotFile(2), 0, "older", 7, 0), 0);
@@ -92,6 +83,7 @@ TEST_F(SceneInputTest, KeepingTheLastGameReplacesTheChosenSlot)
     EXPECT_EQ(GetSceneStage(), -2);
     EXPECT_EQ(Read(ReplaySlotFile(2)), fresh);
     EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
+    EXPECT_FALSE(g_FinishedReplay.IsHeld());
 }
 
 TEST_F(SceneInputTest, WithoutAFinishedGameOrWhenTheMoveFailsTheSlotKeepsItsReplay)
@@ -106,19 +98,77 @@ TEST_F(SceneInputTest, WithoutAFinishedGameOrWhenTheMoveFailsTheSlotKeepsItsRepl
     EXPECT_EQ(GetSceneStage(), -5);
     EXPECT_EQ(Read(ReplaySlotFile(4)), kept);
 
-    // A slot name taken by a folder that is not empty: the move fails, the
-    // finished game stays in the temporary file.
-    WriteTempReplay(2);
+    // A slot name taken by a folder that is not empty: the save fails, the
+    // finished game stays held and in the temporary file.
+    HoldReplay(2);
     fs::create_directories(m_Dir + ReplaySlotFile(5) + "/x");
     g_SaveSlotCursor.m_nIndex = 5;
     Run("1 attack0\n", 2);
     EXPECT_EQ(GetSceneStage(), -5);
+    EXPECT_TRUE(g_FinishedReplay.IsHeld());
     EXPECT_TRUE(fs::exists(m_Dir + kReplayTempFile));
 
     // Reload held leaves the list without keeping anything.
     Run("0-5 reload\n", 1);
     EXPECT_EQ(GetSceneStage(), -2);
+    EXPECT_FALSE(g_FinishedReplay.IsHeld());
+    EXPECT_EQ(SaveListNote(), "");
     EXPECT_TRUE(fs::exists(m_Dir + kReplayTempFile));
+}
+
+// A full disk at a game's end: the save list and the warnings say that the
+// replay was not written, a save into a slot fails whole (said too, the
+// slot's old replay untouched) and, once there is room, saves the game after
+// all, from memory.
+TEST_F(SceneInputTest, AReplayTheDiskCannotTakeIsSaidAndSavedOnceThereIsRoom)
+{
+    std::vector<std::string> warnings;
+    CaptureFileWarnings capture(&warnings);
+    const auto warned = [&](const std::string& text) {
+        for (const std::string& w : warnings)
+            if (w == text) return true;
+        return false;
+    };
+    CReplay old;
+    ASSERT_EQ(old.Save(ReplaySlotFile(2), 0, "older", 7, 0), 0);
+    const std::string kept = Read(ReplaySlotFile(2));
+    const std::string tooLarge = std::strerror(EFBIG);
+
+    // A game of 1200 steps that move: some 19 KB of replay.
+    g_StageControler.SetStage(-2);
+    g_MainMenuCursor.m_nIndex = 0;
+    Run("1 attack0\n2-1201 x=0.5\n", 1202);
+    ASSERT_EQ(GetSceneStage(), 0);
+    {
+        FileSizeLimit full(8192);
+        ASSERT_TRUE(full.Ok());
+        EndGame(4321);
+        EXPECT_EQ(GetSceneStage(), -5);
+        EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
+        EXPECT_EQ(SaveListNote(),
+                  "Replay not written (" + tooLarge + ").\nIt is kept until you leave: choose a slot to try again.");
+        EXPECT_TRUE(warned("\"" + m_Dir + kReplayTempFile + "\" cannot be written: " + tooLarge +
+                           "; the game's replay is kept in memory until the save list is left"))
+            << testing::PrintToString(warnings);
+
+        g_SaveSlotCursor.m_nIndex = 2;
+        Run("1 attack0\n", 2);
+        EXPECT_EQ(GetSceneStage(), -5);
+        EXPECT_EQ(Read(ReplaySlotFile(2)), kept);
+        EXPECT_EQ(SaveListNote(), "Slot 2 not saved (" + tooLarge + ").\nIts old replay stays; choose a slot to try again.");
+        EXPECT_TRUE(warned("\"" + m_Dir + ReplaySlotFile(2) + "\" cannot be written: " + tooLarge +
+                           "; the slot keeps its old replay"))
+            << testing::PrintToString(warnings);
+    }
+    Run("1 attack0\n", 2);
+    EXPECT_EQ(GetSceneStage(), -2);
+    EXPECT_EQ(SaveListNote(), "");
+    CReplay saved;
+    ASSERT_TRUE(saved.Load(ReplaySlotFile(2)));
+    EXPECT_EQ(saved.GetHeader().m_nScore, 4321);
+    EXPECT_EQ(saved.GetRecordCount(), 1200u);
+    EXPECT_EQ(saved.GetRecord(1199).m_fX, 0.5f);
+    EXPECT_EQ(saved.GetTrailerState(), EReplayTrailer::Intact);
 }
 
 TEST_F(SceneInputTest, ALiveGameIsRecordedAndAReplayPlaysBackIntoChannelZero)
@@ -196,7 +246,7 @@ TEST_F(SceneInputTest, TheEndOfAGameWritesTheReplayAndOpensTheSaveList)
     EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
 
     // A test game opens the save list with no replay, not even an older one.
-    WriteTempReplay(7);
+    std::ofstream(m_Dir + kReplayTempFile, std::ios::binary) << "an older game";
     g_bReplayPlaying = false;
     g_bUnrecorded = true;
     g_StageControler.SetStage(0);

@@ -199,7 +199,7 @@ TEST(SceneFlow, AnEmptySlotIsRefusedWithTheRefusalSound)
     // Title -> main menu -> replay list (the title music stops on the menu);
     // attack0 on the empty slot 0 at step 80.
     ASSERT_EQ(home.Run("5 attack0\n15 y=1\n25 y=1\n35 attack0\n80 attack0\n", 140,
-                       {"--audio-out", "sound.wav"}, false),
+                       {"--audio-out", (home.path / "sound.wav").string()}, false),
               0)
         << home.Err();
     EXPECT_EQ(home.Stages(), "0:-1 0:-6 5:-2 35:-4");

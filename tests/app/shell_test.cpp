@@ -48,6 +48,7 @@ TEST(InputScriptTest, SpansHoldButtonsAndAxesAndTheLaterLineWins)
                            "\n"
                            "15 reload y=0.5\n"
                            "30 escape\n"
+                           "35 pause\n"
                            "40-41 attack1 dash leftroll rightroll blade\n",
                            error))
         << error;
@@ -65,6 +66,12 @@ TEST(InputScriptTest, SpansHoldButtonsAndAxesAndTheLaterLineWins)
     EXPECT_TRUE(s.EscapeAt(30));
     EXPECT_FALSE(s.EscapeAt(31));
     EXPECT_TRUE(s.RecordAt(30).IsIdle());
+    // Pause, like Escape, is a key pressed at one frame, no button held.
+    EXPECT_TRUE(s.PauseAt(35));
+    EXPECT_FALSE(s.PauseAt(36));
+    EXPECT_FALSE(s.PauseAt(30));
+    EXPECT_FALSE(s.EscapeAt(35));
+    EXPECT_TRUE(s.RecordAt(35).IsIdle());
     const CInputRecord c = s.RecordAt(41);
     EXPECT_TRUE(c.m_bAttack1 && c.m_bDash && c.m_bLeftRoll && c.m_bRightRoll && c.m_bBlade);
     EXPECT_EQ(s.LastStep(), 41);

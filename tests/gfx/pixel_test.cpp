@@ -367,47 +367,95 @@ TEST_F(CDeviceTest, JapaneseGlyphsDiffer)
     EXPECT_EQ(a, c);
 }
 
-TEST_F(CDeviceTest, FullScreenLetterboxPlacesLogicalOrigin)
+namespace {
+
+// The picture presented onto a surface of a display's size.
+class CLetterboxTest : public CDeviceTest {
+protected:
+    struct SFill {
+        int x, y, w, h;
+        float r, g, b;
+    };
+    // The two rectangles drawn, presented and scaled onto a w x h surface; the
+    // surface read back.
+    void Composite(int w, int h, const SFill& a, const SFill& b)
+    {
+        ASSERT_TRUE(Open(false, w, h));
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        for (const SFill& f : {a, b}) m_Device->FillRect(f.x, f.y, f.w, f.h, 1.0f, f.r, f.g, f.b);
+        m_Device->EndFrame();
+        m_Device->Present();
+        auto* gl = static_cast<CGlRenderer*>(m_Device->GetRenderer());
+        int rw = 0, rh = 0;
+        ASSERT_TRUE(gl->CompositeAndReadSurface(m_Surface, rw, rh));
+        ASSERT_EQ(rw, w);
+        ASSERT_EQ(rh, h);
+        m_nWidth = w;
+    }
+    uint32_t SurfaceAt(int x, int y) const { return m_Surface[static_cast<size_t>(y) * m_nWidth + x]; }
+
+    std::vector<uint32_t> m_Surface;
+    int m_nWidth = 0;
+};
+
+}  // namespace
+
+TEST_F(CLetterboxTest, FullScreenLetterboxPlacesLogicalOrigin)
 {
-    // A 1400 x 1000 display: scale 2 (1280 x 960), centred at (60, 20).
-    ASSERT_TRUE(Open(false, 1400, 1000));
-    m_Device->BeginFrame();
-    m_Device->SetFullScreenViewport();
-    m_Device->FillRect(0, 0, 1, 1, 1.0f, 1.0f, 0.0f, 0.0f);
-    m_Device->FillRect(639, 479, 1, 1, 1.0f, 0.0f, 0.0f, 1.0f);
-    m_Device->EndFrame();
-    m_Device->Present();
-    auto* gl = static_cast<CGlRenderer*>(m_Device->GetRenderer());
-    std::vector<uint32_t> surf;
-    int w = 0, h = 0;
-    ASSERT_TRUE(gl->CompositeAndReadSurface(surf, w, h));
-    ASSERT_EQ(w, 1400);
-    ASSERT_EQ(h, 1000);
-    auto at = [&](int x, int y) { return surf[static_cast<size_t>(y) * w + x]; };
-    for (int y = 20; y < 22; ++y)
-        for (int x = 60; x < 62; ++x) EXPECT_EQ(at(x, y), 0xFFFF0000u) << x << "," << y;
-    EXPECT_EQ(at(59, 20), kBlack);
-    EXPECT_EQ(at(60, 19), kBlack);
-    EXPECT_EQ(at(62, 20), kBlack);
-    EXPECT_EQ(at(60 + 1278, 20 + 958), 0xFF0000FFu);
-    EXPECT_EQ(at(60 + 1279, 20 + 959), 0xFF0000FFu);
-    EXPECT_EQ(at(60 + 1280, 20 + 959), kBlack);
+    // A 1300 x 960 display: scale 2 exactly (1280 x 960), centred at (10, 0),
+    // pixel for pixel.
+    Composite(1300, 960, {0, 0, 1, 1, 1.0f, 0.0f, 0.0f}, {639, 479, 1, 1, 0.0f, 0.0f, 1.0f});
+    for (int y = 0; y < 2; ++y)
+        for (int x = 10; x < 12; ++x) EXPECT_EQ(SurfaceAt(x, y), 0xFFFF0000u) << x << "," << y;
+    EXPECT_EQ(SurfaceAt(9, 0), kBlack);
+    EXPECT_EQ(SurfaceAt(12, 0), kBlack);
+    EXPECT_EQ(SurfaceAt(10, 2), kBlack);
+    EXPECT_EQ(SurfaceAt(10 + 1278, 958), 0xFF0000FFu);
+    EXPECT_EQ(SurfaceAt(10 + 1279, 959), 0xFF0000FFu);
+    EXPECT_EQ(SurfaceAt(10 + 1280, 959), kBlack);
 }
 
-TEST(Letterbox, WholeScaleCentred)
+TEST_F(CLetterboxTest, AnyOtherSizeIsFilledSmoothlyBetweenBars)
+{
+    // 1400 x 1000 is wider than 4:3: the picture takes the whole height, 1333
+    // pixels wide from x = 33, and the bars stay black.
+    Composite(1400, 1000, {0, 0, 320, 480, 0.0f, 1.0f, 0.0f}, {320, 0, 320, 480, 0.0f, 0.0f, 1.0f});
+    for (int y : {0, 500, 999}) {
+        EXPECT_EQ(SurfaceAt(32, y), kBlack) << y;
+        EXPECT_EQ(SurfaceAt(33, y), 0xFF00FF00u) << y;
+        EXPECT_EQ(SurfaceAt(690, y), 0xFF00FF00u) << y;
+        EXPECT_EQ(SurfaceAt(710, y), 0xFF0000FFu) << y;
+        EXPECT_EQ(SurfaceAt(1365, y), 0xFF0000FFu) << y;
+        EXPECT_EQ(SurfaceAt(1366, y), kBlack) << y;
+    }
+    // Between the halves the colours blend: scaled smoothly, not by repeating
+    // whole pixels.
+    bool blended = false;
+    for (int x = 690; x < 710; ++x) blended |= G8(SurfaceAt(x, 500)) != 0 && B8(SurfaceAt(x, 500)) != 0;
+    EXPECT_TRUE(blended);
+}
+
+TEST(Letterbox, LargestFourByThreeCentred)
 {
     struct Case {
-        int w, h, scale, x, y;
+        int w, h, x, y, width, height;
+        bool whole;
     };
     const Case cases[] = {
-        {640, 480, 1, 0, 0},      {1280, 960, 2, 0, 0},   {1920, 1080, 2, 320, 60},
-        {1366, 768, 1, 363, 144}, {3840, 2160, 4, 640, 120}, {600, 400, 1, -20, -40},
+        {640, 480, 0, 0, 640, 480, true},         {1280, 960, 0, 0, 1280, 960, true},
+        {1920, 1080, 240, 0, 1440, 1080, false},  {1366, 768, 171, 0, 1024, 768, false},
+        {1024, 768, 0, 0, 1024, 768, false},      {3840, 2160, 480, 0, 2880, 2160, false},
+        {2560, 1920, 0, 0, 2560, 1920, true},     {640, 1000, 0, 260, 640, 480, true},
+        {600, 400, 33, 0, 533, 400, false},       {1400, 1000, 33, 0, 1333, 1000, false},
     };
     for (const Case& c : cases) {
         const SLetterbox b = ComputeLetterbox(c.w, c.h);
-        EXPECT_EQ(b.scale, c.scale) << c.w << "x" << c.h;
         EXPECT_EQ(b.x, c.x) << c.w << "x" << c.h;
         EXPECT_EQ(b.y, c.y) << c.w << "x" << c.h;
+        EXPECT_EQ(b.width, c.width) << c.w << "x" << c.h;
+        EXPECT_EQ(b.height, c.height) << c.w << "x" << c.h;
+        EXPECT_EQ(b.whole, c.whole) << c.w << "x" << c.h;
     }
 }
 

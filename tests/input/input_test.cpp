@@ -16,6 +16,7 @@
 #include "platform/Controller.h"
 #include "platform/InputDriver.h"
 #include "platform/Keyboard.h"
+#include "tests/support/KeyTap.h"
 
 namespace {
 
@@ -477,5 +478,96 @@ TEST_F(Input, SdlInputLayerRunsWithoutWindowOrController)
                         "Create Keyboard Device.\n -> Finished.\n"
                         "Enumerate/Create Control Device.\n", 0), 0u)
         << log;
+    SDL_Quit();
+}
+
+// A tap shorter than a frame falls between two polls: the keyboard state never
+// shows it, yet the step after it sees the key held, once.
+TEST_F(Input, AKeyTappedBetweenTwoPollsIsHeldForOnePoll)
+{
+    {
+        CInputControler in(static_cast<void*>(nullptr), true, false);
+        in.Update(0);
+        TapKey(SDL_SCANCODE_DOWN);
+        TapKey(SDL_SCANCODE_Z);
+        in.Update(0);
+        EXPECT_EQ(in.GetCurrent(0).m_fY, -1.0f);
+        EXPECT_EQ(in.GetCurrent(0).m_bAttack0, 1);
+        in.Update(0);
+        EXPECT_TRUE(in.GetCurrent(0).IsIdle());
+        // Two taps of one key before a poll are one step held: a press needs
+        // a released step before it, which only the next poll can give.
+        TapKey(SDL_SCANCODE_X);
+        TapKey(SDL_SCANCODE_X);
+        in.Update(0);
+        EXPECT_EQ(in.GetCurrent(0).m_bReload, 1);
+        in.Update(0);
+        EXPECT_EQ(in.GetCurrent(0).m_bReload, 0);
+        // Taps that came before ForgetPresses (during a pause) reach no step.
+        TapKey(SDL_SCANCODE_Z);
+        in.ForgetPresses();
+        in.Update(0);
+        EXPECT_TRUE(in.GetCurrent(0).IsIdle());
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    SDL_Quit();
+}
+
+// The same for a controller's buttons and d-pad, through SDL's own joystick
+// layer (a virtual device): pressed and released between two reads, held for
+// the read after, then released. With a game-controller mapping the buttons
+// take the classic numbers; without one, the raw numbers and the first hat.
+TEST(SdlController, AButtonOrDirectionTappedBetweenTwoReadsIsHeldForOneRead)
+{
+    struct SCase {
+        SDL_JoystickType type;
+        int nButton;       // the SDL button tapped
+        int nClassic;      // where the game reads it
+        bool bHat;         // tap the hat (raw device) instead of the d-pad button
+        int nDpadButton;   // the d-pad's down on a mapped pad
+    };
+    const SCase cases[] = {
+        {SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_BUTTON_B, 1, false, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+        {SDL_JOYSTICK_TYPE_UNKNOWN, 5, 5, true, -1},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.type == SDL_JOYSTICK_TYPE_GAMECONTROLLER ? "mapped pad" : "raw joystick");
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+        const int index = SDL_JoystickAttachVirtual(c.type, 2, SDL_CONTROLLER_BUTTON_MAX, c.bHat ? 1 : 0);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        SDL_Joystick* device = SDL_JoystickOpen(index);
+        ASSERT_NE(device, nullptr);
+        {
+            CSdlController pad;
+            ASSERT_TRUE(pad.Initialize());
+            ASSERT_TRUE(pad.SetAxisRange(-1000, 1000));
+            ASSERT_TRUE(pad.Poll());
+            SJoyState st;
+            const auto tap = [&](bool hat, int n) {
+                if (hat) SDL_JoystickSetVirtualHat(device, 0, static_cast<Uint8>(n));
+                else SDL_JoystickSetVirtualButton(device, n, 1);
+                ASSERT_TRUE(pad.Poll());
+                if (hat) SDL_JoystickSetVirtualHat(device, 0, SDL_HAT_CENTERED);
+                else SDL_JoystickSetVirtualButton(device, n, 0);
+                ASSERT_TRUE(pad.Poll());
+            };
+            tap(false, c.nButton);
+            ASSERT_TRUE(pad.GetState(st));
+            EXPECT_EQ(st.rgbButtons[c.nClassic], 0x80);
+            ASSERT_TRUE(pad.Poll());
+            ASSERT_TRUE(pad.GetState(st));
+            EXPECT_EQ(st.rgbButtons[c.nClassic], 0);
+
+            tap(c.bHat, c.bHat ? SDL_HAT_DOWN : c.nDpadButton);
+            ASSERT_TRUE(pad.GetState(st));
+            EXPECT_EQ(st.lY, 1000) << "down";
+            ASSERT_TRUE(pad.Poll());
+            ASSERT_TRUE(pad.GetState(st));
+            EXPECT_EQ(st.lY, 0);
+        }
+        SDL_JoystickClose(device);
+        SDL_JoystickDetachVirtual(index);
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
     SDL_Quit();
 }

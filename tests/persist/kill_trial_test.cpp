@@ -63,8 +63,9 @@ void SaveGeneration(int g)
         r.m_bAttack0 = 1;
         replay.Record(r);
     }
-    replay.Save(kReplayTempFile, -1, "tester", g, 0);
-    if (g % 2 == 0) CReplay::KeepInSlot(0);
+    CFinishedReplay finished;
+    finished.Hold(replay.Encode(-1, "tester", g, 0));
+    if (g % 2 == 0) finished.SaveToSlot(0);
 }
 
 class KillTrials : public TempHome {

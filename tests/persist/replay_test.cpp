@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -236,18 +238,32 @@ TEST_F(Replay, AFileWithOneChangedByteInItsCheckedFieldsIsRefused)
     EXPECT_TRUE(play.Load("replay/replay0.dat"));
 }
 
-TEST_F(Replay, MissingShortOrOutOfRangeFilesAreRefused)
+TEST_F(Replay, MissingShortOrOutOfRangeFilesAreRefusedAndSayWhy)
 {
-    CReplay play;
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), -1, 0, 0, 0).substr(0, 71));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), 256, 0, 0, 0));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), -2, 0, 0, 0));
-    EXPECT_FALSE(play.Load("replay/replay9.dat"));
-    WriteFile("replay/replay9.dat", Header("p", ReplayCheckText(0, 0, 0, 6), 1, 0, 0, 0));
-    EXPECT_TRUE(play.Load("replay/replay9.dat"));
+    const std::string ok = Header("p", ReplayCheckText(0, 0, 0, 6), 1, 0, 0, 0);
+    const struct {
+        const char* what;
+        std::string bytes;   // empty: a folder when folder is set, else no file
+        bool folder;
+        const char* fault;   // "" when the file is accepted
+    } kCases[] = {
+        {"missing", "", false, "does not exist"},
+        {"a folder", "", true, "is a folder"},
+        {"71 bytes", ok.substr(0, 71), false, "is too short for a replay: 71 bytes, less than its 72-byte header"},
+        {"check text", Header("p", ReplayCheckText(1, 0, 0, 6), 1, 0, 0, 0), false, "fails its check: the check text"},
+        {"chapter 256", Header("p", ReplayCheckText(0, 0, 0, 6), 256, 0, 0, 0), false, "names chapter selection 256"},
+        {"chapter -2", Header("p", ReplayCheckText(0, 0, 0, 6), -2, 0, 0, 0), false, "names chapter selection -2"},
+        {"chapter 1", ok, false, ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(PathOf("replay/replay9.dat"));
+        if (c.folder) std::filesystem::create_directories(PathOf("replay/replay9.dat"));
+        if (!c.bytes.empty()) WriteFile("replay/replay9.dat", c.bytes);
+        CReplay play;
+        EXPECT_EQ(play.Load("replay/replay9.dat"), c.fault[0] == '\0');
+        EXPECT_EQ(play.GetLoadFault().substr(0, std::strlen(c.fault)), c.fault) << play.GetLoadFault();
+    }
 }
 
 TEST_F(Replay, ATruncatedFilePlaysIdleFramesAfterItsEnd)
@@ -355,29 +371,81 @@ TEST_F(Replay, SlotTableReadsTheTenHeaders)
     EXPECT_EQ(table.GetSlot(3).m_nScore, 200);
 }
 
-TEST_F(Replay, KeepingTheLastGameInASlotReplacesItsReplay)
+TEST_F(Replay, AFinishedGameIsWrittenAtOnceAndKeptInASlotFromMemory)
 {
     CReplay r;
     r.Record(CInputRecord{});
     ASSERT_EQ(r.Save("replay/replay2.dat", -1, "old", 1, 0), 0);
-    ASSERT_EQ(r.Save(kReplayTempFile, 0, "new", 2, 0), 0);
-    const std::string fresh = ReadFile(kReplayTempFile);
+    const std::string old = ReadFile("replay/replay2.dat");
+    // Encode gives exactly the bytes Save writes.
+    const std::vector<std::uint8_t> bytes = r.Encode(0, "new", 2, 0);
+    const std::string fresh(bytes.begin(), bytes.end());
+    ASSERT_EQ(r.Save("replay/replay9.dat", 0, "new", 2, 0), 0);
+    EXPECT_EQ(ReadFile("replay/replay9.dat"), fresh);
 
-    EXPECT_TRUE(CReplay::KeepInSlot(2));
-    EXPECT_FALSE(Exists(kReplayTempFile));
-    EXPECT_EQ(ReadFile("replay/replay2.dat"), fresh);
+    CFinishedReplay finished;
+    EXPECT_FALSE(finished.SaveToSlot(2)) << "nothing held";
+    EXPECT_EQ(ReadFile("replay/replay2.dat"), old);
+    ASSERT_TRUE(finished.Hold(bytes)) << finished.Fault();
+    EXPECT_EQ(ReadFile(kReplayTempFile), fresh);
 
-    // Without a finished game the slot keeps its replay.
-    EXPECT_FALSE(CReplay::KeepInSlot(2));
-    EXPECT_EQ(ReadFile("replay/replay2.dat"), fresh);
-    EXPECT_FALSE(CReplay::KeepInSlot(10));
-
-    // A move that fails (the slot's name is taken by a folder that is not
-    // empty) leaves the temporary replay where it was.
-    ASSERT_EQ(r.Save(kReplayTempFile, 0, "newer", 3, 0), 0);
+    // A slot whose name is taken by a folder that is not empty: refused and
+    // named, the replay still held; no slot number past the ten.
     std::filesystem::create_directories(PathOf("replay/replay4.dat/x"));
-    EXPECT_FALSE(CReplay::KeepInSlot(4));
-    EXPECT_TRUE(Exists(kReplayTempFile));
+    EXPECT_FALSE(finished.SaveToSlot(4));
+    EXPECT_NE(finished.Fault().find("\"" + PathOf("replay/replay4.dat") + "\" cannot be written: "), std::string::npos)
+        << finished.Fault();
+    EXPECT_FALSE(finished.SaveToSlot(10));
+    EXPECT_TRUE(finished.IsHeld());
+
+    // Kept: the slot holds the game, the temporary replay has moved into it.
+    EXPECT_TRUE(finished.SaveToSlot(2));
+    EXPECT_EQ(ReadFile("replay/replay2.dat"), fresh);
+    EXPECT_FALSE(Exists(kReplayTempFile));
+    EXPECT_FALSE(finished.IsHeld());
+    EXPECT_FALSE(finished.SaveToSlot(3));
+}
+
+// On a full disk the temporary replay cannot be written: that is said, no
+// earlier game's temporary replay stays to pass for this one, a slot save
+// fails whole (the slot's old file untouched, nothing left beside it), and
+// once there is room the held replay is saved after all.
+TEST_F(Replay, AFullDiskCostsNeitherTheHeldReplayNorASlot)
+{
+    CReplay r;
+    r.Record(CInputRecord{});
+    ASSERT_EQ(r.Save("replay/replay3.dat", -1, "old", 1, 0), 0);
+    ASSERT_EQ(r.Save(kReplayTempFile, -1, "earlier", 5, 0), 0);
+    const std::string old = ReadFile("replay/replay3.dat");
+    CReplay game;
+    for (int i = 0; i < 1000; ++i) game.Record(Input(0.5f, -0.25f, "1000001"));
+    const std::vector<std::uint8_t> bytes = game.Encode(-1, "pilot", 777, 60000);
+    ASSERT_GT(bytes.size(), 16000u);
+
+    CFinishedReplay finished;
+    {
+        FileSizeLimit full(4096);
+        ASSERT_TRUE(full.Ok());
+        EXPECT_FALSE(finished.Hold(bytes));
+        EXPECT_EQ(finished.Fault(), "\"" + PathOf(kReplayTempFile) + "\" cannot be written: " + std::strerror(EFBIG));
+        EXPECT_EQ(finished.Reason(), std::strerror(EFBIG));
+        EXPECT_TRUE(finished.IsHeld());
+        EXPECT_FALSE(Exists(kReplayTempFile));
+        EXPECT_FALSE(finished.SaveToSlot(3));
+        EXPECT_NE(finished.Fault().find(PathOf("replay/replay3.dat")), std::string::npos) << finished.Fault();
+        EXPECT_TRUE(finished.IsHeld());
+    }
+    EXPECT_EQ(ReadFile("replay/replay3.dat"), old);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(PathOf("replay"))) names.push_back(e.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"replay3.dat"});
+
+    EXPECT_TRUE(finished.SaveToSlot(3)) << finished.Fault();
+    EXPECT_EQ(finished.Fault(), "");
+    CReplay kept;
+    ASSERT_TRUE(kept.Load("replay/replay3.dat"));
+    EXPECT_EQ(kept.GetHeader().m_nScore, 777);
+    EXPECT_EQ(kept.GetRecordCount(), 1000u);
 }
 
 // A pipe or a device in a slot's place is an empty slot that cannot be
@@ -398,6 +466,8 @@ TEST_F(Replay, ASlotThatIsNoRegularFileIsEmptyAndNeverWaitedOn)
     for (int i : {2, 3, 4}) {
         EXPECT_STREQ(table.GetSlot(i).m_szScoreName, "") << i;
         EXPECT_FALSE(table.Load(ReplaySlotFile(i))) << i;
+        EXPECT_EQ(table.GetLoadFault(),
+                  i == 4 ? "is a folder" : "is not a regular file (a pipe, device or socket)");
     }
     EXPECT_TRUE(table.Load(ReplaySlotFile(1)));
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 
@@ -212,34 +214,77 @@ TEST_F(Files, OnlyRegularFilesWithinTheirBoundAreRead)
     std::filesystem::create_symlink(PathOf("fifo"), PathOf("link-to-fifo"));
     std::filesystem::create_symlink("/dev/zero", PathOf("zero"));
     std::filesystem::create_directories(PathOf("folder"));
+    const char* const kNotRegular = "is not a regular file (a pipe, device or socket)";
     const struct {
         const char* name;
         EReadResult result;
         const char* bytes;
+        const char* fault;   // the words a message gives after the file's name
     } kCases[] = {
-        {"plain", EReadResult::Ok, "abc"},
-        {"link", EReadResult::Ok, "abc"},
-        {"four", EReadResult::TooLarge, ""},
-        {"missing", EReadResult::Missing, ""},
-        {"plain/below", EReadResult::Missing, ""},
-        {"fifo", EReadResult::NotAFile, ""},
-        {"link-to-fifo", EReadResult::NotAFile, ""},
-        {"zero", EReadResult::NotAFile, ""},
-        {"/dev/zero", EReadResult::NotAFile, ""},
-        {"folder", EReadResult::NotAFile, ""},
+        {"plain", EReadResult::Ok, "abc", ""},
+        {"link", EReadResult::Ok, "abc", ""},
+        {"four", EReadResult::TooLarge, "", "is larger than 3 bytes"},
+        {"missing", EReadResult::Missing, "", "does not exist"},
+        {"plain/below", EReadResult::Missing, "", "does not exist"},
+        {"fifo", EReadResult::NotAFile, "", kNotRegular},
+        {"link-to-fifo", EReadResult::NotAFile, "", kNotRegular},
+        {"zero", EReadResult::NotAFile, "", kNotRegular},
+        {"/dev/zero", EReadResult::NotAFile, "", kNotRegular},
+        {"folder", EReadResult::NotAFile, "", "is a folder"},
     };
     Watchdog watchdog(10);
     for (const auto& c : kCases) {
         std::vector<std::uint8_t> out{9};
-        EXPECT_EQ(ReadRegularFile(c.name, out, 3), c.result) << c.name;
+        const EReadResult result = ReadRegularFile(c.name, out, 3);
+        EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(std::string(out.begin(), out.end()), c.bytes) << c.name;
+        if (result != EReadResult::Ok) {
+            EXPECT_EQ(ReadFaultText(c.name, result, 3), c.fault) << c.name;
+        }
     }
+    // A read the system refuses gives the system's reason.
+    const std::string tooLong(300, 'x');
+    std::vector<std::uint8_t> out;
+    ASSERT_EQ(ReadRegularFile(tooLong, out, 3), EReadResult::Failed);
+    EXPECT_EQ(ReadFaultText(tooLong, EReadResult::Failed, 3), std::string("cannot be read: ") + std::strerror(ENAMETOOLONG));
+    EXPECT_EQ(QuotedPath("folder"), "\"" + PathOf("folder") + "\"");
+    EXPECT_EQ(QuotedPath("/a\nb"), "\"/a\\nb\"") << "escaped to one line";
     std::vector<std::uint8_t> head;
     EXPECT_EQ(ReadRegularFileHead("four", head, 2), EReadResult::Ok);
     EXPECT_EQ(std::string(head.begin(), head.end()), "ab");
     EXPECT_EQ(ReadRegularFileHead("fifo", head, 2), EReadResult::NotAFile);
     EXPECT_EQ(ReadResultText(EReadResult::NotAFile, 3), "is not a file");
     EXPECT_EQ(ReadResultText(EReadResult::TooLarge, 3), "is larger than 3 bytes");
+}
+
+// Whether a file can be written is told by looking only: nothing is made,
+// emptied or changed, a link is followed, a pipe never waited on.
+TEST_F(Files, WriteFaultsAreToldWithoutTouchingAnything)
+{
+    WriteFile("plain", "kept");
+    std::filesystem::create_directories(PathOf("folder"));
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("folder", PathOf("link-to-folder"));
+    std::filesystem::create_symlink("folder/new.wav", PathOf("dangling"));
+    const struct {
+        const char* name;
+        std::string fault;
+    } kCases[] = {
+        {"plain", ""},
+        {"new.wav", ""},
+        {"folder/new.wav", ""},
+        {"dangling", ""},
+        {"folder", "is a folder"},
+        {"link-to-folder", "is a folder"},
+        {"fifo", "is not a regular file (a pipe, device or socket)"},
+        {"/dev/null", "is not a regular file (a pipe, device or socket)"},
+        {"missing/new.wav", "cannot be written: its folder \"" + PathOf("missing/") + "\" does not exist"},
+        {"plain/new.wav", std::string("cannot be written: ") + std::strerror(ENOTDIR)},
+    };
+    Watchdog watchdog(10);
+    for (const auto& c : kCases) EXPECT_EQ(WriteFaultText(c.name), c.fault) << c.name;
+    EXPECT_EQ(ReadFile("plain"), "kept");
+    for (const char* name : {"new.wav", "folder/new.wav", "missing"}) EXPECT_FALSE(Exists(name)) << name;
 }
 
 // A symbolic link in a saved file's place stays a link and its target gets the

@@ -165,6 +165,35 @@ TEST_P(SoundOps, ResumeAfterStopIfPlayingContinuesFromTheSameSample)
     EXPECT_EQ(first, straight);
 }
 
+TEST_P(SoundOps, HeldSoundsStayAtTheirSampleAndGoOnWhenReleased)
+{
+    CSoundSystem sys(CSoundSystem::Offline{});
+    CSound s = Tone(sys, 6000, "tone");
+    CSound other = Tone(sys, 6000, "other");
+    s.Play();
+    const std::vector<int16_t> straight = Render(sys, 4000);
+
+    s.Play();
+    std::vector<int16_t> first = Render(sys, 1234);
+    sys.Hold(true);
+    // Held, it still plays as far as the game can tell, but is not heard and
+    // does not move on.
+    EXPECT_TRUE(s.IsPlaying());
+    const uint32_t at = s.GetPosition();
+    EXPECT_EQ(Render(sys, 300), std::vector<int16_t>(600, 0));
+    EXPECT_EQ(s.GetPosition(), at);
+    // A sound started while the others are held is heard (the snapshot's click).
+    other.Play();
+    const std::vector<int16_t> click = Render(sys, 100);
+    EXPECT_NE(click, std::vector<int16_t>(200, 0));
+    other.StopIfPlaying();
+    EXPECT_EQ(s.GetPosition(), at);
+    sys.Hold(false);
+    const std::vector<int16_t> rest = Render(sys, 4000 - 1234);
+    first.insert(first.end(), rest.begin(), rest.end());
+    EXPECT_EQ(first, straight);
+}
+
 TEST_P(SoundOps, PlayAtPansBy500PerWholeUnitOfX)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
