@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "app/AssetSet.h"
 #include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/FrameTimer.h"
@@ -17,6 +16,8 @@
 #include "app/PreparedDraws.h"
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
+#include "app/SceneKit.h"
+#include "assets/AssetSet.h"
 #include "core/Object.h"
 #include "core/Text.h"
 #include "core/Util.h"
@@ -38,14 +39,14 @@
 #include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
+#include "stage/World.h"
+#include "stage/WorldEvents.h"
 #include "core/WorldHooks.h"
 #include "core/ObjectLists.h"
 
 #include <sys/stat.h>
 
-CSoundSystem* g_pSoundDevice = nullptr;
 CInputControler* g_pInput = nullptr;
-CObject* g_pWorldAnchor = nullptr;
 CTexture* g_pLoadingTexture = nullptr;
 
 namespace {
@@ -330,7 +331,7 @@ int KorvoMain(int argc, const char* const* argv)
         SetPauseOnFocusLoss(!opt.headless && opt.inputScript.empty() && !opt.autopilot);
         SetSceneStage(CStageControler::STAGE_STARTUP);
         SceneFrame();
-        LoadAssetSet();
+        LoadGameAssets();
         PrepareMenuDrawing();
         if (verify) StartVerifiedReplay(opt.verbose);
         else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
@@ -458,6 +459,20 @@ void StartWorld()
     g_pWorldAnchor->m_bLocked = true;
 }
 
+void LoadGameAssets()
+{
+    LoadAssetSet();
+    CreateWorldObjects();
+    CreateMenuObjects();
+}
+
+void ReleaseGameAssets()
+{
+    ReleaseMenuObjects();
+    ReleaseWorldObjects();
+    ReleaseAssetSet();
+}
+
 void StopWorld()
 {
     EndScenePause();
@@ -465,8 +480,9 @@ void StopWorld()
     ClearWorld();
     g_StageControler.Shutdown();
     DeleteAll(g_MusicList);
-    ReleaseAssetSet();
+    ReleaseGameAssets();
     g_pWorldHooks = nullptr;
+    g_pWorldEvents = nullptr;
     if (g_pLoadingTexture) {
         g_pLoadingTexture->Release();
         delete g_pLoadingTexture;

@@ -1,9 +1,7 @@
 // The program entry: start-up in the designed order, the main loop, shut-down.
 #pragma once
 
-class CSoundSystem;
 class CInputControler;
-class CObject;
 class CTexture;
 
 // The whole program; returns the process exit code: 0 normal end (also after a
@@ -30,9 +28,14 @@ void SetUpGlobals();
 // ... the world once the graphics device is up: the device linked for the
 // objects, the noise handed to it, the play-field viewport, the world anchor ...
 void StartWorld();
+// ... the asset set, loaded behind the start-up picture, and the objects made
+// from it: the world's residents (the craft ...) and the menus' models ...
+void LoadGameAssets();
 // ... and at the end, in order: the world cleared, the stage pictures, the
-// music, the asset set, the loading picture and the anchor released ...
+// music, the asset set with its objects (ReleaseGameAssets), the loading
+// picture and the anchor released ...
 void StopWorld();
+void ReleaseGameAssets();
 // ... then the graphics device (unlinked first), the input and the sound
 // devices ...
 void ReleaseDevices();
@@ -55,9 +58,7 @@ inline constexpr const char* kNoDisplayMessage =
 // not be saved), beside standard error.
 inline constexpr const char* kWarningLogFile = "log/warnings.txt";
 
-extern CSoundSystem* g_pSoundDevice;
 extern CInputControler* g_pInput;
-extern CObject* g_pWorldAnchor;
 // The start-up loading picture, resource "#342" of type "TEXTURE"; null when
 // neither the library nor an override file is there.
 extern CTexture* g_pLoadingTexture;

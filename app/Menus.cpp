@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/AssetSet.h"
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Text.h"
 #include "core/Util.h"

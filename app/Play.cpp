@@ -1,10 +1,10 @@
 #include "app/Play.h"
 
-#include "app/AssetSet.h"
 #include "app/FrameTimer.h"
 #include "app/Game.h"
 #include "app/Scene.h"
 #include "app/SceneKit.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/BG2D.h"
@@ -17,6 +17,7 @@
 #include "player/Spark.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
+#include "stage/World.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/GameDigest.h"
+#include "stage/GameDigest.h"
 #include "app/Scene.h"
 #include "core/Util.h"
 #include "stage/CustomStageControler.h"

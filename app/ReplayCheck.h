@@ -1,5 +1,5 @@
 // Proving replays. Every live game takes the digest of its rule state
-// (app/GameDigest.h) after every 60 steps of play and at its end, and writes
+// (stage/GameDigest.h) after every 60 steps of play and at its end, and writes
 // them after the replay's records; `korvo --verify-replay FILE` plays the file
 // and compares every digest and the final score.
 #pragma once

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/AssetSet.h"
 #include "app/Autopilot.h"
 #include "app/Form.h"
 #include "app/Game.h"
@@ -14,6 +13,7 @@
 #include "app/Pause.h"
 #include "app/Play.h"
 #include "app/ReplayCheck.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"
@@ -31,6 +31,7 @@
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
 #include "stage/Fader.h"
+#include "stage/WorldEvents.h"
 
 uint32_t g_dwGameStartTime = 0;
 bool g_bFreeCamera = false;
@@ -195,6 +196,16 @@ public:
     }
 };
 CSceneWorldHooks g_SceneWorldHooks;
+
+// What the world tells the scene.
+class CSceneWorldEvents : public CWorldEvents {
+public:
+    void GameEnded(int32_t score) override { EndGame(score); }
+    void StageChanged(int stage) override { SceneStageChanged(stage); }
+    void PhaseChanged(int stage, int phase) override { ScenePhaseChanged(stage, phase); }
+    void LoadingFrameWanted() override { SceneLoadingFrame(); }
+};
+CSceneWorldEvents g_SceneWorldEvents;
 
 }  // namespace
 
@@ -432,5 +443,6 @@ void InitScene()
     g_bSnapshotNoteShown = false;
     g_nFrame = 0;
     g_pWorldHooks = &g_SceneWorldHooks;
+    g_pWorldEvents = &g_SceneWorldEvents;
     CSimpleSprite::s_pDrawNumber = &DrawNumberSprite;
 }

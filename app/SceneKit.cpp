@@ -1,13 +1,16 @@
 #include "app/SceneKit.h"
 
-#include <cstdio>
-
-#include "app/AssetSet.h"
 #include "app/Game.h"
+#include "assets/AssetSet.h"
+#include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
+#include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "stage/CustomStageControler.h"
+
+CObject* g_pCursorModel = nullptr;
+CObject* g_pMenuModel = nullptr;
 
 bool ButtonHeld(int ch, uint8_t CInputRecord::*button) { return g_pInput && g_pInput->GetCurrent(ch).*button; }
 
@@ -30,30 +33,6 @@ void MoveCursor(MenuCursor& cursor)
 {
     if (MenuDown()) cursor.Next();
     if (MenuUp()) cursor.Prev();
-}
-
-void DrawDigits(float x, float y, const char* text, float alpha)
-{
-    for (const char* p = text; *p; ++p, x += 5.0f) {
-        int glyph = -1;
-        if (*p >= '0' && *p <= '9') glyph = *p - '0';
-        else if (*p == '/') glyph = 10;
-        if (glyph >= 0 && g_pHudDigits[glyph]) g_pHudDigits[glyph]->DrawSpriteBlend(x, y, alpha);
-    }
-}
-
-void DrawNumber(float x, float y, int n, float alpha)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", n);
-    DrawDigits(x, y, text, alpha);
-}
-
-void DrawNumberRight(float x, float y, int n, float alpha)
-{
-    char text[16];
-    const int len = std::snprintf(text, sizeof text, "%d", n);
-    DrawDigits(x - 5.0f * static_cast<float>(len - 1), y, text, alpha);
 }
 
 void BeginSprites()
@@ -93,4 +72,29 @@ void ScreenToWorld(float px, float py, float& wx, float& wy)
 {
     wx = (px - 140.0f) / 480.0f * 10.0f - 5.0f;
     wy = 5.0f - py / 480.0f * 10.0f;
+}
+
+void CreateMenuObjects()
+{
+    g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
+    g_pCursorModel->SetRotVel(Vec3{0.003f, 0.01f, 0.0f});
+    g_pMenuModel = new CSimpleModel(nullptr, Vec3{});
+    g_pMenuModel->SetRotVel(Vec3{0.0f, 0.0025f, 0.0f});
+    g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
+    ChooseMenuModel();
+}
+
+void ReleaseMenuObjects()
+{
+    delete g_pMenuModel;
+    g_pMenuModel = nullptr;
+    delete g_pCursorModel;
+    g_pCursorModel = nullptr;
+}
+
+void ChooseMenuModel()
+{
+    if (!g_pMenuModel) return;
+    const int pick = g_EffectRand.Integer(2);
+    g_pMenuModel->m_pModel = pick != 0 ? g_pMenuModelA : g_pMenuModelB;
 }

@@ -1,11 +1,14 @@
 // The small pieces every screen of the scene uses: the input edges of the
-// menus, the HUD digits, sprite batches, stage pictures and the menu cursor.
+// menus, the HUD digits (the world's, which its bosses draw too), sprite
+// batches, stage pictures, the menu cursor and the model beside the menus.
 #pragma once
 
 #include <cstdint>
 
 #include "persist/InputRecord.h"
+#include "stage/HudDigits.h"
 
+class CObject;
 class CTexture;
 
 // A menu's selection with wrapping moves.
@@ -34,12 +37,6 @@ bool MenuUp();
 // Next on menu down, Prev on menu up.
 void MoveCursor(MenuCursor& cursor);
 
-// HUD digits ("0" ... "9" and "/"), 5 pixels apart; other characters leave a gap.
-void DrawDigits(float x, float y, const char* text, float alpha = 1.0f);
-void DrawNumber(float x, float y, int n, float alpha = 1.0f);
-// The last digit at x.
-void DrawNumberRight(float x, float y, int n, float alpha = 1.0f);
-
 // Opens a sprite batch that neither tests nor writes depth, so a picture never
 // hides the models drawn after it. Close it with g_pDevice->Sprite().End().
 void BeginSprites();
@@ -53,3 +50,11 @@ CTexture* StagePicture();
 void DrawCursorAt(float px, float py);
 // The screen-to-world placement of the menu cursor model.
 void ScreenToWorld(float px, float py, float& wx, float& wy);
+
+// The menus' objects, made from the loaded asset set.
+extern CObject* g_pCursorModel;  // the spinning menu cursor
+extern CObject* g_pMenuModel;    // the model beside the menus, "#200" or "#201"
+void CreateMenuObjects();
+void ReleaseMenuObjects();
+// The menu model: "#200" when g_EffectRand.Integer(2) is not 0, else "#201".
+void ChooseMenuModel();

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "core/Util.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
 #include "app/Game.h"
 #include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "bench_folder.h"
 #include "core/Util.h"
 #include "gfx/GraphicsDevice.h"
@@ -79,7 +79,7 @@ public:
         m_bWorld = true;
         LoadRecords(g_GlobalResult, g_BarrageTable);
         InitScene();
-        LoadAssetSet();
+        LoadGameAssets();
         return true;
     }
 

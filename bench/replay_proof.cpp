@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/Autopilot.h"
-#include "app/GameDigest.h"
+#include "stage/GameDigest.h"
 #include "boss_fight.h"
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"

@@ -1,6 +1,6 @@
 #include "enemy/BarrageFire.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/Random.h"
 #include "enemy/Beam.h"
 #include "enemy/Bit.h"

@@ -1,6 +1,6 @@
 #include "enemy/Bit.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/Random.h"
 #include "enemy/EnemyShot.h"
 #include "gfx/GraphicsDevice.h"

@@ -1,6 +1,6 @@
 #include "enemy/Bit2.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "enemy/Bit.h"
 #include "enemy/EnemyShot.h"

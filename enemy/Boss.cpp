@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "app/AssetSet.h"
-#include "app/SceneKit.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/BarrageFire.h"
@@ -23,6 +22,7 @@
 #include "stage/Cutin.h"
 #include "stage/Fader.h"
 #include "stage/Flare.h"
+#include "stage/HudDigits.h"
 #include "stage/StageEvents.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "enemy/Boss0.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
 

@@ -1,6 +1,6 @@
 #include "enemy/EnemyShot.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"

@@ -1,6 +1,6 @@
 #include "enemy/Raptor.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "enemy/BarrageFire.h"
 #include "gfx/Model.h"
 #include "player/MyKorvo.h"

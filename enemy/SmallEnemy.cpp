@@ -1,6 +1,6 @@
 #include "enemy/SmallEnemy.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "gfx/GraphicsDevice.h"
 #include "player/Bomb.h"
 #include "player/ScoreItem.h"

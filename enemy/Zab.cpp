@@ -1,6 +1,6 @@
 #include "enemy/Zab.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "gfx/Model.h"
 #include "gfx/Texture.h"
 

@@ -1,6 +1,6 @@
 #include "player/Bomb.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Texture.h"

@@ -1,6 +1,6 @@
 #include "player/LockonLaser.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "enemy/Enemy.h"
 #include "gfx/GraphicsDevice.h"

@@ -1,7 +1,6 @@
 #include "player/MyKorvo.h"
 
-#include "app/AssetSet.h"
-#include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/Enemy.h"
@@ -22,6 +21,7 @@
 #include "stage/DigitalNumber.h"
 #include "stage/Fader.h"
 #include "stage/Flare.h"
+#include "stage/WorldEvents.h"
 
 CMyKorvo* g_pPlayer = nullptr;
 SExtend g_Extends[CMyKorvo::kExtendCount];
@@ -176,7 +176,7 @@ void CMyKorvo::Kill()
 {
     // The last miss has faded out: the game ends (the craft stays, ready for
     // the next Reset).
-    EndGame(m_nScore);
+    if (g_pWorldEvents) g_pWorldEvents->GameEnded(m_nScore);
     Activate();
 }
 

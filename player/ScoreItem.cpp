@@ -1,6 +1,6 @@
 #include "player/ScoreItem.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "player/MyKorvo.h"
 

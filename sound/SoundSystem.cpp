@@ -27,6 +27,8 @@ int PanOfX(float x)
 }
 }  // namespace
 
+CSoundSystem* g_pSoundDevice = nullptr;
+
 // ---------------------------------------------------------------------------
 // CSoundSystem
 

@@ -64,6 +64,9 @@ private:
     std::string m_strProgramDir;
 };
 
+// The game's sound system; null until the program entry creates it.
+extern CSoundSystem* g_pSoundDevice;
+
 // One sound (music or effect). A CObject so that the sound and music lists can
 // run its fade-out and its chained follow-up sound once per frame.
 class CSound : public CPausableObject {

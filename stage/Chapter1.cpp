@@ -2,7 +2,7 @@
 // glide past the camera, the first boss and the result screen.
 #include "stage/ChapterScript.h"
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "enemy/Boss0.h"
 #include "enemy/EnemyWaves.h"
 #include "player/LightParticle.h"

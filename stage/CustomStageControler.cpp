@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include "app/AssetSet.h"
-#include "app/Game.h"
-#include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "core/DeviceLink.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
@@ -17,6 +15,8 @@
 #include "stage/Camera.h"
 #include "stage/ChapterScript.h"
 #include "stage/Fader.h"
+#include "stage/World.h"
+#include "stage/WorldEvents.h"
 
 int32_t g_nChapterSelection = -1;
 bool g_bReplayPlaying = false;
@@ -130,13 +130,14 @@ void CCustomStageControler::SetStage(int stage)
     case STAGE_CHAPTER2: StartChapter(stage); break;
     default: break;
     }
-    SceneStageChanged(m_nStage);
+    if (g_pWorldEvents) g_pWorldEvents->StageChanged(m_nStage);
 }
 
 void CCustomStageControler::SetPhase(int phase)
 {
     CStageControler::SetPhase(phase);
-    if (m_nStage >= STAGE_CHAPTER1 && phase != PHASE_INTRO) ScenePhaseChanged(m_nStage, phase);
+    if (m_nStage >= STAGE_CHAPTER1 && phase != PHASE_INTRO && g_pWorldEvents)
+        g_pWorldEvents->PhaseChanged(m_nStage, phase);
 }
 
 void CCustomStageControler::StartChapter(int chapter)
@@ -159,7 +160,7 @@ void CCustomStageControler::StartChapter(int chapter)
         // first, the only sign of life meanwhile.
         if (g_pDeviceLink) g_pDeviceLink->SetFogColor(0, 0, 0);
         m_nStage = STAGE_CHAPTER_LOADING;
-        SceneLoadingFrame();
+        if (g_pWorldEvents) g_pWorldEvents->LoadingFrameWanted();
         music = CreateMusic(chapter == STAGE_CHAPTER1 ? "#111" : "#113");
         ++m_nMusicLoads;
         m_nStage = chapter;

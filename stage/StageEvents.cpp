@@ -1,12 +1,12 @@
 #include "stage/StageEvents.h"
 
-#include "app/AssetSet.h"
-#include "app/Game.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
+#include "stage/World.h"
 
 namespace {
 

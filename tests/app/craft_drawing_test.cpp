@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "player/MyKorvo.h"
 #include "stage/Camera.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
 #include "app/Game.h"
 #include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
@@ -49,7 +49,7 @@ protected:
         StartWorld();
         LoadRecords(g_GlobalResult, g_BarrageTable);
         InitScene();
-        LoadAssetSet();
+        LoadGameAssets();
         g_GameRand.ClearLockedDraws();
     }
 

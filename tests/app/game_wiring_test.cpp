@@ -86,12 +86,12 @@ TEST_F(GameWiring, TheSlowMotionSoundFadesOnTheSoundList)
     EXPECT_FALSE(slow->IsPlaying());
 
     // Released with the set, it leaves the list too.
-    ReleaseAssetSet();
+    ReleaseGameAssets();
     EXPECT_EQ(g_SoundList.Count(), 0);
     EXPECT_EQ(CCutin::s_pSound, nullptr);
     EXPECT_EQ(CFlare::s_pTexture, nullptr);
     EXPECT_EQ(CDigitalNumber::s_pDigits[3], nullptr);
-    LoadAssetSet();
+    LoadGameAssets();
 }
 
 TEST_F(GameWiring, SkyBoxAndNoiseBelongToTheProgram)

@@ -23,6 +23,7 @@
 #include "persist/GlobalResult.h"
 #include "persist/Replay.h"
 #include "stage/CustomStageControler.h"
+#include "stage/WorldEvents.h"
 #include "scene_fixture.h"
 #include "tests/support/HostileFiles.h"
 #include "tests/support/TempHome.h"
@@ -224,7 +225,9 @@ TEST_F(SceneInputTest, TheEndOfAGameWritesTheReplayAndOpensTheSaveList)
     g_MainMenuCursor.m_nIndex = 0;
     Run("1 attack0\n3 x=1\n", 5);
     ASSERT_EQ(GetSceneStage(), 0);
-    EndGame(4321);
+    // As the world tells it (the craft's last miss, the last chapter's end).
+    ASSERT_NE(g_pWorldEvents, nullptr);
+    g_pWorldEvents->GameEnded(4321);
     EXPECT_EQ(GetSceneStage(), -5);
     CReplay r;
     ASSERT_TRUE(r.Load(kReplayTempFile));
@@ -240,6 +243,16 @@ TEST_F(SceneInputTest, TheEndOfAGameWritesTheReplayAndOpensTheSaveList)
     g_StageControler.SetStage(0);
     EndGame(5);
     EXPECT_EQ(GetSceneStage(), -4);
+    EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
+
+    // A test game opens the save list with no replay, not even an older one.
+    std::ofstream(m_Dir + kReplayTempFile, std::ios::binary) << "an older game";
+    g_bReplayPlaying = false;
+    g_bUnrecorded = true;
+    g_StageControler.SetStage(0);
+    EndGame(5);
+    g_bUnrecorded = false;
+    EXPECT_EQ(GetSceneStage(), -5);
     EXPECT_FALSE(fs::exists(m_Dir + kReplayTempFile));
 }
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AssetSet.h"
 #include "app/Menus.h"
 #include "app/Play.h"
 #include "app/Scene.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "input/InputScript.h"
@@ -174,7 +174,7 @@ TEST(AssetSetTest, ModelQualityLimits)
 
 TEST(AssetSetTest, MenuModelChoiceIsEvenAndUsesTheEffectGenerator)
 {
-    CreateResidentObjects();
+    CreateMenuObjects();
     ASSERT_NE(g_pMenuModel, nullptr);
     // Without a device no model is loaded: tell the two choices apart by pointer.
     CModel* const a = reinterpret_cast<CModel*>(0x10);
@@ -194,7 +194,7 @@ TEST(AssetSetTest, MenuModelChoiceIsEvenAndUsesTheEffectGenerator)
     EXPECT_LT(countA, 1100);
     EXPECT_EQ(static_cast<uint32_t>(g_GameRand.Integer(1000000)), before);  // the game's draws untouched
     g_pMenuModelA = g_pMenuModelB = nullptr;
-    ReleaseAssetSet();
+    ReleaseMenuObjects();
 }
 
 class StageTimelineTest : public testing::Test {

@@ -11,7 +11,6 @@
 
 #include <vector>
 
-#include "app/Game.h"
 #include "core/ObjectLists.h"
 #include "gfx/BG2D.h"
 #include "gfx/SimpleSprite.h"
@@ -21,6 +20,7 @@
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/CustomStageControler.h"
+#include "stage/World.h"
 #include "tests/support/CraftWorld.h"
 #include "tests/support/TempHome.h"
 

@@ -6,8 +6,8 @@
 
 #include "enemy/Boss0.h"
 #include "gfx/Texture.h"
-#include "persist/Replay.h"
 #include "stage/ChapterScript.h"
+#include "tests/support/WorldEventsLog.h"
 
 namespace {
 
@@ -171,26 +171,22 @@ TEST_F(ChapterTimeline, ChapterEndRecordsAndMovesOn)
     struct SEnd {
         int nChapter, nSelection;
         bool bReplay, bTestGame;
-        int nNextStage;
+        bool bGameOver;        // the game ends (the shell is told), else chapter 2 starts
         bool bRecorded;        // best score kept
         bool bNextReached;     // the chapter after it marked reached
-        bool bTempReplay;      // "replay/_tmp.dat" written
     };
     const SEnd ends[] = {
-        {0, -1, false, false, SC::STAGE_CHAPTER2, true, true, false},
-        {0, 0, false, false, SC::STAGE_SAVE_LIST, true, false, true},
-        {1, -1, false, false, SC::STAGE_SAVE_LIST, true, true, true},
-        {1, 1, false, false, SC::STAGE_SAVE_LIST, true, false, true},
-        {0, -1, true, false, SC::STAGE_CHAPTER2, false, false, false},
-        {1, -1, true, false, SC::STAGE_REPLAY_LIST, false, false, false},
-        {0, -1, false, true, SC::STAGE_CHAPTER2, false, false, false},
-        {1, 1, false, true, SC::STAGE_SAVE_LIST, false, false, false},
+        {0, -1, false, false, false, true, true},  {0, 0, false, false, true, true, false},
+        {1, -1, false, false, true, true, true},   {1, 1, false, false, true, true, false},
+        {0, -1, true, false, false, false, false}, {1, -1, true, false, true, false, false},
+        {0, -1, false, true, false, false, false}, {1, 1, false, true, true, false, false},
     };
+    CWorldEventsLog shell;
     for (const SEnd& e : ends) {
         SCOPED_TRACE(testing::Message() << "chapter " << e.nChapter << " selection " << e.nSelection << " replay "
                                         << e.bReplay << " test game " << e.bTestGame);
         g_GlobalResult.Load();
-        std::filesystem::remove(m_strHome + kReplayTempFile);
+        shell.m_GamesEnded.clear();
         g_nChapterSelection = e.nSelection;
         g_bReplayPlaying = e.bReplay;
         g_bUnrecorded = e.bTestGame;
@@ -198,11 +194,12 @@ TEST_F(ChapterTimeline, ChapterEndRecordsAndMovesOn)
         m_pCraft->m_nChapterScore = 1234567;
         JumpTo(e.nChapter == 0 ? 1080 : 1260);
         Script(1);
-        EXPECT_EQ(g_StageControler.m_nStage, e.nNextStage);
+        // Where a game over leads (save list, replay list) is the shell's choice.
+        EXPECT_EQ(g_StageControler.m_nStage, e.bGameOver ? e.nChapter : SC::STAGE_CHAPTER2);
+        EXPECT_EQ(shell.m_GamesEnded, e.bGameOver ? std::vector<int32_t>{m_pCraft->m_nScore} : std::vector<int32_t>{});
         EXPECT_EQ(m_pCraft->m_nChapterScore, 0) << "zeroed in every case";
         EXPECT_EQ(g_GlobalResult.GetBestScore(e.nChapter), e.bRecorded ? 1234567 : 0);
         EXPECT_EQ(g_GlobalResult.GetStoredReached(e.nChapter + 1), e.bNextReached);
-        EXPECT_EQ(std::filesystem::exists(m_strHome + kReplayTempFile), e.bTempReplay);
         ClearWorld();
     }
 }
@@ -215,7 +212,8 @@ TEST_F(ChapterTimeline, ResultScreenFadesOutAndEndsOnTheChaptersFrames)
     };
     for (const SFrames& f : {SFrames{0, 600, 1080}, SFrames{1, 780, 1260}}) {
         SCOPED_TRACE(f.nStage);
-        g_nChapterSelection = f.nStage;   // a single chapter: the end leaves for the save list
+        CWorldEventsLog shell;
+        g_nChapterSelection = f.nStage;   // a single chapter: its end is the game's
         StartAt(f.nStage, SC::PHASE_RESULT_DESTROYED);
         Script(f.nFade);
         EXPECT_EQ(g_pFader->m_nMode, CFader::MODE_FROM) << "still the chapter's arrival fade";
@@ -223,9 +221,9 @@ TEST_F(ChapterTimeline, ResultScreenFadesOutAndEndsOnTheChaptersFrames)
         EXPECT_EQ(g_pFader->m_nMode, CFader::MODE_TO);
         EXPECT_EQ(g_pFader->m_nTotal, 480);
         Script(f.nEnd - f.nFade - 1);
-        EXPECT_EQ(g_StageControler.m_nStage, f.nStage);
+        EXPECT_TRUE(shell.m_GamesEnded.empty());
         Script(1);
-        EXPECT_EQ(g_StageControler.m_nStage, SC::STAGE_SAVE_LIST);
+        EXPECT_EQ(shell.m_GamesEnded.size(), 1u);
     }
 }
 
@@ -240,6 +238,22 @@ TEST_F(ChapterTimeline, ChapterMusicLoadsOncePerRun)
     EXPECT_EQ(g_StageControler.m_nMusicLoads, loads + 1);
     EXPECT_EQ(g_StageControler.m_pChapterMusic[0], music);
     EXPECT_EQ(g_MusicList.Count(), 1);
+}
+
+// What the shell hears of: every stage entered, each phase of a chapter after
+// its intro, and one frame of the loading picture while the chapter's music
+// is decoded (the first time only), on the loading picture's own stage.
+TEST_F(ChapterTimeline, TheShellIsToldOfStagesLaterPhasesAndTheMusicLoad)
+{
+    CWorldEventsLog shell;
+    g_StageControler.SetStage(SC::STAGE_CHAPTER1);
+    Script(481);   // the intro's last frame moves on to the waves
+    g_StageControler.SetStage(SC::STAGE_MAIN_MENU);
+    g_StageControler.SetStage(SC::STAGE_CHAPTER1);
+    EXPECT_EQ(shell.m_Stages, (std::vector<int>{SC::STAGE_CHAPTER1, SC::STAGE_MAIN_MENU, SC::STAGE_CHAPTER1}));
+    EXPECT_EQ(shell.m_Phases, (std::vector<std::pair<int, int>>{{SC::STAGE_CHAPTER1, SC::PHASE_WAVES}}));
+    EXPECT_EQ(shell.m_LoadingFrameStages, std::vector<int>{SC::STAGE_CHAPTER_LOADING});
+    EXPECT_TRUE(shell.m_GamesEnded.empty());
 }
 
 TEST_F(ChapterTimeline, TestStageSpawnsABossEvery1200Frames)

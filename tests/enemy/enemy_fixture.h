@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/EnemyShot.h"

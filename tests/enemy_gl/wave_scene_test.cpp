@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "../gfx/gfx_fixture.h"
-#include "app/AssetSet.h"
 #include "app/Play.h"
+#include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/EnemyShot.h"
@@ -24,6 +24,7 @@
 #include "platform/Resources.h"
 #include "player/MyKorvo.h"
 #include "stage/Camera.h"
+#include "stage/World.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ protected:
         g_pDevice = m_Device.get();
         g_pDeviceLink = m_Device.get();
         LoadAssetSet();
+        CreateWorldObjects();
         g_Camera.Reset();
         g_GameRand.Seed(1024);
         g_GameRand.ClearLockedDraws();
@@ -55,6 +57,7 @@ protected:
     {
         ClearWorld();
         DeleteAll(g_EnemyShotList);
+        ReleaseWorldObjects();
         ReleaseAssetSet();
         g_pDevice = nullptr;
         g_pDeviceLink = nullptr;

@@ -2,7 +2,7 @@
 // rules changes it and is named by its part; presentation never changes it.
 #include "player_fixture.h"
 
-#include "app/GameDigest.h"
+#include "stage/GameDigest.h"
 #include "player/PlayerShot.h"
 #include "player/ShockWave.h"
 #include "stage/Camera.h"

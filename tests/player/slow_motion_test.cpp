@@ -1,58 +1,8 @@
 // Slow motion: the craft's gauge rules and the controller's sounds, music and
 // cooldown.
-#include "tests/player/player_fixture.h"
+#include "tests/player/slow_motion_fixture.h"
 
-#include <memory>
-
-#include "app/Scene.h"
 #include "core/WorldHooks.h"
-#include "sound/SoundSystem.h"
-#include "stage/CustomStageControler.h"
-#include "tests/sound/OggFixture.h"
-
-namespace {
-
-std::unique_ptr<CSound> MakeSound(CSoundSystem& sys, double seconds, double hz, const char* label)
-{
-    const size_t frames = static_cast<size_t>(seconds * 22050.0);
-    const std::vector<uint8_t> ogg = EncodeOgg(MakeTone(frames, 1, 22050, hz), 1, 22050);
-    auto s = std::make_unique<CSound>(&sys, ogg.data(), ogg.size(), label);
-    EXPECT_TRUE(s->IsLoaded()) << label;
-    return s;
-}
-
-}  // namespace
-
-class SlowMotionTest : public PlayerTest {
-protected:
-    void SetUp() override
-    {
-        PlayerTest::SetUp();
-        m_pStart = MakeSound(m_System, 0.2, 440.0, "start");
-        m_pAmbience = MakeSound(m_System, 1.0, 220.0, "ambience");
-        m_pEnd = MakeSound(m_System, 0.2, 660.0, "end");
-        m_pMusic = MakeSound(m_System, 2.0, 330.0, "music");
-        m_SlowMotion.SetSounds(m_pStart.get(), m_pAmbience.get(), m_pEnd.get());
-        g_SoundList.Add(m_pStart.get());
-        g_MusicList.Add(m_pMusic.get());
-        m_pMusic->PlayLoop();
-    }
-    void TearDown() override
-    {
-        g_SoundList.RemoveAll();
-        g_MusicList.RemoveAll();
-        PlayerTest::TearDown();
-    }
-    // Audio for the given number of frames of 60 a second.
-    void Play(int frames)
-    {
-        std::vector<int16_t> out(static_cast<size_t>(frames) * 368 * 2);
-        m_System.Render(out.data(), frames * 368);
-    }
-
-    CSoundSystem m_System{CSoundSystem::Offline{}};
-    std::unique_ptr<CSound> m_pStart, m_pAmbience, m_pEnd, m_pMusic;
-};
 
 TEST_F(SlowMotionTest, StartingNeedsEighteenHundredAndCostsNineHundred)
 {
@@ -221,25 +171,6 @@ TEST_F(SlowMotionTest, TheMusicStaysSilentAfterTheLastMissInSlowMotion)
     }
     EXPECT_EQ(m_SlowMotion.Cooldown(), 0);
     EXPECT_FALSE(m_pMusic->IsPlaying());
-}
-
-// Escape in slow motion: the menus neither loop the ambience nor run at half
-// rate.
-TEST_F(SlowMotionTest, LeavingTheGameForTheMenuEndsSlowMotionAtOnce)
-{
-    g_StageControler.m_nStage = CStageControler::STAGE_CHAPTER1;
-    m_pCraft->m_nGauge = 9000;
-    ASSERT_TRUE(m_pCraft->StartSlowMotion());
-    for (int i = 0; i < 160; ++i) {
-        m_pDevice->Update();
-        m_SlowMotion.Hold();
-        StepListKeep(g_SoundList);
-    }
-    ASSERT_TRUE(m_pAmbience->IsPlaying());
-    SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
-    EXPECT_FALSE(m_pAmbience->IsPlaying());
-    EXPECT_FALSE(m_pDevice->IsSlowMotion());
-    EXPECT_FALSE(m_SlowMotion.IsRunning());
 }
 
 // A game left in slow motion (Escape) must not hand it to the next game: a

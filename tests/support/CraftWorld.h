@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 #include "core/Random.h"
 #include "player/LightParticle.h"
 #include "player/MyKorvo.h"

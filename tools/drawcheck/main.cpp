@@ -19,7 +19,8 @@ int main(int argc, char** argv)
     }
     // Every folder of the game and its libraries; tests and tools may draw as
     // they like.
-    const char* const kFolders[] = {"app", "core", "stage", "player", "enemy", "gfx", "sound", "input", "persist"};
+    const char* const kFolders[] = {"app",   "assets", "core",  "stage", "player",
+                                    "enemy", "gfx",    "sound", "input", "persist"};
     std::vector<fs::path> files;
     for (const char* folder : kFolders) {
         std::error_code ec;

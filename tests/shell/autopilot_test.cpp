@@ -2,7 +2,7 @@
 // when every move is hit and the control step lets it, swings the blade at a
 // close enemy, fires without charging, steers the menus into a full run and
 // out of the save list, and never draws from the game's generator.
-#include "player_fixture.h"
+#include "tests/player/player_fixture.h"
 
 #include "app/Autopilot.h"
 #include "app/Menus.h"

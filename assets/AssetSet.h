@@ -1,10 +1,10 @@
 // The asset set: every model, picture and sound effect the game uses outside the
-// stage pictures, loaded once at start-up into game-wide pointers, and the
-// resident scene objects made from them. Nothing here is loaded per frame.
+// stage pictures, loaded once at start-up into game-wide pointers. It only loads
+// and holds them: the objects made from them belong to the world
+// (stage/World.h) and to the shell's menus. Nothing here is loaded per frame.
 #pragma once
 
 #include "core/Math.h"
-#include "core/Object.h"
 
 class CModel;
 class CTexture;
@@ -51,11 +51,6 @@ extern CTexture* g_pZabFlareTexture;    // "#185"
 // Indexed by barrage record index; null where a barrage has no title picture.
 extern CTexture* g_pBarrageTitles[128];
 
-// The resident objects.
-extern CObject* g_pStageModel;   // dead until the stage script revives it; in no list
-extern CObject* g_pCursorModel;  // the spinning menu cursor
-extern CObject* g_pMenuModel;    // the model beside the menus, "#200" or "#201"
-
 // Sound effects by number ("#126" is 126); null for a number outside the set.
 CSound* FindSE(int number);
 // A single picture of the set by number; null when the set holds none.
@@ -76,17 +71,11 @@ inline constexpr int kSnapshotSE = 160;
 inline constexpr int kCutinSE = 113;
 inline constexpr int kSlowMotionSE = 400;
 
-// Loads everything in the designed order ("#400" also goes on the sound list),
-// then CreateResidentObjects().
+// Loads everything in the designed order ("#400" also goes on the sound list).
 void LoadAssetSet();
-// The resident objects; the flare, the floating digits and the cut-in get
-// their pictures ("#239", "#120" ... "#129") and sound ("#113").
-void CreateResidentObjects();
-// Destroys the resident objects, every sound, texture and model; the
-// presentation objects and the sound list let go of them first.
+// Destroys every sound, texture and model; the sound list lets go of "#400"
+// first. Whatever was made from them is released before.
 void ReleaseAssetSet();
-// The menu model: "#200" when g_EffectRand.Integer(2) is not 0, else "#201".
-void ChooseMenuModel();
 // The model chosen for a quality setting: the full model when quality > limit,
 // else the wireframe "#121" substitute. Exposed for tests.
 bool UsesFullModel(int quality, int limit);

@@ -1,4 +1,4 @@
-#include "app/GameDigest.h"
+#include "stage/GameDigest.h"
 
 #include <cxxabi.h>
 #include <xxhash.h>

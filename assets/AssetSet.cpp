@@ -1,23 +1,13 @@
-#include "app/AssetSet.h"
+#include "assets/AssetSet.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "app/Game.h"
 #include "core/ObjectLists.h"
-#include "core/Random.h"
 #include "gfx/GraphicsDevice.h"
 #include "gfx/Model.h"
-#include "gfx/SimpleModel.h"
 #include "gfx/Texture.h"
-#include "player/LightParticle.h"
-#include "player/MyKorvo.h"
-#include "player/SlowMotion.h"
-#include "player/Spark.h"
 #include "sound/SoundSystem.h"
-#include "stage/Cutin.h"
-#include "stage/DigitalNumber.h"
-#include "stage/Flare.h"
 
 CModel* g_pKorvoModel = nullptr;
 CModel* g_pStageModelMesh = nullptr;
@@ -53,10 +43,6 @@ CTexture* g_pPortraits[4] = {};
 CTexture* g_pBarrageTitles[128] = {};
 CTexture* g_pBulletTextures[kBulletTextures] = {};
 CTexture* g_pZabFlareTexture = nullptr;
-
-CObject* g_pStageModel = nullptr;
-CObject* g_pCursorModel = nullptr;
-CObject* g_pMenuModel = nullptr;
 
 namespace {
 
@@ -174,14 +160,6 @@ void LoadSounds()
     if (CSound* slow = FindSE(kSlowMotionSE)) g_SoundList.Add(slow);
 }
 
-// The presentation objects' pictures and sound (null: they draw or play nothing).
-void ConnectPresentation(CTexture* glow, CTexture* const* digits, CSound* cutin)
-{
-    CFlare::s_pTexture = glow;
-    for (int i = 0; i < 10; ++i) CDigitalNumber::s_pDigits[i] = digits ? digits[i] : nullptr;
-    CCutin::s_pSound = cutin;
-}
-
 void DeleteTexture(CTexture*& t)
 {
     if (!t) return;
@@ -227,49 +205,10 @@ void LoadAssetSet()
     LoadModels();
     LoadTextures();
     LoadSounds();
-    CreateResidentObjects();
-}
-
-void CreateResidentObjects()
-{
-    ConnectPresentation(g_pGlowTexture, g_pNumberDigits, FindSE(kCutinSE));
-    g_pLightParticles = new CLightParticleSystem(g_pGlowTexture, false);
-    g_pSparks = new CSparkSystem();
-    g_pPlayer = new CMyKorvo(g_pDevice, g_pKorvoModel, 1.0f);
-    g_pStageModel = new CSimpleModel(g_pStageModelMesh, Vec3{});
-    g_pStageModel->Kill();
-    g_pCursorModel = new CSimpleModel(g_pCursorMesh, Vec3{});
-    g_pCursorModel->SetRotVel(Vec3{0.003f, 0.01f, 0.0f});
-    g_pMenuModel = new CSimpleModel(nullptr, Vec3{});
-    g_pMenuModel->SetRotVel(Vec3{0.0f, 0.0025f, 0.0f});
-    g_pMenuModel->SetPos(Vec3{3.5f, -2.5f, 0.0f});
-    ChooseMenuModel();
-    if (g_pSlowMotion) g_pSlowMotion->SetSounds(FindSE(400), FindSE(401), FindSE(402));
-}
-
-void ChooseMenuModel()
-{
-    if (!g_pMenuModel) return;
-    const int pick = g_EffectRand.Integer(2);
-    g_pMenuModel->m_pModel = pick != 0 ? g_pMenuModelA : g_pMenuModelB;
 }
 
 void ReleaseAssetSet()
 {
-    delete g_pPlayer;
-    g_pPlayer = nullptr;
-    delete g_pSparks;
-    g_pSparks = nullptr;
-    delete g_pLightParticles;
-    g_pLightParticles = nullptr;
-    if (g_pSlowMotion) g_pSlowMotion->SetSounds(nullptr, nullptr, nullptr);
-    delete g_pMenuModel;
-    g_pMenuModel = nullptr;
-    delete g_pCursorModel;
-    g_pCursorModel = nullptr;
-    delete g_pStageModel;
-    g_pStageModel = nullptr;
-    ConnectPresentation(nullptr, nullptr, nullptr);
     // The sound list holds the slow-motion sound but the set owns it.
     g_SoundList.RemoveWhere([](void* p) { return p == FindSE(kSlowMotionSE); }, [](void*) {});
     for (CSound*& s : g_pSounds) {
