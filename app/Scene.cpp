@@ -204,6 +204,7 @@ public:
     void StageChanged(int stage) override { SceneStageChanged(stage); }
     void PhaseChanged(int stage, int phase) override { ScenePhaseChanged(stage, phase); }
     void LoadingFrameWanted() override { SceneLoadingFrame(); }
+    void BarrageEnded(int, bool, int32_t) override {}
 };
 CSceneWorldEvents g_SceneWorldEvents;
 
