@@ -85,8 +85,9 @@ void GameWindowProc(CForm& form, const SWindowEvent& event)
     case EWindowEvent::CloseRequest: form.Destroy(); break;
     case EWindowEvent::KeyDown:
         if (event.key == EWindowKey::Escape) {
-            // In play Escape abandons the game for the main menu (an attempt
-            // of practice for its list); in the menus it ends the program.
+            // In play Escape abandons the game for the main menu (a practice
+            // attempt for its list, and that list leads back to the records);
+            // in the other menus it ends the program.
             SceneEscape();
         } else if (event.key == EWindowKey::F11) {
             // One snapshot per key-down, key repeats included.
