@@ -44,7 +44,7 @@ std::string MakePrivateFolder(const std::string& dir)
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         const std::string part = dir.substr(0, slash);
         if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return "it cannot be made: " + QuotedPath(part) + " " + std::strerror(errno);
+            return "it cannot be made: " + QuotedPath(part) + ": " + std::strerror(errno);
         if (slash == std::string::npos || slash + 1 >= dir.size()) break;
     }
     struct stat st;
