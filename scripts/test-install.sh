@@ -19,7 +19,9 @@ BUILD=$(cd "$2" && pwd)
 # The recipes run beside ctest, not under the make that started it.
 unset MAKEFLAGS MFLAGS MAKELEVEL
 
-T=$(mktemp -d)
+# Everything made here must be readable by that other user.
+umask 022
+T=$(mktemp -d /tmp/mz-install.XXXXXX)
 chmod 755 "$T"
 trap 'chmod -R u+w "$T" 2>/dev/null || true; rm -rf "$T"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
