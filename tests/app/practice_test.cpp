@@ -149,20 +149,37 @@ protected:
 
 }  // namespace
 
-// The fights of both bosses played through with a craft nothing can hit and
-// nothing fires (every barrage runs out of time), each barrage's beginning
-// taken; then each barrage practised, its beginning taken the same way.
+// The fights of both bosses played through with a craft nothing can hit, each
+// barrage's beginning taken: once with every barrage running out of time, once
+// with every barrage broken a few seconds in (the way a player ends them, its
+// bonus paid); both games must agree. Then each barrage practised, its
+// beginning taken the same way.
 TEST_F(Practice, EveryBarrageBeginsAsInARealGame)
 {
     g_bInvulnerable = true;
-    std::map<int, std::map<std::string, std::string>> real;
-    for (int chapter : {SC::STAGE_CHAPTER1, SC::STAGE_CHAPTER2}) {
-        StartTestGame(chapter, SC::PHASE_BOSS);
-        for (int step = 0; step < 20000 && g_StageControler.m_nPhase == SC::PHASE_BOSS; ++step) {
-            Step();
-            if (g_nBarrageIndex >= 0 && !real.count(g_nBarrageIndex)) real[g_nBarrageIndex] = BarrageBeginning(*TheBoss());
+    using SBeginnings = std::map<int, std::map<std::string, std::string>>;
+    // A real game of both bosses; a barrage that runs is broken once it has
+    // run breakAfter frames (0: never, it runs out of time).
+    const auto realGame = [](int breakAfter) {
+        SBeginnings real;
+        for (int chapter : {SC::STAGE_CHAPTER1, SC::STAGE_CHAPTER2}) {
+            StartTestGame(chapter, SC::PHASE_BOSS);
+            int running = 0;
+            for (int step = 0; step < 20000 && g_StageControler.m_nPhase == SC::PHASE_BOSS; ++step) {
+                Step();
+                const int barrage = g_nBarrageIndex;
+                if (barrage < 0) {
+                    running = 0;
+                    continue;
+                }
+                if (!real.count(barrage)) real[barrage] = BarrageBeginning(*TheBoss());
+                if (++running == breakAfter) TheBoss()->Damage(TheBoss()->m_nHp);
+            }
         }
-    }
+        return real;
+    };
+    const SBeginnings real = realGame(0);
+    EXPECT_EQ(realGame(300), real) << "a barrage begins alike however the one before ended";
     const std::vector<int32_t> barrages = PracticeBarrages();
     ASSERT_EQ(barrages, (std::vector<int32_t>{10, 11, 12, 13, 20, 21, 22, 23, 24}));
     ASSERT_EQ(real.size(), barrages.size());
@@ -177,7 +194,7 @@ TEST_F(Practice, EveryBarrageBeginsAsInARealGame)
         EXPECT_EQ(UntilTheBarrageBegins(barrage), kPracticeLeadIn);
         ASSERT_NE(TheBoss(), nullptr);
         EXPECT_EQ(g_EnemyList.Count(), 1) << "the boss alone";
-        EXPECT_EQ(BarrageBeginning(*TheBoss()), real[barrage]);
+        EXPECT_EQ(BarrageBeginning(*TheBoss()), real.at(barrage));
     }
 }
 
