@@ -230,7 +230,8 @@ void DrawPracticePanel()
     const SPracticeRecord& r = g_PracticeHistory.Get(barrage);
     CGraphicsDevice& d = *g_pDevice;
     d.SetFullScreenViewport();
-    d.FillRect(kPanelX, kPanelY, kPanelW, kPanelH, 0.85f, 0.0f, 0.0f, 0.05f);
+    // Nearly opaque: the bonus picture of the barrage's end is still up behind it.
+    d.FillRect(kPanelX, kPanelY, kPanelW, kPanelH, 0.96f, 0.0f, 0.0f, 0.05f);
     d.DrawRectFrame(static_cast<float>(kPanelX), static_cast<float>(kPanelY), static_cast<float>(kPanelW),
                     static_cast<float>(kPanelH), 1.0f, 1.0f, 1.0f, 1.0f);
     const int x = kPanelX + 23;   // the strip centred
