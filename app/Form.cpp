@@ -2,7 +2,6 @@
 
 #include "app/Pause.h"
 #include "app/Scene.h"
-#include "core/StageControler.h"
 #include "core/Util.h"
 #include "persist/SettingsFile.h"
 
@@ -86,13 +85,10 @@ void GameWindowProc(CForm& form, const SWindowEvent& event)
     case EWindowEvent::CloseRequest: form.Destroy(); break;
     case EWindowEvent::KeyDown:
         if (event.key == EWindowKey::Escape) {
-            // In play Escape abandons the game for the main menu; anywhere else
-            // it ends the program.
-            if (GetSceneStage() >= CStageControler::STAGE_CHAPTER1) {
-                SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
-            } else {
-                form.Destroy();
-            }
+            // In play Escape abandons the game for the main menu (a practice
+            // attempt for its list, and that list leads back to the records);
+            // in the other menus it ends the program.
+            SceneEscape();
         } else if (event.key == EWindowKey::F11) {
             // One snapshot per key-down, key repeats included.
             SceneSnapshot();

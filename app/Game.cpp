@@ -13,6 +13,7 @@
 #include "app/FrameTimer.h"
 #include "app/Options.h"
 #include "app/Pause.h"
+#include "app/Practice.h"
 #include "app/PreparedDraws.h"
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
@@ -29,6 +30,7 @@
 #include "input/InputControler.h"
 #include "input/InputScript.h"
 #include "persist/GlobalResult.h"
+#include "persist/PracticeHistory.h"
 #include "persist/Replay.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
@@ -261,6 +263,8 @@ int KorvoMain(int argc, const char* const* argv)
         ShowMessageBox(text.c_str(), "", !opt.headless);
         return kExitFailed;
     }
+    // Practice's own history; a damaged one is read as empty, with a warning.
+    if (!verify) g_PracticeHistory.Load();
 
     // 6. Global set-up (the slow-motion controller arrives with the craft).
     SetUpGlobals();
@@ -373,6 +377,7 @@ int KorvoMain(int argc, const char* const* argv)
         PrepareMenuDrawing();
         if (verify) StartVerifiedReplay(opt.verbose);
         else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
+        else if (opt.practice >= 0) StartPracticeAttempt(opt.practice);
         else SetSceneStage(CStageControler::STAGE_TITLE);
 
         // 19. The frame clock, then the main loop.
@@ -415,7 +420,8 @@ int KorvoMain(int argc, const char* const* argv)
                 if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
                 if (opt.games > 0 && GetGamesEnded() >= opt.games) g_pForm->Destroy();
             }
-            if (pacer.CheckSecond() && keepsRecords) g_GlobalResult.AddPlayTimeSecond();
+            // Practice is no play of the records' games: its time is not theirs.
+            if (pacer.CheckSecond() && keepsRecords && !InPractice()) g_GlobalResult.AddPlayTimeSecond();
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
         }
 

@@ -4,6 +4,7 @@
 
 #include "app/Form.h"
 #include "app/Game.h"
+#include "app/Practice.h"
 #include "app/Scene.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
@@ -35,6 +36,11 @@ constexpr int kSaveNoteY = 312;
 constexpr uint32_t kSaveNoteColor = 0xFFFF8060u;
 
 std::string g_strSaveListNote;
+
+// The records list's line about practice, under the help of its picture.
+constexpr int kPracticeHintX = 104;
+constexpr int kPracticeHintY = 312;
+constexpr uint32_t kPracticeHintColor = 0xFFFFE060u;
 
 void ToMainMenu() { g_StageControler.SetStage(CStageControler::STAGE_MAIN_MENU); }
 
@@ -196,9 +202,17 @@ void DrawRecordsList()
         g_pDevice->DrawText(428, y, "Max", kWhite);
         ++n;
     }
+    // Under the picture's own lines of help.
+    g_pDevice->DrawText(kPracticeHintX, kPracticeHintY, kPracticeHint, kPracticeHintColor);
 }
 
-void InputRecordsList() { LeaveOnPress(); }
+void InputRecordsList()
+{
+    LeaveOnPress();
+    // A push to the right, which the list has no other use for, opens practice.
+    if (g_StageControler.m_nStage == CStageControler::STAGE_RECORDS && MenuRight())
+        g_StageControler.SetStage(CStageControler::STAGE_PRACTICE);
+}
 
 // --- replay save list -------------------------------------------------------
 

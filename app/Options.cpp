@@ -1,24 +1,20 @@
 #include "app/Options.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
+
+#include "core/Util.h"
+#include "stage/CustomStageControler.h"
 
 namespace {
 
 // A whole number 0 .. INT_MAX written in decimal digits only.
 bool ParseCount(const std::string& text, int& out)
 {
-    if (text.empty() || text.size() > 10) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (errno != 0 || v > INT_MAX) return false;
-    out = static_cast<int>(v);
+    int32_t v = 0;
+    if (!ParseWholeNumber(text, v)) return false;
+    out = v;
     return true;
 }
 
@@ -40,6 +36,10 @@ bool CheckCombination(SOptions& out, std::string& error)
         error = "--autopilot and --input-script both want to play: give one";
         return false;
     }
+    if (out.practice >= 0 && out.stage >= 0) {
+        error = "--practice and --stage both name what to play: give one";
+        return false;
+    }
     if (out.verifyReplay.empty()) {
         if (out.verbose) {
             error = "--verbose goes with --verify-replay";
@@ -52,6 +52,7 @@ bool CheckCombination(SOptions& out, std::string& error)
     const char* conflict = out.autopilot ? "--autopilot"
                          : out.invulnerable ? "--invulnerable"
                          : out.stage >= 0 ? "--stage"
+                         : out.practice >= 0 ? "--practice"
                          : out.frames >= 0 ? "--frames"
                          : out.games >= 0 ? "--games"
                          : nullptr;
@@ -111,6 +112,14 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
             if (!takeValue("--stage")) return false;
             if (!ParseStage(value, out.stage, out.phase)) {
                 error = "--stage needs 0, 1 or 111, a chapter with :PHASE 0 ... 5, not \"" + value + "\"";
+                return false;
+            }
+        } else if (arg == "--practice") {
+            if (!takeValue("--practice")) return false;
+            if (!ParseCount(value, out.practice) || PracticeChapter(out.practice) < 0) {
+                error = "--practice needs the record number of a boss's barrage (10 ... 13, 20 ... 24), not \"" +
+                        value + "\"";
+                out.practice = -1;
                 return false;
             }
         } else if (arg == "--autopilot") {
@@ -232,9 +241,10 @@ std::string OptionsHelp()
            "                      write the picture after step F (counted from 0) as\n"
            "                      snapshot/frameFFFFFF.png\n"
            "  --home DIR          use DIR as the program folder for every file the game\n"
-           "                      reads and writes (korvo.ini, critical.ini, profile,\n"
-           "                      log, replay, snapshot, override folders); data.dll\n"
-           "                      is looked for there first\n"
+           "                      reads and writes (korvo.ini, critical.ini,\n"
+           "                      practice.ini, profile, log, replay, snapshot,\n"
+           "                      override folders); data.dll is looked for there\n"
+           "                      first\n"
            "  --audio-out FILE    write the mixed sound to FILE as WAVE\n"
            "  --input-script FILE\n"
            "                      take the game's input from FILE instead of the\n"
@@ -250,6 +260,10 @@ std::string OptionsHelp()
            "                      4 or 5 result), or of the boss test stage 111,\n"
            "                      instead of the title loop; unless it is a chapter\n"
            "                      from its start, the game keeps no records or replay\n"
+           "  --practice N        start a practice attempt at the boss barrage whose\n"
+           "                      record number is N (10 ... 13, 20 ... 24) instead of\n"
+           "                      the title loop; practice keeps its own history in\n"
+           "                      practice.ini, no records and no replay\n"
            "  --autopilot         a pilot plays in place of a person (its games are\n"
            "                      ordinary replays; it keeps no records); alone it\n"
            "                      plays full runs back to back from the title\n"

@@ -19,6 +19,7 @@ struct SOptions {
     bool invulnerable = false;  // --invulnerable: the craft cannot be hit; nothing is recorded
     int stage = -1;             // --stage N[:P]: a game of stage N (0, 1 or 111) from phase P
     int phase = 0;              //   instead of the title loop (-1: the title loop)
+    int practice = -1;          // --practice N: a practice attempt at barrage N (a record number)
     std::string verifyReplay;   // --verify-replay FILE: play FILE and compare its digests
     bool verbose = false;       // --verbose: a differing replay names the first object that differs
     bool autopilot = false;     // --autopilot: the pilot plays, back-to-back games from the title

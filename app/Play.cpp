@@ -2,6 +2,7 @@
 
 #include "app/FrameTimer.h"
 #include "app/Game.h"
+#include "app/Practice.h"
 #include "app/Scene.h"
 #include "app/SceneKit.h"
 #include "assets/AssetSet.h"
@@ -12,6 +13,7 @@
 #include "gfx/Texture.h"
 #include "input/InputControler.h"
 #include "persist/GlobalResult.h"
+#include "persist/PracticeHistory.h"
 #include "player/LightParticle.h"
 #include "player/MyKorvo.h"
 #include "player/Spark.h"
@@ -25,6 +27,15 @@ constexpr int kInvulnerableX = 516;
 constexpr int kInvulnerableY = 120;
 constexpr const char* kInvulnerableMark = "INVULNERABLE";
 constexpr uint32_t kInvulnerableColor = 0xFFFFFF40u;
+
+// The running barrage's history beside its name: in a game its records as
+// they are now (a watched replay's too), in practice the practice history.
+constexpr float kHudBestX = 516.0f;
+constexpr float kHudBestY = 80.0f;
+constexpr float kHudBestRight = 626.0f;
+constexpr int kPracticeMarkY = 98;
+constexpr const char* kPracticeMark = "PRACTICE";
+constexpr uint32_t kHudLabelColor = 0xFFB0C8E0u;
 
 int HudScore() { return g_pPlayer ? g_pPlayer->m_nScore : 0; }
 int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
@@ -44,15 +55,18 @@ void DrawHud()
     DrawNumberRight(122.0f, 120.0f, HudStock());
     StepOverlayList();
     const int i = g_nBarrageIndex;
-    if (i >= 0 && i < CBarrageTable::kBarrages) {
-        DrawTexture(g_pBarrageTitles[i], 358.0f, 32.0f);
-        const CBarrageRecord& r = g_BarrageTable.Get(i);
-        DrawNumberRight(558.0f, 64.0f, r.m_nClearCount);
-        DrawDigits(564.0f, 64.0f, "/");
-        DrawNumber(569.0f, 64.0f, r.m_nTotalCount);
+    const bool barrage = i >= 0 && i < CBarrageTable::kBarrages;
+    const SBarrageHistory history = barrage ? HudBarrageHistory(i) : SBarrageHistory{};
+    if (barrage) {
+        DrawBarrageStrip(i, 358.0f, 32.0f, history.nCaptures, history.nTries);
+        DrawNumberRight(kHudBestRight, kHudBestY + 2.0f, history.nBest);
     }
     if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
     g_pDevice->Sprite().End();
+    // The best bonus under the strip, clear of its figures and of the marks below.
+    if (barrage) g_pDevice->DrawText(kHudBestX, static_cast<int>(kHudBestY) - 2, "BEST", kHudLabelColor);
+    // An attempt of practice says so where a watched replay shows its marker.
+    if (g_nPracticeBarrage >= 0) g_pDevice->DrawText(kInvulnerableX, kPracticeMarkY, kPracticeMark, kHudLabelColor);
     // A game nothing can hit says so, under the replay marker's place.
     if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);
 
@@ -90,6 +104,16 @@ void ReplayCamera()
 
 }  // namespace
 
+SBarrageHistory HudBarrageHistory(int barrage)
+{
+    if (g_nPracticeBarrage >= 0) {
+        const SPracticeRecord& p = g_PracticeHistory.Get(barrage);
+        return {p.m_nCaptures, p.m_nTries, p.m_nBestBonus};
+    }
+    const CBarrageRecord& r = g_BarrageTable.Get(barrage);
+    return {r.m_nClearCount, r.m_nTotalCount, r.m_nScoreMax};
+}
+
 void DrawPlay()
 {
     g_pDevice->SetPlayFieldViewport();
@@ -117,6 +141,11 @@ void DrawPlay()
 
 void InputPlay()
 {
+    // Once an attempt's result shows, the input is the panel's.
+    if (IsPracticePanelShown()) {
+        InputPracticePanel();
+        return;
+    }
     // Control checks itself whether the craft may act now.
     if (g_pPlayer && g_pInput) g_pPlayer->Control(g_pInput->GetCurrent(0), g_pInput->GetPrevious(0));
     if (g_bReplayPlaying) ReplayCamera();

@@ -13,13 +13,17 @@
 const char* const kMenuDrawKinds[] = {
     "fmt 2 prim 2 mesh 1 samew 0 states 1,1,2,1,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 0",
     "fmt 2 prim 2 mesh 1 samew 0 states 1,1,3,1,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 0",
+    "fmt 5 prim 1 mesh 0 samew 1 states 0,0,3,3,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 0",
+    "fmt 5 prim 2 mesh 0 samew 1 states 0,0,3,3,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 0",
     "fmt a prim 2 mesh 1 samew 0 states 1,1,3,1,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 0",
     "fmt a prim 2 mesh 1 samew 0 states 1,1,3,1,1,5,6,0,8,0,1,1 light 1 stage 4,2,1,4,2,0 sampler 1,1,1,1,0 texture 15",
     "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,0,5,6,0,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,1,1,0 texture 11",
+    "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,0,5,6,0,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,2,2,2 texture 9",
     "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,1,2,2,1,5,0,0,1 light 1 stage 4,2,0,2,2,0 sampler 3,3,1,1,0 texture 13",
     "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,1,5,6,1,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,1,1,0 texture 11",
     "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,1,5,6,1,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,1,1,0 texture 13",
     "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,1,5,6,1,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,1,1,0 texture 7",
+    "fmt c prim 2 mesh 0 samew 1 states 0,0,3,1,1,5,6,1,5,0,0,1 light 1 stage 4,2,0,4,2,0 sampler 3,3,2,2,2 texture 9",
 };
 const size_t kMenuDrawKindCount = std::size(kMenuDrawKinds);
 

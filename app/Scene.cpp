@@ -12,6 +12,7 @@
 #include "app/Menus.h"
 #include "app/Pause.h"
 #include "app/Play.h"
+#include "app/Practice.h"
 #include "app/ReplayCheck.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
@@ -111,6 +112,7 @@ struct SScreen {
 };
 
 constexpr SScreen kScreens[] = {
+    {CStageControler::STAGE_PRACTICE, DrawPracticeList, InputPracticeList, false},
     {CStageControler::STAGE_CHAPTER_MENU, DrawChapterMenu, InputChapterMenu, true},
     {CStageControler::STAGE_RECORDS, DrawRecordsList, InputRecordsList, true},
     {CStageControler::STAGE_TITLE, DrawTitle, InputTitle, false},
@@ -169,7 +171,8 @@ void AcquireInput(bool play)
     } else {
         PollPerson(0);
     }
-    if (play) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
+    // A practice attempt keeps no replay.
+    if (play && g_nPracticeBarrage < 0) g_Replay.Record(g_pInput ? g_pInput->GetCurrent(0) : CInputRecord{});
 }
 
 void CommonGameStart()
@@ -204,6 +207,10 @@ public:
     void StageChanged(int stage) override { SceneStageChanged(stage); }
     void PhaseChanged(int stage, int phase) override { ScenePhaseChanged(stage, phase); }
     void LoadingFrameWanted() override { SceneLoadingFrame(); }
+    void BarrageEnded(int barrage, bool captured, int32_t bonus) override
+    {
+        PracticeBarrageEnded(barrage, captured, bonus);
+    }
 };
 CSceneWorldEvents g_SceneWorldEvents;
 
@@ -237,6 +244,8 @@ void SceneFrame()
     g_pDevice->ClearDepth();
     g_pDevice->SetFullScreenViewport();
     if (g_pFader) g_pFader->Step();
+    // A practice attempt's result stays readable whatever the fader does.
+    if (IsPracticePanelShown()) DrawPracticePanel();
     g_pDevice->EndFrame();
     TakeAskedSnapshots();
     DrawSnapshotNote();
@@ -252,14 +261,10 @@ void SceneInput()
     if (play) {
         g_DigestLog.OnPlayStep();
         if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
+        PracticeStepped();
     }
-    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) {
-        // The Escape key of the script, as the window would take it.
-        if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
-            SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
-        else if (g_pForm)
-            g_pForm->Destroy();
-    }
+    // The Escape key of the script, as the window would take it.
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscape();
     ++g_nStep;
     ++g_nFrame;
 }
@@ -269,7 +274,7 @@ bool ScenePausedFrame()
     if (g_pScript && g_pScript->PauseAt(g_nFrame)) ToggleScenePause();
     if (!IsScenePaused()) return false;
     // The script's Escape, as the window would take it from a paused game.
-    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
+    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscape();
     else ShowPausedPicture();
     ++g_nFrame;
     return true;
@@ -356,6 +361,8 @@ std::string SceneSnapshotNote() { return g_bSnapshotNoteShown ? g_strSnapshotNot
 
 void EndGame(int32_t score)
 {
+    // A practice attempt ended already with the craft's last miss.
+    if (g_nPracticeBarrage >= 0) return;
     ++g_nGamesEnded;
     if (g_bReplayPlaying) {
         if (g_DigestLog.IsVerifying()) {
@@ -409,6 +416,27 @@ void SceneEscapeToMenu(int stage)
     // After the stage change has stopped the game's music, so that none of it
     // plays on.
     EndScenePause();
+}
+
+void SceneEscape()
+{
+    const int stage = g_StageControler.m_nStage;
+    if (stage >= CStageControler::STAGE_CHAPTER1)
+        SceneEscapeToMenu(g_nPracticeBarrage >= 0 ? CStageControler::STAGE_PRACTICE : CStageControler::STAGE_MAIN_MENU);
+    else if (stage == CStageControler::STAGE_PRACTICE)
+        g_StageControler.SetStage(CStageControler::STAGE_RECORDS);
+    else if (g_pForm)
+        g_pForm->Destroy();
+}
+
+void ScenePracticeEnded(int barrage, bool captured, int32_t bonus)
+{
+    ++g_nGamesEnded;
+    if (!g_bSceneLog) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "step %lld practice barrage %d: %s, bonus %d\n", static_cast<long long>(g_nStep),
+                  barrage, captured ? "captured" : "failed", bonus);
+    WriteLog(kSceneLog, line);
 }
 
 void SceneRunEnded()

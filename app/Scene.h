@@ -48,6 +48,13 @@ void EndGame(int32_t score);
 // Escape in play: the game is abandoned (its recording discarded, a watched
 // replay stopped) for the given stage (the window gives the main menu).
 void SceneEscapeToMenu(int stage);
+// The Escape key (the window's or the script's): play is left for the main
+// menu, a practice attempt for the practice list, the practice list for the
+// records list; on any other screen the program ends.
+void SceneEscape();
+// A practice attempt has ended: "step N practice barrage B: captured, bonus
+// X" (or failed) in the scene log; it counts as a game ended.
+void ScenePracticeEnded(int barrage, bool captured, int32_t bonus);
 
 // What the stage controller tells the scene: every stage change is written to
 // the scene log and re-chooses the menu model; while a chapter's music loads,

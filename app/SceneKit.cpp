@@ -1,5 +1,7 @@
 #include "app/SceneKit.h"
 
+#include <iterator>
+
 #include "app/Game.h"
 #include "assets/AssetSet.h"
 #include "core/Random.h"
@@ -29,6 +31,16 @@ bool MenuUp()
     return g_pInput && g_pInput->GetCurrent(0).m_fY > 0.0f && g_pInput->GetPrevious(0).m_fY == 0.0f;
 }
 
+bool MenuRight()
+{
+    return g_pInput && g_pInput->GetCurrent(0).m_fX > 0.0f && g_pInput->GetPrevious(0).m_fX == 0.0f;
+}
+
+bool MenuLeft()
+{
+    return g_pInput && g_pInput->GetCurrent(0).m_fX < 0.0f && g_pInput->GetPrevious(0).m_fX == 0.0f;
+}
+
 void MoveCursor(MenuCursor& cursor)
 {
     if (MenuDown()) cursor.Next();
@@ -50,6 +62,15 @@ void DrawRowBars(int rows)
 {
     if (!g_pRowBarTexture) return;
     for (int k = 0; k < rows; ++k) g_pRowBarTexture->DrawSpriteAdd(188.0f, 73.0f + 16.0f * static_cast<float>(k), 1.0f);
+}
+
+void DrawBarrageStrip(int barrage, float x, float y, int captures, int tries)
+{
+    if (barrage < 0 || barrage >= static_cast<int>(std::size(g_pBarrageTitles))) return;
+    DrawTexture(g_pBarrageTitles[barrage], x, y);
+    DrawNumberRight(x + 200.0f, y + 32.0f, captures);
+    DrawDigits(x + 206.0f, y + 32.0f, "/");
+    DrawNumber(x + 211.0f, y + 32.0f, tries);
 }
 
 CTexture* StagePicture()

@@ -34,6 +34,9 @@ bool ButtonPressed(int ch, uint8_t CInputRecord::*button);
 // push of the stick or key.
 bool MenuDown();
 bool MenuUp();
+// The same for X: right (positive) or left.
+bool MenuRight();
+bool MenuLeft();
 // Next on menu down, Prev on menu up.
 void MoveCursor(MenuCursor& cursor);
 
@@ -44,6 +47,9 @@ void BeginSprites();
 void DrawTexture(CTexture* t, float x, float y);
 // The menus' row bars, additive, from (188, 73) down 16 pixels a row.
 void DrawRowBars(int rows);
+// A barrage's title strip at (x, y) with the two figures of its CAPTURE slot
+// (captured / met), as the HUD shows it: in an open sprite batch.
+void DrawBarrageStrip(int barrage, float x, float y, int captures, int tries);
 // The stage's own picture: its first stage texture, or null.
 CTexture* StagePicture();
 // The spinning cursor model over the screen pixel (px, py), in the play field.

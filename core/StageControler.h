@@ -19,6 +19,7 @@ public:
     // Stage numbers: the scene (negative: menus and loading) or the chapter.
     // Logs and replays keep the numbers.
     enum {
+        STAGE_PRACTICE = -9,        // barrage practice: the barrages met, one at a time
         STAGE_CHAPTER_MENU = -8,
         STAGE_RECORDS = -7,
         STAGE_TITLE = -6,

@@ -503,6 +503,32 @@ std::int32_t ParseDecimal(std::string_view text)
     return static_cast<std::int32_t>(value);
 }
 
+std::int32_t AddSaturated(std::int32_t a, std::int32_t b)
+{
+    const std::int64_t sum = static_cast<std::int64_t>(a) + b;
+    if (sum > INT32_MAX)
+        return INT32_MAX;
+    if (sum < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(sum);
+}
+
+bool ParseWholeNumber(std::string_view text, std::int32_t& out)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT32_MAX)
+        return false;
+    out = static_cast<std::int32_t>(value);
+    return true;
+}
+
 void MakeScrambleTable(const std::uint8_t* key, std::size_t keySize, std::uint32_t table[10])
 {
     std::string hex = Md5Hex(std::string_view(reinterpret_cast<const char*>(key), keySize));

@@ -150,6 +150,13 @@ std::string Md5Hex(std::string_view bytes);
 // 32-bit range instead of overflowing.
 std::int32_t ParseDecimal(std::string_view text);
 
+// a + b held to the 32-bit range (counts that must never wrap).
+std::int32_t AddSaturated(std::int32_t a, std::int32_t b);
+
+// A whole number 0 ... INT32_MAX written in decimal digits only (no sign, no
+// blank, at most ten digits); false for any other text.
+bool ParseWholeNumber(std::string_view text, std::int32_t& out);
+
 // Library resources are stored scrambled. Descrambling XORs each whole 32-bit
 // little-endian word with a running sum of a ten-word table derived from a
 // built-in key, and a 1-3 byte tail with the table word alone. The operation is

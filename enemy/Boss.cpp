@@ -24,6 +24,7 @@
 #include "stage/Flare.h"
 #include "stage/HudDigits.h"
 #include "stage/StageEvents.h"
+#include "stage/WorldEvents.h"
 
 namespace {
 
@@ -75,6 +76,22 @@ void CBoss::Enter()
 {
     SetPhase(PHASE_ENTRY);
     if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
+}
+
+void CBoss::StandBefore(int phase, int framesLeft)
+{
+    const int before = phase - 1;
+    if (before != PHASE_ENTRY) SetPhase(before);
+    // Timer and age as an update leaves them: the entry counts from the boss's
+    // creation, a pause from the update that began it.
+    const int length = before == PHASE_ENTRY ? m_Design.nEntryTime : kPauseFrames + 1;
+    m_nTimer = framesLeft;
+    m_nAge = length - framesLeft;
+    m_nScore = DecayedScore(0);   // the floor, reached on its 30th frame
+    SetPos(kBattlePoint);
+    if (g_pPlayer) SetRot(FaceToward(g_pPlayer));
+    SettleParts(before);
+    m_bOneBarrage = true;
 }
 
 int CBoss::LastBarragePhase() const { return m_Design.barrages.back().nPhase; }
@@ -136,7 +153,8 @@ void CBoss::StartPause()
     m_nHp = 0;
     m_nMaxHp = m_Design.nPauseMaxHp;
     g_nBarrageIndex = -1;
-    m_nTimer = kPauseFrames;
+    // In practice the pause after the barrage never ends.
+    m_nTimer = m_bOneBarrage ? 0 : kPauseFrames;
     // A barrage that ran out of time still shows its backdrop.
     if (Backdrop().m_pTexture) {
         FlashFader();
@@ -146,6 +164,8 @@ void CBoss::StartPause()
 
 void CBoss::TimeOut()
 {
+    if (const SBarrageRow* row = BarrageRow(m_nPhase); row && g_pWorldEvents)
+        g_pWorldEvents->BarrageEnded(row->nBarrage, false, 0);
     if (m_nPhase == LastBarragePhase()) {
         SetPhase(PHASE_FINAL);
         SetInvulnerable(true);
@@ -189,8 +209,9 @@ void CBoss::ClearBarrage()
     PlaySEAt(kBreakSE, m_vPos);
     ClearEnemyBullets();
     CBit2::RemoveAll();
-    if (g_pPlayer && g_pPlayer->m_bClean && m_nTimer > 0) {
-        const int32_t bonus = m_nTimer * kBonusPerFrame;
+    const bool captured = g_pPlayer && g_pPlayer->m_bClean && m_nTimer > 0;
+    const int32_t bonus = captured ? m_nTimer * kBonusPerFrame : 0;
+    if (captured) {
         g_pPlayer->AddScore(bonus);
         CSimpleSprite::SpawnTimed(200.0f, 200.0f, FindTexture(kBonusPicture), g_vZero, 240);
         CSimpleSprite::SpawnNumber(420.0f, 216.0f, bonus, g_vZero, 240);
@@ -199,6 +220,7 @@ void CBoss::ClearBarrage()
         CSimpleSprite::SpawnTimed(200.0f, 200.0f, FindTexture(kNoBonusPicture), g_vZero, 240);
     }
     PlaySound(kClearedSE);
+    if (g_pWorldEvents) g_pWorldEvents->BarrageEnded(barrage, captured, bonus);
 }
 
 void CBoss::Die()
@@ -231,7 +253,7 @@ void CBoss::Update()
     Swipe();
     if (m_nState == STATE_ALIVE && g_pPlayer) RotateTo(FaceToward(g_pPlayer), 6);
     UpdateParts();
-    if (m_nPhase == m_Design.nTalkPhase && m_nAge == 60) ShowTalkLine(1, 2, 1, m_Design.nTalkRow);
+    if (m_nPhase == m_Design.nTalkPhase && m_nAge == 60 && !m_bOneBarrage) ShowTalkLine(1, 2, 1, m_Design.nTalkRow);
     if (m_nAge % kWanderEvery == 0 && m_nPhase != m_Design.nStillPhase) Wander();
     if (m_nState == STATE_ALIVE && m_nHp > 0 && m_nAge > kSilentFrames)
         for (auto& fire : m_pBossFire) fire->Step();

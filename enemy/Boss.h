@@ -74,6 +74,13 @@ public:
     void OnMoveEnd() override;
     void Draw() override;
 
+    // Practice: the boss as a fight leaves it framesLeft frames before the
+    // barrage of phase begins, in the phase before (its entry for the first
+    // barrage, else the pause): settled at the battle point, its parts where
+    // that phase puts them. That barrage is then its only one: after it the
+    // boss waits in its pause (the last barrage ends as in a game).
+    void StandBefore(int phase, int framesLeft);
+
     // The last barrage's phase.
     int LastBarragePhase() const;
     // The row of a barrage phase; null for any other phase.
@@ -86,6 +93,7 @@ public:
     CTexture* m_pEmblem = nullptr;
     CBlade m_Blade;           // the close-range swipe
     bool m_bBladeHit = false; // the current swipe has struck the craft
+    bool m_bOneBarrage = false;  // practice: no barrage after the one begun
 
 protected:
     // The end of a boss's construction: the entry phase (the most derived
@@ -94,6 +102,9 @@ protected:
     void Enter();
     // Between the shared update and the talk line: CBoss0's regroup.
     virtual void UpdateParts() {}
+    // Practice: the parts as they are at the end of the phase (the entry or a
+    // pause), their moves done.
+    virtual void SettleParts(int /*phase*/) {}
 
     const SBossDesign& m_Design;
 

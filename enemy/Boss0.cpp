@@ -109,6 +109,16 @@ void CBoss0::UpdateParts()
     if (m_nPhase == PHASE_ENTRY && m_nTimer == kRegroupAt) Regroup();
 }
 
+void CBoss0::SettleParts(int phase)
+{
+    // The entry's regroup, 180 frames in, is long done when its barrage begins.
+    if (phase == PHASE_ENTRY) Regroup();
+    for (CObject& s : m_Satellites) {
+        if (s.m_PosTrack.active) s.SetPos(s.m_PosTrack.end);
+        if (s.m_AuxTrack.active) s.SetAux(s.m_AuxTrack.end);
+    }
+}
+
 void CBoss0::Draw()
 {
     CBoss::Draw();

@@ -21,6 +21,7 @@ public:
 
 protected:
     void UpdateParts() override;
+    void SettleParts(int phase) override;
 
 private:
     void Formation(int formation);

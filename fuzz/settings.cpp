@@ -1,17 +1,30 @@
-// Settings files ("korvo.ini", "critical.ini", the window profile): parsing,
-// the numbers read from them, and writing back what was read.
+// Settings files ("korvo.ini", "critical.ini", the window profile, the
+// practice history): parsing, the numbers read from them, and writing back
+// what was read.
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
 
+#include "persist/PracticeHistory.h"
 #include "persist/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::map<std::string, std::string> entries;
-    CSettingsFile::Parse(std::string_view(reinterpret_cast<const char*>(data), size), ',', entries);
+    const size_t unread =
+        CSettingsFile::Parse(std::string_view(reinterpret_cast<const char*>(data), size), ',', entries);
+    // The practice history read from the same bytes: a history that holds
+    // together, or refused with a reason and nothing taken.
+    static SPracticeRecord records[CPracticeHistory::kBarrages];
+    std::string why;
+    const bool history = CPracticeHistory::FromEntries(entries, unread, records, &why);
+    if (!history && why.empty()) __builtin_trap();
+    for (const SPracticeRecord& r : records) {
+        if (r.m_nTries < 0 || r.m_nCaptures < 0 || r.m_nBestBonus < 0 || r.m_nCaptures > r.m_nTries) __builtin_trap();
+        if (!history && (r.m_nTries != 0 || r.m_nCaptures != 0 || r.m_nBestBonus != 0)) __builtin_trap();
+    }
     for (const auto& [key, value] : entries) {
         if (key.size() > CSettingsFile::kMaxKey || value.size() > CSettingsFile::kMaxValue) __builtin_trap();
         (void)ParseDecimal(value);

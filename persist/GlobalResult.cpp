@@ -5,21 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::int32_t AddSaturated(std::int32_t a, std::int32_t b)
-{
-    std::int64_t sum = static_cast<std::int64_t>(a) + b;
-    if (sum > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (sum < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(sum);
-}
 
 std::string Key(const char* format, int index)
 {

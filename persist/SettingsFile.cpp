@@ -10,8 +10,8 @@ CSettingsFile::CSettingsFile(std::string_view name)
     std::vector<std::uint8_t> bytes;
     m_eRead = ReadRegularFile(m_strPath, bytes, kMaxSettingsFileBytes);
     if (m_eRead == EReadResult::Ok)
-        Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-              m_cSeparator, m_Entries);
+        m_nUnreadPieces = Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                                m_cSeparator, m_Entries);
     else if (!IsReadable())
         WarnAboutFile("\"" + m_strPath + "\" " + ReadResultText(m_eRead, kMaxSettingsFileBytes) +
                       ": its settings are not read, and it is not replaced");
@@ -22,9 +22,10 @@ CSettingsFile::~CSettingsFile()
     Save();
 }
 
-void CSettingsFile::Parse(std::string_view text, char separator,
-                          std::map<std::string, std::string>& entries)
+std::size_t CSettingsFile::Parse(std::string_view text, char separator,
+                                 std::map<std::string, std::string>& entries)
 {
+    std::size_t unread = 0;
     // Line ends as a text-mode reader sees them: CR LF counts as LF.
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
@@ -50,11 +51,17 @@ void CSettingsFile::Parse(std::string_view text, char separator,
 
         // The piece is handled as a C string: a zero byte ends it.
         std::size_t nul = piece.find('\0');
-        if (nul != std::string_view::npos)
+        if (nul != std::string_view::npos) {
             piece = piece.substr(0, nul);
+            ++unread;
+        }
         std::size_t comma = piece.find(separator);
-        if (comma == std::string_view::npos)
+        if (comma == std::string_view::npos) {
+            // An empty line is no damage; a line of something else is.
+            if (nul == std::string_view::npos && piece != "\n")
+                ++unread;
             continue;
+        }
         std::string_view key = piece.substr(0, comma);
         std::string_view value = piece.substr(comma + 1);
         if (!value.empty() && value.back() == '\n')
@@ -66,6 +73,7 @@ void CSettingsFile::Parse(std::string_view text, char separator,
         // First occurrence wins.
         entries.emplace(std::string(key), std::string(value));
     }
+    return unread;
 }
 
 std::string CSettingsFile::Format(const std::map<std::string, std::string>& entries, char separator)
@@ -133,6 +141,14 @@ void CSettingsFile::SetString(std::string_view key, std::string_view value)
 void CSettingsFile::SetInt(std::string_view key, std::int32_t value)
 {
     SetString(key, std::to_string(value));
+}
+
+void CSettingsFile::Clear()
+{
+    if (m_Entries.empty())
+        return;
+    m_Entries.clear();
+    m_bModified = true;
 }
 
 bool CSettingsFile::Save()

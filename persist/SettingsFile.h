@@ -37,10 +37,15 @@ public:
     // The value as a decimal number; def when the key is missing or empty.
     std::int32_t GetInt(std::string_view key, std::int32_t def) const;
     bool Has(std::string_view key) const;
+    // Pieces of the file that were not read as a key and value: no separator,
+    // or cut short by a zero byte. A file written by a store has none.
+    std::size_t GetUnreadPieces() const { return m_nUnreadPieces; }
 
     // Stores the value; the store counts as changed only if it differs.
     void SetString(std::string_view key, std::string_view value);
     void SetInt(std::string_view key, std::int32_t value);
+    // Forgets every entry (the store counts as changed if it held any).
+    void Clear();
 
     // Rewrites the file from the store when it changed, creating its folder if
     // missing. The old file is replaced only by a complete new one. True when
@@ -62,11 +67,13 @@ public:
     static std::string Format(const std::map<std::string, std::string>& entries, char separator);
     // Parses file bytes into entries as the reader does. One UTF-8 byte-order
     // mark at the start (as some editors write) is not part of the first key.
-    static void Parse(std::string_view text, char separator, std::map<std::string, std::string>& entries);
+    // Returns the pieces not read (see GetUnreadPieces).
+    static std::size_t Parse(std::string_view text, char separator, std::map<std::string, std::string>& entries);
 
 private:
     std::map<std::string, std::string> m_Entries;  // std::string orders byte-wise
     bool m_bModified = false;
+    std::size_t m_nUnreadPieces = 0;
     EReadResult m_eRead = EReadResult::Missing;
     std::string m_strSaveError;
     std::string m_strPath;

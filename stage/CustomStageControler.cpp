@@ -7,10 +7,12 @@
 #include "core/ObjectLists.h"
 #include "core/Random.h"
 #include "enemy/Boss0.h"
+#include "enemy/Boss1.h"
 #include "gfx/BG.h"
 #include "gfx/SimpleSprite.h"
 #include "gfx/Texture.h"
 #include "persist/Replay.h"
+#include "player/MyKorvo.h"
 #include "sound/SoundSystem.h"
 #include "stage/Camera.h"
 #include "stage/ChapterScript.h"
@@ -24,6 +26,7 @@ int32_t g_nBarrageIndex = -1;
 bool g_bInvulnerable = false;
 bool g_bUnrecorded = false;
 bool g_bAutopilot = false;
+int32_t g_nPracticeBarrage = -1;
 
 CCustomStageControler g_StageControler;
 
@@ -66,7 +69,45 @@ constexpr STitleCue kTitleLoop[] = {
 // The main menu follows.
 constexpr int32_t kTitleLoopEnd = 2160;
 
+// The bosses practice knows, with the chapter each fights in.
+struct SPracticeBoss {
+    int32_t nChapter;
+    const SBossDesign& design;
+    CBoss* (*pSpawn)();
+};
+const SPracticeBoss kPracticeBosses[] = {
+    {CStageControler::STAGE_CHAPTER1, kBoss0Design, []() -> CBoss* { return CBoss0::Spawn(); }},
+    {CStageControler::STAGE_CHAPTER2, kBoss1Design, []() -> CBoss* { return CBoss1::Spawn(); }},
+};
+
+// The boss that fights the barrage and its row, or null.
+const SPracticeBoss* FindPracticeBoss(int barrage, const SBarrageRow** row)
+{
+    for (const SPracticeBoss& boss : kPracticeBosses)
+        for (const SBarrageRow& r : boss.design.barrages)
+            if (r.nBarrage == barrage) {
+                *row = &r;
+                return &boss;
+            }
+    return nullptr;
+}
+
 }  // namespace
+
+std::vector<int32_t> PracticeBarrages()
+{
+    std::vector<int32_t> barrages;
+    for (const SPracticeBoss& boss : kPracticeBosses)
+        for (const SBarrageRow& r : boss.design.barrages) barrages.push_back(r.nBarrage);
+    return barrages;
+}
+
+int PracticeChapter(int barrage)
+{
+    const SBarrageRow* row = nullptr;
+    const SPracticeBoss* boss = FindPracticeBoss(barrage, &row);
+    return boss ? boss->nChapter : -1;
+}
 
 CCustomStageControler::~CCustomStageControler() { Shutdown(); }
 
@@ -112,8 +153,11 @@ void CCustomStageControler::LoadStage(int stage)
 
 void CCustomStageControler::SetStage(int stage)
 {
+    // Whatever comes next, no attempt runs in it (StartPractice begins one after).
+    g_nPracticeBarrage = -1;
     CStageControler::SetStage(stage);
     switch (stage) {
+    case STAGE_PRACTICE:
     case STAGE_CHAPTER_MENU:
     case STAGE_RECORDS:
     case STAGE_MAIN_MENU: ResetWorld(); break;
@@ -176,6 +220,24 @@ void CCustomStageControler::StartChapter(int chapter)
     SetPhase(PHASE_INTRO);
 }
 
+bool CCustomStageControler::StartPractice(int barrage)
+{
+    const SBarrageRow* row = nullptr;
+    const SPracticeBoss* boss = FindPracticeBoss(barrage, &row);
+    if (!boss) return false;
+    SetStage(boss->nChapter);
+    g_nPracticeBarrage = barrage;
+    SetPhase(PHASE_BOSS);
+    if (g_pPlayer) {
+        g_pPlayer->Reset();
+        g_pPlayer->m_nStock = kPracticeStock;
+        g_pPlayer->m_nGauge = g_pPlayer->m_nGaugeMax;
+    }
+    g_GameRand.Seed(kPracticeSeed + static_cast<uint32_t>(barrage));
+    boss->pSpawn()->StandBefore(row->nPhase, kPracticeLeadIn);
+    return true;
+}
+
 void CCustomStageControler::UpdateTitleLoop()
 {
     const int f = m_nAge;
@@ -199,7 +261,10 @@ void CCustomStageControler::Update()
         if (m_nAge % 1200 == 0) CBoss0::Spawn();
         break;
     case STAGE_CHAPTER1:
-    case STAGE_CHAPTER2: UpdateChapter(); break;
+    case STAGE_CHAPTER2:
+        // A practice attempt has no timeline: only its boss.
+        if (g_nPracticeBarrage < 0) UpdateChapter();
+        break;
     default: break;
     }
 }

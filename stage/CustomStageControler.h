@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/StageControler.h"
 
@@ -18,12 +19,28 @@ extern int32_t g_nBarrageIndex;       // running boss barrage record, -1 none
 extern bool g_bInvulnerable;          // testing: nothing can hit the craft
 extern bool g_bUnrecorded;            // testing: the game keeps no records and no replay
 extern bool g_bAutopilot;             // the autopilot plays: its games keep replays, no records
+extern int32_t g_nPracticeBarrage;    // a practice attempt at this barrage runs, -1 none
 
 // Records (chapter results, barrage counts, the play count) come from the
 // player's own games only: not from a watched replay, not from a test game (one
 // nothing could hit, or one started in the middle of a chapter), not from the
-// autopilot's. The temporary replay is kept by all but test games.
-inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded && !g_bAutopilot; }
+// autopilot's, not from practice. The temporary replay is kept by all but test
+// games.
+inline bool KeepsRecords() { return !g_bReplayPlaying && !g_bUnrecorded && !g_bAutopilot && g_nPracticeBarrage < 0; }
+
+// Practice. The barrages it offers: the record numbers of both bosses'
+// barrages, in the order they are fought.
+std::vector<int32_t> PracticeBarrages();
+// The chapter whose boss fights the barrage; -1 for a number no boss has.
+int PracticeChapter(int barrage);
+// An attempt: the generator is seeded with this plus the barrage's record
+// number, so an attempt played the same way plays out the same.
+inline constexpr uint32_t kPracticeSeed = 1024;
+// Frames of the boss's pause (or entry) before the barrage begins: the
+// chapter's fade-in.
+inline constexpr int kPracticeLeadIn = 120;
+// The craft's stock in an attempt: the stock bar full.
+inline constexpr int kPracticeStock = 9;
 
 class CCustomStageControler : public CStageControler {
 public:
@@ -38,6 +55,13 @@ public:
 
     // Releases the stage pictures and deletes the music objects (shut-down).
     void Shutdown();
+
+    // A practice attempt: the barrage's chapter set up as for a game (its
+    // background, music, fog and fade-in), in its boss phase without the
+    // timeline; the craft reset with a full stock and gauge; the generator
+    // seeded; the boss standing kPracticeLeadIn frames before the barrage.
+    // False (and nothing done) for a number no boss has.
+    bool StartPractice(int barrage);
 
     CSound* m_pTitleMusic = nullptr;
     CSound* m_pChapterMusic[2] = {};

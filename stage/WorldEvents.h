@@ -2,10 +2,10 @@
 //
 // The world (player/, enemy/, stage/) lies below the shell (app/) and never
 // calls it. Where the shell must act on something that happened in the world
-// (a game over, a stage entered, the loading picture to show), the world calls
-// this interface; the shell derives a class from it and registers one instance
-// in g_pWorldEvents at set-up. With nothing registered, as in the world's own
-// tests, every call is skipped.
+// (a game over, a stage entered, the loading picture to show, a barrage's
+// end), the world calls this interface; the shell derives a class from it and
+// registers one instance in g_pWorldEvents at set-up. With nothing registered,
+// as in the world's own tests, every call is skipped.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,9 @@ public:
     // A chapter's music is about to be decoded, which holds the game up: the
     // stage is the chapter loading picture's for one frame, to be drawn now.
     virtual void LoadingFrameWanted() = 0;
+    // A boss barrage has ended: captured (its bonus paid), or not (its hit
+    // points ran out after a miss or a bomb, or its time ran out).
+    virtual void BarrageEnded(int barrage, bool captured, int32_t bonus) = 0;
 };
 
 // The registered events; null means none.

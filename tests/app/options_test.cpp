@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -55,6 +56,12 @@ TEST(Options, Accepted)
         EXPECT_EQ(o.stage, s.stage);
         EXPECT_EQ(o.phase, s.phase);
     }
+    EXPECT_EQ(o.practice, -1);
+    // Every barrage of both bosses, by its record number.
+    for (const char* barrage : {"10", "13", "20", "24"}) {
+        ASSERT_TRUE(Parse({"--practice", barrage, "--autopilot"}, o, e)) << barrage << ": " << e;
+        EXPECT_EQ(o.practice, std::atoi(barrage));
+    }
 }
 
 TEST(Options, Rejected)
@@ -71,6 +78,10 @@ TEST(Options, Rejected)
         {"--verify-replay", "r.dat", "--autopilot"},   {"--verify-replay", "r.dat", "--invulnerable"},
         {"--verify-replay", "r.dat", "--stage", "1"},  {"--verify-replay", "r.dat", "--frames", "10"},
         {"--verify-replay", "r.dat", "--games", "1"},
+        // Practice names a boss's barrage by its record number, and nothing else to play.
+        {"--practice"},        {"--practice", "9"},   {"--practice", "14"},    {"--practice", "25"},
+        {"--practice", "0"},   {"--practice", "x"},   {"--practice", "10", "--stage", "0"},
+        {"--verify-replay", "r.dat", "--practice", "10"},
     };
     for (const auto& args : bad) {
         SOptions o;

@@ -1,13 +1,16 @@
 // Every kind of draw the game makes is in the lists it prepares while loading
 // pictures show, so that no frame of the game waits for a program to be built:
 // recorded over the loading picture, the whole title loop, every menu and a
-// whole game of both chapters (bosses included) played by script.
+// whole game of both chapters (bosses included) played by script, and a
+// practice attempt to its result panel.
 #include "game_fixture.h"
 
 #include <set>
 #include <string>
 
 #include "app/PreparedDraws.h"
+#include "app/Practice.h"
+#include "enemy/Boss.h"
 #include "input/InputScript.h"
 
 namespace {
@@ -61,7 +64,11 @@ TEST_F(PreparedDraws, EveryKindTheGameDrawsIsPrepared)
     r.RecordDrawKinds(&menus);
     SetSceneStage(CStageControler::STAGE_STARTUP);
     Step();
-    const int kMenus[] = {CStageControler::STAGE_CHAPTER_MENU, CStageControler::STAGE_RECORDS,
+    // A barrage met, for the practice list to show its title strip.
+    m_Home.WriteFile("critical.ini", "scorename,tester\nbarrage10.TotalCount,1\n");
+    LoadRecords(g_GlobalResult, g_BarrageTable);
+    const int kMenus[] = {CStageControler::STAGE_PRACTICE, CStageControler::STAGE_CHAPTER_MENU,
+                          CStageControler::STAGE_RECORDS,
                           CStageControler::STAGE_SAVE_LIST, CStageControler::STAGE_REPLAY_LIST,
                           CStageControler::STAGE_TITLE};
     for (const int stage : kMenus) {
@@ -86,6 +93,15 @@ TEST_F(PreparedDraws, EveryKindTheGameDrawsIsPrepared)
         else if (played && stage != CStageControler::STAGE_CHAPTER_LOADING) break;  // the game is over
     }
     g_bInvulnerable = false;
+    // A practice attempt through to its result panel.
+    SetSceneInputScript(nullptr);
+    ASSERT_TRUE(StartPracticeAttempt(10));
+    for (int i = 0; i < kPracticeLeadIn; ++i) Step();
+    ASSERT_EQ(g_nBarrageIndex, 10);
+    for (int i = 0; i < g_EnemyList.Count(); ++i)
+        if (auto* boss = dynamic_cast<CBoss*>(g_EnemyList.At(i))) boss->Damage(boss->m_nHp);
+    for (int i = 0; i < 120; ++i) Step();
+    EXPECT_TRUE(IsPracticePanelShown());
     r.RecordDrawKinds(nullptr);
     EXPECT_TRUE(reachedChapter2);
 

@@ -1,6 +1,7 @@
 // The bosses: barrage bonus and records, time-outs and pauses, the last
 // barrage's death or withdrawal, the close-range swipe, the silent first second
-// of every phase, the score floor, the wander draws and the pause talk line.
+// of every phase, the score floor, the wander draws, the pause talk line, the
+// ends of barrages told to the shell and a boss put before one barrage.
 #include "chapters_fixture.h"
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "enemy/Boss0.h"
 #include "enemy/Boss1.h"
 #include "stage/Flare.h"
+#include "tests/support/WorldEventsLog.h"
 
 namespace {
 
@@ -350,5 +352,76 @@ TEST_F(BossFight, AnInvulnerableCraftIsNotHitByBulletsOrBodies)
         EXPECT_EQ(m_pCraft->m_nState, invulnerable ? CObject::STATE_ALIVE : CObject::STATE_APPEAR);
         ClearWorld();
         DeleteAll(g_EnemyShotList);
+    }
+}
+
+// Every end of a barrage is told to the shell with its record number: captured
+// with the bonus paid, or not (no bonus, or out of time). The ends of the
+// entry and of a pause are no barrage's.
+TEST_F(BossFight, TheEndOfEveryBarrageIsToldToTheShell)
+{
+    enum class EEnd { Captured, BrokenUnclean, TimedOut };
+    for (EEnd end : {EEnd::Captured, EEnd::BrokenUnclean, EEnd::TimedOut}) {
+        SCOPED_TRACE(static_cast<int>(end));
+        CWorldEventsLog shell;
+        CBoss& boss = *AddBoss<CBoss1>();
+        boss.m_nTimer = 1;
+        boss.Update();   // the entry ends: barrage 20 begins
+        ASSERT_EQ(g_nBarrageIndex, 20);
+        EXPECT_TRUE(shell.m_BarragesEnded.empty());
+        boss.m_nTimer = 1000;
+        if (end == EEnd::TimedOut) {
+            boss.m_nTimer = 1;
+            boss.Update();
+        } else {
+            m_pCraft->m_bClean = end == EEnd::Captured;
+            boss.Damage(boss.m_nHp);
+        }
+        ASSERT_EQ(shell.m_BarragesEnded.size(), 1u);
+        EXPECT_EQ(shell.m_BarragesEnded[0].nBarrage, 20);
+        EXPECT_EQ(shell.m_BarragesEnded[0].bCaptured, end == EEnd::Captured);
+        EXPECT_EQ(shell.m_BarragesEnded[0].nBonus, end == EEnd::Captured ? 200000 : 0);
+        // The pause that follows ends with no word.
+        boss.m_nTimer = 1;
+        boss.Update();
+        EXPECT_EQ(boss.m_nPhase, 3);
+        EXPECT_EQ(shell.m_BarragesEnded.size(), 1u);
+        ClearWorld();
+    }
+}
+
+// Practice: a boss put just before a barrage begins it when its time is up,
+// and after it waits in its pause for good, with no talk line; the last
+// barrage still ends in the boss's death or withdrawal.
+TEST_F(BossFight, ABossStandingBeforeABarrageFightsThatOneOnly)
+{
+    struct SCase {
+        bool bSecond;
+        int nPhase;
+    };
+    for (const SCase& c : {SCase{false, 1}, SCase{false, 3}, SCase{true, 5}, SCase{true, 9}}) {
+        SCOPED_TRACE(testing::Message() << (c.bSecond ? "CBoss1" : "CBoss0") << " phase " << c.nPhase);
+        PlayedSounds().clear();
+        CBoss& boss = *AddBoss(c.bSecond);
+        boss.StandBefore(c.nPhase, 30);
+        EXPECT_EQ(boss.m_nPhase, c.nPhase - 1);
+        Updates(boss, 29);
+        EXPECT_EQ(boss.m_nPhase, c.nPhase - 1);
+        Updates(boss, 1);
+        EXPECT_EQ(boss.m_nPhase, c.nPhase);
+        EXPECT_EQ(boss.m_nAge, 1);
+        boss.m_nTimer = 1;
+        Updates(boss, 1);
+        if (c.nPhase == boss.LastBarragePhase()) {
+            EXPECT_EQ(boss.m_nPhase, CBoss::PHASE_FINAL) << "the withdrawal";
+        } else {
+            EXPECT_EQ(boss.m_nPhase, c.nPhase + 1);
+            EXPECT_EQ(boss.m_nTimer, 0);
+            Updates(boss, 2000);
+            EXPECT_EQ(boss.m_nPhase, c.nPhase + 1) << "no second barrage";
+            EXPECT_EQ(g_nBarrageIndex, -1);
+        }
+        EXPECT_EQ(CountSound(162), 0) << "no talk line";
+        ClearWorld();
     }
 }

@@ -1,5 +1,6 @@
 // Crash-safe saves, proved by killing: a child process saves the records
-// ("critical.ini", both of its writers), the settings ("korvo.ini") and replays
+// ("critical.ini", both of its writers), the practice history
+// ("practice.ini"), the settings ("korvo.ini") and replays
 // (the temporary file and a slot) over and over through the game's own code,
 // and is killed with SIGKILL at a random moment. Afterwards every file must
 // hold a whole version, old or new: never a torn, empty or mixed one.
@@ -8,6 +9,7 @@
 #include "tests/support/TempHome.h"
 
 #include "persist/GlobalResult.h"
+#include "persist/PracticeHistory.h"
 #include "persist/Replay.h"
 #include "persist/SettingsFile.h"
 
@@ -48,6 +50,15 @@ void SaveGeneration(int g)
     for (int i = barrages.Get(kBarrage).m_nTotalCount; i < g; ++i) barrages.RecordStart(kBarrage, false);
     barrages.RecordCapture(kBarrage, g, false);
     barrages.Save();
+
+    // Practice: every attempt of the generation captured with its number.
+    CPracticeHistory practice;
+    practice.Load();
+    while (practice.Get(kBarrage).m_nTries < g + 1) {
+        practice.RecordTry(kBarrage);
+        practice.RecordCapture(kBarrage, g + 1);
+    }
+    practice.Save();
 
     {
         CSettingsFile settings("korvo.ini");
@@ -95,6 +106,18 @@ protected:
         const int b = r.GetInt("barrage10.TotalCount", -1);
         EXPECT_EQ(r.GetInt("barrage10.ScoreMax", -1), b);
         generations.push_back(std::max(g, b));
+
+        // The practice history: read without damage, its three keys alike.
+        const std::string practiceText = ReadFile(kPracticeFile);
+        CSettingsFile p(kPracticeFile);
+        EXPECT_EQ(CSettingsFile::Format(p.GetEntries(), ','), practiceText);
+        EXPECT_EQ(p.GetEntries().size(), 3u);
+        const int pg = p.GetInt("barrage10.Tries", -1);
+        EXPECT_GE(pg, 1);
+        EXPECT_EQ(p.GetInt("barrage10.Captures", -1), pg);
+        EXPECT_EQ(p.GetInt("barrage10.BestBonus", -1), pg);
+        for (const auto& e : std::filesystem::directory_iterator(Dir()))
+            EXPECT_EQ(e.path().filename().string().find("practice-damaged"), std::string::npos);
 
         const std::string settingsText = ReadFile("korvo.ini");
         ASSERT_FALSE(settingsText.empty());

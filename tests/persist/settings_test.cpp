@@ -69,6 +69,28 @@ TEST_F(SettingsFile, RemainderOfAnOverlongLineWithoutCommaIsIgnored)
     EXPECT_EQ(s.GetEntries(), expected);
 }
 
+// What a file held besides keys and values is counted, so that a file that
+// must hold nothing else can tell it was damaged.
+TEST_F(SettingsFile, PiecesThatAreNoKeyAndValueAreCounted)
+{
+    const struct {
+        std::string file;
+        size_t unread;
+    } kCases[] = {
+        {"", 0},
+        {"k,v\n\n\r\nm,w\n", 0},                          // empty lines are no damage
+        {"k,v\nupkey 200\nm,w", 1},
+        {"k,v\nlast", 1},
+        {std::string("k,v\0junk\nm,w\n", 13), 1},           // cut short at the zero byte
+        {std::string("\0\0\0\n", 4), 1},
+        {"k," + std::string(1500, 'x') + "\n", 1},          // the rest of an overlong line
+    };
+    for (const auto& c : kCases) {
+        WriteFile("t.ini", c.file);
+        EXPECT_EQ(CSettingsFile("t.ini").GetUnreadPieces(), c.unread) << c.file.substr(0, 40);
+    }
+}
+
 TEST_F(SettingsFile, MissingFileIsEmptyAndGivesDefaults)
 {
     CSettingsFile s("nothing.ini");

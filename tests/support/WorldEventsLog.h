@@ -22,9 +22,20 @@ public:
     void PhaseChanged(int stage, int phase) override { m_Phases.emplace_back(stage, phase); }
     // The stage the controller is on while the frame is wanted.
     void LoadingFrameWanted() override { m_LoadingFrameStages.push_back(g_StageControler.m_nStage); }
+    void BarrageEnded(int barrage, bool captured, int32_t bonus) override
+    {
+        m_BarragesEnded.push_back({barrage, captured, bonus});
+    }
+
+    struct SBarrageEnd {
+        int nBarrage;
+        bool bCaptured;
+        int32_t nBonus;
+    };
 
     std::vector<int32_t> m_GamesEnded;   // the scores, in order
     std::vector<int> m_Stages;
     std::vector<std::pair<int, int>> m_Phases;
     std::vector<int> m_LoadingFrameStages;
+    std::vector<SBarrageEnd> m_BarragesEnded;
 };
