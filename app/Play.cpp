@@ -4,6 +4,7 @@
 #include "app/Game.h"
 #include "app/Scene.h"
 #include "app/SceneKit.h"
+#include "app/Viewer.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
@@ -31,6 +32,16 @@ int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
 int HudGauge() { return g_pPlayer ? g_pPlayer->m_nGauge : 0; }
 int HudGaugeMax() { return g_pPlayer ? g_pPlayer->m_nGaugeMax : CMyKorvo::kGaugeMax; }
 
+constexpr int kControlsX = 508;
+constexpr int kControlsY = 250;
+constexpr int kControlsWidth = 128;
+constexpr uint32_t kControlsColor = 0xFFC8C8C8u;
+
+void DrawViewerControls()
+{
+    DrawTextLines(kControlsX, kControlsY, ViewerControlsText(), kControlsColor, kControlsWidth, 16);
+}
+
 void DrawHud()
 {
     g_pDevice->SetFullScreenViewport();
@@ -53,6 +64,8 @@ void DrawHud()
     }
     if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
     g_pDevice->Sprite().End();
+    // A watched replay lists its keys in the column, under the marker.
+    if (g_bReplayPlaying) DrawViewerControls();
     // A game nothing can hit says so, under the replay marker's place.
     if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <string>
 
@@ -13,6 +14,8 @@
 #include "app/Pause.h"
 #include "app/Play.h"
 #include "app/ReplayCheck.h"
+#include "app/SceneKit.h"
+#include "app/Viewer.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
@@ -47,6 +50,8 @@ int64_t g_nStep = 0;
 int64_t g_nFrame = 0;
 int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
+bool g_bQuitAfterReplay = false;
+std::function<void()> g_PictureHook;
 
 // F11: the picture is taken with the next frame, before the note that names
 // it is drawn, so no snapshot ever shows the note. The note stays for 120
@@ -68,7 +73,7 @@ bool g_bSnapshotNoteShown = false;   // by the last frame drawn
 // or says none was written.
 void TakeAskedSnapshots()
 {
-    if (g_nSnapshotsAsked == 0) return;
+    if (g_nSnapshotsAsked == 0 || g_pDevice->IsPictureUnseen()) return;
     for (; g_nSnapshotsAsked > 0; --g_nSnapshotsAsked) {
         std::string path = g_pDevice->SaveSnapshot();
         const std::string& dir = GetProgramDir();
@@ -91,14 +96,8 @@ void DrawSnapshotNote()
     const int height = 480 - 4 - kSnapshotNoteY;
     g_pDevice->FillRect(kSnapshotNoteX - 2, kSnapshotNoteY - 2, kSnapshotNoteWidth + 4, height + 4, 0.6f, 0.0f, 0.0f,
                         0.0f);
-    // One line at a time: a text box holds two lines only.
-    size_t from = 0;
-    for (int line = 0, y = kSnapshotNoteY; line < kSnapshotNoteLines && from <= g_strSnapshotNote.size(); ++line) {
-        const size_t end = std::min(g_strSnapshotNote.find('\n', from), g_strSnapshotNote.size());
-        y += g_pDevice->DrawText(kSnapshotNoteX, y, g_strSnapshotNote.substr(from, end - from).c_str(), 0xFFFFFFFFu,
-                                 kSnapshotNoteWidth);
-        from = end + 1;
-    }
+    DrawTextLines(kSnapshotNoteX, kSnapshotNoteY, g_strSnapshotNote, 0xFFFFFFFFu, kSnapshotNoteWidth,
+                  kSnapshotNoteLines);
 }
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -238,8 +237,12 @@ void SceneFrame()
     g_pDevice->SetFullScreenViewport();
     if (g_pFader) g_pFader->Step();
     g_pDevice->EndFrame();
+    // The picture as the game drew it, for a video or a snapshot; the notes
+    // and the replay's bar go over it afterwards, on screen only.
+    if (g_PictureHook && !g_pDevice->IsPictureUnseen()) g_PictureHook();
     TakeAskedSnapshots();
     DrawSnapshotNote();
+    DrawViewerBar();
     g_pDevice->Present();
 }
 
@@ -250,8 +253,9 @@ void SceneInput()
     AcquireInput(play);
     FindScreen(s).pInput();
     if (play) {
+        const bool judged = g_DigestLog.HasVerdict();
         g_DigestLog.OnPlayStep();
-        if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
+        if (!judged && g_DigestLog.HasVerdict()) ReplayJudged();
     }
     if (g_pScript && g_pScript->EscapeAt(g_nFrame)) {
         // The Escape key of the script, as the window would take it.
@@ -266,8 +270,11 @@ void SceneInput()
 
 bool ScenePausedFrame()
 {
+    if (g_pScript) ApplyViewerScript(*g_pScript, g_nFrame);
     if (g_pScript && g_pScript->PauseAt(g_nFrame)) ToggleScenePause();
     if (!IsScenePaused()) return false;
+    // A watched replay's frame step: this frame runs one step.
+    if (TakeViewerStep()) return false;
     // The script's Escape, as the window would take it from a paused game.
     if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
     else ShowPausedPicture();
@@ -303,10 +310,21 @@ void StartTestGame(int stage, int phase)
 
 void StartReplay(int selection)
 {
-    g_bReplayPlaying = true;
+    ViewerReplayStarted();
     g_nChapterSelection = selection;
+    RestartReplay();
+}
+
+void RestartReplay()
+{
+    // A watched replay is compared with its digests as it plays, so that
+    // whatever the viewer does (speed, steps, jumps) shows to leave the game
+    // as it was recorded.
+    g_bReplayPlaying = true;
+    g_Replay.Rewind();
+    g_DigestLog.StartVerifying(g_Replay, false);
+    const int selection = g_nChapterSelection;
     g_StageControler.SetStage(selection == -1 ? CStageControler::STAGE_CHAPTER1 : selection);
-    g_DigestLog.Stop();
     CommonGameStart();
 }
 
@@ -317,11 +335,13 @@ void SetSceneStage(int stage) { g_StageControler.SetStage(stage); }
 void SceneStageChanged(int stage)
 {
     LogStage(stage, "");
+    ViewerStageEntered(stage);
     ChooseMenuModel();
 }
 
 void ScenePhaseChanged(int stage, int phase)
 {
+    ViewerPhaseEntered(phase);
     if (!g_bSceneLog) return;
     char line[96];
     std::snprintf(line, sizeof line, "step %lld phase %d (stage %d)\n", static_cast<long long>(g_nStep), phase,
@@ -360,9 +380,10 @@ void EndGame(int32_t score)
     if (g_bReplayPlaying) {
         if (g_DigestLog.IsVerifying()) {
             g_DigestLog.FinishVerifying(score);
-            if (g_pForm) g_pForm->Destroy();
+            ReplayJudged();
         }
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
+        if (g_bQuitAfterReplay && g_pForm) g_pForm->Destroy();
         return;
     }
     if (g_bUnrecorded) {
@@ -393,6 +414,18 @@ void EndGame(int32_t score)
     // The autopilot's games are replays like any, but no records of a player.
     if (KeepsRecords()) SaveRecords(false);
 }
+
+void ReplayJudged()
+{
+    if (g_bSceneLog) {
+        const std::string line = "step " + std::to_string(g_nStep) + " replay " + g_DigestLog.Verdict() + "\n";
+        WriteLog(kSceneLog, line.c_str());
+    }
+    if (g_bQuitAfterReplay && g_pForm) g_pForm->Destroy();
+}
+
+void SetSceneQuitAfterReplay(bool quit) { g_bQuitAfterReplay = quit; }
+void SetScenePictureHook(std::function<void()> hook) { g_PictureHook = std::move(hook); }
 
 void SceneEscapeToMenu(int stage)
 {

@@ -91,6 +91,30 @@ void CSoundSystem::Hold(bool bHold)
         m_pMixer->HoldPlaying(bHold);
 }
 
+void CSoundSystem::SetMuted(bool bMuted)
+{
+    if (m_pMixer)
+        m_pMixer->SetMuted(bMuted);
+}
+
+void CSoundSystem::CutEffects()
+{
+    if (m_pMixer)
+        m_pMixer->StopWholeSounds();
+}
+
+bool CSoundSystem::TakeEffectStart(uint64_t& nLastStartFrame) const
+{
+    if (m_nSpacingMs <= 0 || !m_pMixer)
+        return true;
+    const uint64_t now = m_pMixer->GetFramesMixed();
+    const uint64_t spacing = static_cast<uint64_t>(m_nSpacingMs) * static_cast<uint64_t>(m_pMixer->GetOutputRate()) / 1000u;
+    if (nLastStartFrame != ~uint64_t{0} && now >= nLastStartFrame && now - nLastStartFrame < spacing)
+        return false;
+    nLastStartFrame = now;
+    return true;
+}
+
 bool CSoundSystem::OpenCapture(const std::string& path)
 {
     if (!m_bOffline || !m_pMixer)
@@ -229,9 +253,11 @@ void CSound::StartFromBeginning(bool bLoop)
     m_pBuffer->Play(bLoop ? SOUND_PLAY_LOOPING : 0u);
 }
 
+bool CSound::MayStartEffect() { return !m_pSystem || m_pSystem->TakeEffectStart(m_nLastStartFrame); }
+
 void CSound::Play()
 {
-    if (m_pBuffer)
+    if (m_pBuffer && MayStartEffect())
         StartFromBeginning(false);
 }
 
@@ -251,7 +277,7 @@ void CSound::PlayAt(const Vec3& pos)
 
 void CSound::PlayAtVolume(const Vec3& pos, int nVolume)
 {
-    if (!m_pBuffer)
+    if (!m_pBuffer || !MayStartEffect())
         return;
     m_pBuffer->SetPan(PanOfX(pos.x));
     m_pBuffer->SetVolume(nVolume);

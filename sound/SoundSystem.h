@@ -56,7 +56,22 @@ public:
     // on from there when released (the game is paused).
     void Hold(bool bHold);
 
+    // While muted nothing is heard and no sound advances (a replay re-played
+    // unseen to a point); CutEffects then stops every effect it started, the
+    // music plays on.
+    void SetMuted(bool bMuted);
+    void CutEffects();
+
+    // A replay watched fast starts effects faster than they can be heard: while
+    // a spacing is set, an effect that started less than nMs of heard output
+    // ago is not started again (0: every start plays). CSound asks through
+    // TakeEffectStart with the output frame of its last start.
+    void SetEffectSpacing(int nMs) { m_nSpacingMs = nMs; }
+    int GetEffectSpacing() const { return m_nSpacingMs; }
+    bool TakeEffectStart(uint64_t& nLastStartFrame) const;
+
 private:
+    int m_nSpacingMs = 0;
     CAudioMixer* m_pMixer = nullptr;
     CAudioDevice* m_pDevice = nullptr;
     CWaveFileWriter* m_pOfflineCapture = nullptr;
@@ -134,5 +149,8 @@ private:
     bool LoadDecoded(const std::vector<uint8_t>& ogg, std::string* pError);
     bool LoadStreamed(std::vector<uint8_t>&& ogg, std::string* pError);
     void StartFromBeginning(bool bLoop);
+    // An effect's start, unless the system thins it (SetEffectSpacing).
+    bool MayStartEffect();
     bool m_bPausedByGroup = false;
+    uint64_t m_nLastStartFrame = ~uint64_t{0};
 };
