@@ -386,7 +386,7 @@ int KorvoMain(int argc, const char* const* argv)
         LoadGameAssets();
         PrepareMenuDrawing();
         // The run ends with the replay it checks, or watches unseen.
-        SetSceneQuitAfterReplay(verify || (watch && opt.headless));
+        SetSceneQuitAfterReplay(verify || (watch && opt.headless), verify);
         if (verify) StartVerifiedReplay(opt.verbose);
         else if (watch) StartReplay(g_Replay.GetHeader().m_nChapter);
         else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
@@ -467,7 +467,12 @@ int KorvoMain(int argc, const char* const* argv)
                 // fast runs its steps back to back, only the last one seen.
                 const bool stepping = IsScenePaused();
                 const int count = stepping ? 1 : ViewerStepsPerFrame();
-                for (int i = 0; i < count && !g_pForm->IsQuitPosted(); ++i) runStep(i + 1 == count);
+                for (int i = 0; i < count && !g_pForm->IsQuitPosted(); ++i) {
+                    // Each step of a fast replay is a frame of the script's
+                    // clock, with its commands; a pause there ends the frame.
+                    if (i > 0 && ScenePausedFrame()) break;
+                    runStep(i + 1 == count);
+                }
                 g_FrameTimer.CountFrame();
                 if (opt.headless && !video.IsOpen()) audio.Step(!pacer.Alternator());
                 if (stepping) RepaintPausedPicture();

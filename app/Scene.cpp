@@ -51,6 +51,8 @@ int64_t g_nFrame = 0;
 int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
 bool g_bQuitAfterReplay = false;
+bool g_bQuitOnVerdict = false;
+bool g_bUnseenStep = false;   // a step of a jump: no frame of the script's clock
 std::function<void()> g_PictureHook;
 
 // F11: the picture is taken with the next frame, before the note that names
@@ -142,7 +144,11 @@ void LogStage(int stage, const char* note)
 void PollPerson(int channel)
 {
     if (!g_pInput) return;
-    if (g_pScript) {
+    if (g_bUnseenStep) {
+        // A jump runs its steps between two frames: no live input reaches them.
+        const CInputRecord idle{};
+        g_pInput->InjectRecord(channel, &idle);
+    } else if (g_pScript) {
         const CInputRecord rec = g_pScript->RecordAt(g_nFrame);
         g_pInput->InjectRecord(channel, &rec);
     } else {
@@ -257,7 +263,7 @@ void SceneInput()
         g_DigestLog.OnPlayStep();
         if (!judged && g_DigestLog.HasVerdict()) ReplayJudged();
     }
-    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) {
+    if (g_pScript && !g_bUnseenStep && g_pScript->EscapeAt(g_nFrame)) {
         // The Escape key of the script, as the window would take it.
         if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1)
             SceneEscapeToMenu(CStageControler::STAGE_MAIN_MENU);
@@ -265,7 +271,17 @@ void SceneInput()
             g_pForm->Destroy();
     }
     ++g_nStep;
-    ++g_nFrame;
+    if (!g_bUnseenStep) ++g_nFrame;
+}
+
+void SceneUnseenStep(bool seen)
+{
+    g_bUnseenStep = true;
+    if (g_pDevice) g_pDevice->SetPictureUnseen(!seen);
+    SceneFrame();
+    SceneInput();
+    if (g_pDevice) g_pDevice->SetPictureUnseen(false);
+    g_bUnseenStep = false;
 }
 
 bool ScenePausedFrame()
@@ -320,6 +336,13 @@ void RestartReplay()
     // A watched replay is compared with its digests as it plays, so that
     // whatever the viewer does (speed, steps, jumps) shows to leave the game
     // as it was recorded.
+    if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
+        // From the middle of the game: leave it as the way to the replay list
+        // would (slow motion over, the world and its music reset), so that the
+        // replay starts from the state it always starts from.
+        if (g_pSlowMotion) g_pSlowMotion->Cancel();
+        g_StageControler.ResetWorld();
+    }
     g_bReplayPlaying = true;
     g_Replay.Rewind();
     g_DigestLog.StartVerifying(g_Replay, false);
@@ -421,10 +444,14 @@ void ReplayJudged()
         const std::string line = "step " + std::to_string(g_nStep) + " replay " + g_DigestLog.Verdict() + "\n";
         WriteLog(kSceneLog, line.c_str());
     }
-    if (g_bQuitAfterReplay && g_pForm) g_pForm->Destroy();
+    if (g_bQuitOnVerdict && g_pForm) g_pForm->Destroy();
 }
 
-void SetSceneQuitAfterReplay(bool quit) { g_bQuitAfterReplay = quit; }
+void SetSceneQuitAfterReplay(bool quit, bool onVerdict)
+{
+    g_bQuitAfterReplay = quit;
+    g_bQuitOnVerdict = onVerdict;
+}
 void SetScenePictureHook(std::function<void()> hook) { g_PictureHook = std::move(hook); }
 
 void SceneEscapeToMenu(int stage)

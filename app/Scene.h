@@ -23,6 +23,10 @@ extern bool g_bFreeCamera;
 void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
+// One step of a jump in a watched replay (SceneFrame and SceneInput): no live
+// input, no frame of the script's clock, and unless seen its picture is not
+// drawn.
+void SceneUnseenStep(bool seen);
 // The start of a frame of the main loop: the input script's pause of this
 // frame; while the game is paused, the script's Escape and the paused picture.
 // True when the frame runs no step (the game is paused).
@@ -41,8 +45,9 @@ void RestartReplay();
 // verdict goes to the scene log ("step N replay verified: ..."), and a run
 // that quits after its replay ends.
 void ReplayJudged();
-// The run ends with its watched replay (--verify-replay, a headless --watch).
-void SetSceneQuitAfterReplay(bool quit);
+// The run ends with its watched replay (--verify-replay, a headless --watch),
+// and with onVerdict already at a digest that differs (--verify-replay).
+void SetSceneQuitAfterReplay(bool quit, bool onVerdict);
 // Called with each picture drawn, before anything only the screen shows (the
 // snapshot note, the replay's bar) goes over it: for a video or a snapshot
 // the run takes.

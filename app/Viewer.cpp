@@ -78,11 +78,6 @@ std::string Clock(int64_t steps)
 }
 
 // Above x1 the effects are thinned; at x1 every start plays, as in play.
-void SetPictureUnseen(bool unseen)
-{
-    if (g_pDevice) g_pDevice->SetPictureUnseen(unseen);
-}
-
 void UpdateEffectSpacing()
 {
     if (g_pSoundDevice) g_pSoundDevice->SetEffectSpacing(ViewerStepsPerFrame() > 1 ? kEffectSpacingMs : 0);
@@ -174,12 +169,7 @@ void JumpReplayTo(int64_t target)
     if (g_pSoundDevice) g_pSoundDevice->SetMuted(true);
     if (target < WatchedStep()) RestartReplay();
     // Unseen steps but the last, whose picture shows where the jump landed.
-    while (IsWatchingReplay() && WatchedStep() < target) {
-        SetPictureUnseen(WatchedStep() + 1 < target);
-        SceneFrame();
-        SceneInput();
-    }
-    SetPictureUnseen(false);
+    while (IsWatchingReplay() && WatchedStep() < target) SceneUnseenStep(WatchedStep() + 1 == target);
     if (g_pSoundDevice) {
         g_pSoundDevice->CutEffects();
         g_pSoundDevice->SetMuted(false);
