@@ -32,14 +32,16 @@ int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
 int HudGauge() { return g_pPlayer ? g_pPlayer->m_nGauge : 0; }
 int HudGaugeMax() { return g_pPlayer ? g_pPlayer->m_nGaugeMax : CMyKorvo::kGaugeMax; }
 
-constexpr int kControlsX = 508;
-constexpr int kControlsY = 250;
-constexpr int kControlsWidth = 128;
-constexpr uint32_t kControlsColor = 0xFFC8C8C8u;
+// The left panel's list of controls, under its heading: a watched replay
+// lists the viewer's keys over the keys of play, on the panel's own colour.
+constexpr int kControlsX = 4, kControlsY = 190, kControlsW = 128, kControlsH = 116;
+constexpr float kPanelR = 8.0f / 255.0f, kPanelG = 11.0f / 255.0f, kPanelB = 25.0f / 255.0f;
+constexpr uint32_t kControlsColor = 0xFFD8E8F0u;
 
 void DrawViewerControls()
 {
-    DrawTextLines(kControlsX, kControlsY, ViewerControlsText(), kControlsColor, kControlsWidth, 16);
+    g_pDevice->FillRect(kControlsX, kControlsY, kControlsW, kControlsH, 1.0f, kPanelR, kPanelG, kPanelB);
+    DrawTextLines(kControlsX + 2, kControlsY + 2, ViewerControlsText(), kControlsColor, kControlsW - 4, 8);
 }
 
 void DrawHud()
@@ -64,7 +66,6 @@ void DrawHud()
     }
     if (g_bReplayPlaying) DrawTexture(g_pReplayMarkerTexture, 516.0f, 96.0f);
     g_pDevice->Sprite().End();
-    // A watched replay lists its keys in the column, under the marker.
     if (g_bReplayPlaying) DrawViewerControls();
     // A game nothing can hit says so, under the replay marker's place.
     if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);

@@ -438,12 +438,16 @@ void EndGame(int32_t score)
     if (KeepsRecords()) SaveRecords(false);
 }
 
+void SceneNote(const std::string& text)
+{
+    if (!g_bSceneLog) return;
+    const std::string line = "step " + std::to_string(g_nStep) + " " + text + "\n";
+    WriteLog(kSceneLog, line.c_str());
+}
+
 void ReplayJudged()
 {
-    if (g_bSceneLog) {
-        const std::string line = "step " + std::to_string(g_nStep) + " replay " + g_DigestLog.Verdict() + "\n";
-        WriteLog(kSceneLog, line.c_str());
-    }
+    SceneNote("replay " + g_DigestLog.Verdict());
     if (g_bQuitOnVerdict && g_pForm) g_pForm->Destroy();
 }
 

@@ -41,6 +41,8 @@ void StartLiveGame(int stage, int selection);
 void StartReplay(int selection);
 // The watched replay again from its first step (a jump back).
 void RestartReplay();
+// A line "step N TEXT" in the scene log.
+void SceneNote(const std::string& text);
 // A watched replay's digests were judged (a difference, or its end): the
 // verdict goes to the scene log ("step N replay verified: ..."), and a run
 // that quits after its replay ends.

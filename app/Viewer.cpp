@@ -166,6 +166,7 @@ void JumpReplayTo(int64_t target)
     // The last record stays to be played in sight: the game ends with it.
     target = std::clamp<int64_t>(target, 0, WatchedLength() - 1);
     if (target == WatchedStep()) return;
+    SceneNote("jump from replay step " + std::to_string(WatchedStep()) + " to " + std::to_string(target));
     if (g_pSoundDevice) g_pSoundDevice->SetMuted(true);
     if (target < WatchedStep()) RestartReplay();
     // Unseen steps but the last, whose picture shows where the jump landed.
@@ -211,12 +212,12 @@ void DrawViewerBar()
 
 const char* ViewerControlsText()
 {
-    return "1-4  x1 x2 x4 x8\n"
-           "F    x4 held\n"
-           "P    pause\n"
-           ".    step\n"
-           "[ ]  -/+10 s\n"
-           "PgUp PgDn 60 s\n"
-           "H    bar\n"
-           "Z    camera";
+    return "1 - 4: x1  x2  x4  x8\n"
+           "F held: x4\n"
+           "P: pause\n"
+           ". (paused): one step\n"
+           "[  ]: 10 s back, on\n"
+           "PgUp  PgDn: 60 s\n"
+           "H: bar\n"
+           "Z: free camera";
 }
