@@ -30,10 +30,12 @@ constexpr int kPadBack = 6;  // the controller's Back button
 // x8 gives neither a buzz of restarts nor more voices than x1 does.
 constexpr int kEffectSpacingMs = 50;
 
-// The bar: a thin line over the bottom of the play field (x 140 ... 500).
-constexpr int kBarX = 146, kBarW = 348, kBarY = 470, kBarH = 3;
-constexpr int kMarkH = 9;
-constexpr int kBarTextY = 452;
+// The bar: a thin line over the bottom of the play field (x 140 ... 500),
+// its figures in a small box at its right end, clear of the talk lines.
+constexpr int kBarX = 146, kBarW = 348, kBarY = 474, kBarH = 3;
+constexpr int kMarkH = 7;
+constexpr int kTextW = 104, kTextH = 15;
+constexpr int kTextX = kBarX + kBarW - kTextW, kTextY = kBarY - 4 - kTextH;
 
 int g_nSpeed = 1;
 bool g_bFastKey = false;
@@ -197,17 +199,19 @@ void DrawViewerBar()
     const int64_t step = std::min(WatchedStep(), length);
     CRandomLock lock(g_GameRand);
     g_pDevice->SetFullScreenViewport();
-    g_pDevice->FillRect(kBarX, kBarY, kBarW, kBarH, 0.5f, 0.0f, 0.0f, 0.0f);
+    g_pDevice->FillRect(kBarX - 2, kBarY - 2, kBarW + 4, kBarH + 4, 0.6f, 0.0f, 0.0f, 0.0f);
+    g_pDevice->FillRect(kBarX, kBarY, kBarW, kBarH, 0.8f, 0.25f, 0.25f, 0.3f);
     const int done = static_cast<int>(static_cast<int64_t>(kBarW) * step / length);
     if (done > 0) g_pDevice->FillRect(kBarX, kBarY, done, kBarH, 0.9f, 1.0f, 1.0f, 1.0f);
     for (const SMark& m : g_Marks) {
         const int x = kBarX + static_cast<int>(static_cast<int64_t>(kBarW) * std::min(m.nStep, length) / length);
-        if (m.bBoss) g_pDevice->FillRect(x, kBarY - kMarkH + kBarH, 2, kMarkH, 0.9f, 1.0f, 0.3f, 0.2f);
-        else g_pDevice->FillRect(x, kBarY - kMarkH + kBarH, 2, kMarkH, 0.9f, 0.3f, 0.7f, 1.0f);
+        if (m.bBoss) g_pDevice->FillRect(x, kBarY + kBarH - kMarkH, 2, kMarkH, 1.0f, 1.0f, 0.3f, 0.2f);
+        else g_pDevice->FillRect(x, kBarY + kBarH - kMarkH, 2, kMarkH, 1.0f, 0.3f, 0.7f, 1.0f);
     }
-    std::string text = Clock(step) + " / " + Clock(length) + "   x" + std::to_string(ViewerStepsPerFrame());
-    if (IsScenePaused()) text += "   II";
-    g_pDevice->DrawText(kBarX, kBarTextY, text.c_str(), 0xFFFFFFFFu, kBarW);
+    std::string text = Clock(step) + " / " + Clock(length) + "  x" + std::to_string(ViewerStepsPerFrame());
+    if (IsScenePaused()) text += "  II";
+    g_pDevice->FillRect(kTextX, kTextY, kTextW, kTextH, 0.6f, 0.0f, 0.0f, 0.0f);
+    g_pDevice->DrawText(kTextX + 4, kTextY + 1, text.c_str(), 0xFFFFFFFFu, kTextW - 4);
 }
 
 const char* ViewerControlsText()
