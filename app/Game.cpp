@@ -351,12 +351,13 @@ int KorvoMain(int argc, const char* const* argv)
         }
     }
     // A video's sound is mixed step by step with its pictures, as a headless
-    // run's is.
-    if (deviceReady && (opt.headless || video.IsOpen())) {
+    // run's is; in a window the device then plays what each step mixed.
+    if (deviceReady && opt.headless) {
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
         if (!opt.audioOut.empty()) g_pSoundDevice->OpenCapture(ResolvePath(opt.audioOut));
     } else if (deviceReady) {
-        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut));
+        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut),
+                                          video.IsOpen());
     }
 
     CSystemClock clock;

@@ -32,14 +32,15 @@ CSoundSystem* g_pSoundDevice = nullptr;
 // ---------------------------------------------------------------------------
 // CSoundSystem
 
-CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile)
-    : m_strProgramDir(GetProgramDir())
+CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile, bool bStepped)
+    : m_bStepped(bStepped), m_strProgramDir(GetProgramDir())
 {
     WriteLog(kLogFile, nullptr);
     m_pMixer = new CAudioMixer(SOUND_OUTPUT_RATE);
     m_pMixer->SetLimiter(true);
     m_pDevice = new CAudioDevice();
-    const bool bOpen = m_pDevice->Open(m_pMixer, captureFile, [](const char* text) { WriteLog(kLogFile, text); });
+    const bool bOpen =
+        m_pDevice->Open(m_pMixer, captureFile, [](const char* text) { WriteLog(kLogFile, text); }, bStepped);
     if (!bOpen) {
         // Nothing can drive a mixer: sounds stay unloaded and silent.
         WriteLog(kLogFile, "No sound output: every sound is silent.\n");
@@ -81,8 +82,11 @@ bool CSoundSystem::IsCapturing() const
 
 void CSoundSystem::Render(int16_t* pOut, int nFrames)
 {
-    if (m_bOffline && m_pMixer)
-        m_pMixer->Mix(pOut, nFrames);
+    if (!m_pMixer || (!m_bOffline && !m_bStepped))
+        return;
+    m_pMixer->Mix(pOut, nFrames);
+    if (m_bStepped && m_pDevice)
+        m_pDevice->Queue(pOut, nFrames);
 }
 
 void CSoundSystem::Hold(bool bHold)

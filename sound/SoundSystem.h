@@ -28,7 +28,10 @@ public:
     // mixer runs on a silent output, so sounds still play and end on time. When
     // captureFile is not empty ("--audio-out"), the mixed output is also
     // written there as a WAVE file. pWindow is not needed by this layer.
-    explicit CSoundSystem(void* pWindow = nullptr, const std::string& captureFile = std::string());
+    // Stepped, the game mixes (Render) and the device plays what it mixed: the
+    // sound then keeps to the game's steps (a video's).
+    explicit CSoundSystem(void* pWindow = nullptr, const std::string& captureFile = std::string(),
+                          bool bStepped = false);
     // A system whose mixer nothing drives: Render() pulls its output. Logs
     // nothing. For tests and tools.
     struct Offline {};
@@ -47,8 +50,9 @@ public:
     bool IsCapturing() const;
     const std::string& GetProgramFolder() const { return m_strProgramDir; }
 
-    // Offline systems only: mixes nFrames stereo frames into pOut (and into the
-    // capture file opened by OpenCapture). Does nothing on a device-driven system.
+    // Offline and stepped systems only: mixes nFrames stereo frames into pOut
+    // (and into the capture file; a stepped system also plays them). Does
+    // nothing on a device-driven system.
     void Render(int16_t* pOut, int nFrames);
     bool OpenCapture(const std::string& path);  // offline systems only
 
@@ -76,6 +80,7 @@ private:
     CAudioDevice* m_pDevice = nullptr;
     CWaveFileWriter* m_pOfflineCapture = nullptr;
     bool m_bOffline = false;
+    bool m_bStepped = false;
     std::string m_strProgramDir;
 };
 
