@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 #include <system_error>
 
 namespace {
@@ -33,6 +35,17 @@ bool ParseStage(const std::string& text, int& stage, int& phase)
     return stage == 0 || stage == 1;
 }
 
+// False with "NAME cannot go with OTHER" for the first of the others given.
+bool NoneOf(const char* name, std::initializer_list<std::pair<bool, const char*>> others, std::string& error)
+{
+    for (const auto& [given, other] : others) {
+        if (!given) continue;
+        error = std::string(name) + " cannot go with " + other;
+        return false;
+    }
+    return true;
+}
+
 // Options that would change the rules of a game or fight over its input.
 bool CheckCombination(SOptions& out, std::string& error)
 {
@@ -44,19 +57,15 @@ bool CheckCombination(SOptions& out, std::string& error)
         error = "--video-out needs pictures: it cannot go with --null-renderer";
         return false;
     }
-    if (!out.watch.empty()) {
-        // A watched replay plays as it was recorded, from the title's place.
-        const char* conflict = !out.verifyReplay.empty() ? "--verify-replay"
-                             : out.autopilot ? "--autopilot"
-                             : out.invulnerable ? "--invulnerable"
-                             : out.stage >= 0 ? "--stage"
-                             : out.games >= 0 ? "--games"
-                             : nullptr;
-        if (conflict) {
-            error = std::string("--watch cannot go with ") + conflict;
-            return false;
-        }
-    }
+    // A watched replay plays as it was recorded, from the title's place.
+    if (!out.watch.empty() && !NoneOf("--watch",
+                                      {{!out.verifyReplay.empty(), "--verify-replay"},
+                                       {out.autopilot, "--autopilot"},
+                                       {out.invulnerable, "--invulnerable"},
+                                       {out.stage >= 0, "--stage"},
+                                       {out.games >= 0, "--games"}},
+                                      error))
+        return false;
     if (out.verifyReplay.empty()) {
         if (out.verbose) {
             error = "--verbose goes with --verify-replay";
@@ -66,16 +75,14 @@ bool CheckCombination(SOptions& out, std::string& error)
     }
     // A replay is checked as it was recorded: nothing may play in its place,
     // and the rules stay as they were.
-    const char* conflict = out.autopilot ? "--autopilot"
-                         : out.invulnerable ? "--invulnerable"
-                         : out.stage >= 0 ? "--stage"
-                         : out.frames >= 0 ? "--frames"
-                         : out.games >= 0 ? "--games"
-                         : nullptr;
-    if (conflict) {
-        error = std::string("--verify-replay cannot go with ") + conflict;
+    if (!NoneOf("--verify-replay",
+                {{out.autopilot, "--autopilot"},
+                 {out.invulnerable, "--invulnerable"},
+                 {out.stage >= 0, "--stage"},
+                 {out.frames >= 0, "--frames"},
+                 {out.games >= 0, "--games"}},
+                error))
         return false;
-    }
     if (!out.headless && out.videoOut.empty()) out.nullRenderer = true;
     out.headless = true;
     out.unpaced = true;
