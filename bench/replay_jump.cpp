@@ -1,4 +1,4 @@
-// What a jump in a watched replay costs: the full run of tests/fixtures
+// What a jump in a watched replay costs: the full run of tests/fixtures/replays
 // (31,348 steps) watched on the OpenGL back end, as in a window. A jump back
 // plays the replay again from its start unseen and unheard (draws discarded
 // before the rasteriser, the mixer muted) to the step; a jump forward plays on
@@ -18,7 +18,7 @@
 
 namespace {
 
-const std::string kFullRun = std::string(MZ_SOURCE_DIR) + "/tests/fixtures/autopilot-full-run.dat";
+const std::string kFullRun = std::string(MZ_SOURCE_DIR) + "/tests/fixtures/replays/full-run.dat";
 
 bool StartWatching(CHeadlessGame& game, benchmark::State& state)
 {

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::string kFullRun = std::string(MZ_SOURCE_DIR) + "/tests/fixtures/autopilot-full-run.dat";
+const std::string kFullRun = std::string(MZ_SOURCE_DIR) + "/tests/fixtures/replays/full-run.dat";
 
 class Viewer : public CInProcessGame {
 protected:
