@@ -461,7 +461,7 @@ int KorvoMain(int argc, const char* const* argv)
             if (pass) {
                 pass = !ScenePausedFrame();
                 // A jump in a watched replay, asked since the last frame.
-                RunViewerJump();
+                ViewerFrame();
             }
             if (pass) {
                 // A paused replay here runs its frame step; a replay watched
@@ -475,7 +475,9 @@ int KorvoMain(int argc, const char* const* argv)
                     runStep(i + 1 == count);
                 }
                 g_FrameTimer.CountFrame();
-                if (opt.headless && !video.IsOpen()) audio.Step(!pacer.Alternator());
+                // The mix the game pulls itself (headless, or a window's
+                // recorded run whose video ended), by the frame's 16 or 17 ms.
+                if ((opt.headless || !opt.videoOut.empty()) && !video.IsOpen()) audio.Step(!pacer.Alternator());
                 if (stepping) RepaintPausedPicture();
             }
             if (pacer.CheckSecond() && keepsRecords) g_GlobalResult.AddPlayTimeSecond();

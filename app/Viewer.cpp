@@ -79,12 +79,6 @@ std::string Clock(int64_t steps)
     return text;
 }
 
-// Above x1 the effects are thinned; at x1 every start plays, as in play.
-void UpdateEffectSpacing()
-{
-    if (g_pSoundDevice) g_pSoundDevice->SetEffectSpacing(ViewerStepsPerFrame() > 1 ? kEffectSpacingMs : 0);
-}
-
 }  // namespace
 
 bool IsWatchingReplay() { return g_bReplayPlaying && GetSceneStage() >= CStageControler::STAGE_CHAPTER1; }
@@ -104,13 +98,11 @@ bool ViewerWindowEvent(const SWindowEvent& event)
     if (event.type == EWindowEvent::PadButtonDown || event.type == EWindowEvent::PadButtonUp) {
         if (event.button != kPadBack || !BackFree()) return false;
         g_bFastPad = event.type == EWindowEvent::PadButtonDown;
-        UpdateEffectSpacing();
         return true;
     }
     if (!down && event.type != EWindowEvent::KeyUp) return false;
     if (event.key == EWindowKey::F) {
         g_bFastKey = down;
-        UpdateEffectSpacing();
         return true;
     }
     if (!down || event.alt) return false;
@@ -129,7 +121,6 @@ bool ViewerWindowEvent(const SWindowEvent& event)
         break;
     default: return false;
     }
-    UpdateEffectSpacing();
     return true;
 }
 
@@ -140,7 +131,6 @@ void ApplyViewerScript(const CInputScript& script, int64_t frame)
     if (c.nSpeed > 0) g_nSpeed = c.nSpeed;
     if (c.bStep && IsScenePaused()) g_bStepAsked = true;
     if (c.nSeek != 0) AskJump(c.nSeek * kShortJump);
-    UpdateEffectSpacing();
 }
 
 bool TakeViewerStep()
@@ -153,8 +143,11 @@ bool TakeViewerStep()
 int64_t WatchedStep() { return static_cast<int64_t>(g_Replay.GetCursor()); }
 int64_t WatchedLength() { return static_cast<int64_t>(g_Replay.GetRecordCount()); }
 
-void RunViewerJump()
+void ViewerFrame()
 {
+    // Above x1 the effects are thinned; at x1 (and out of a replay) every
+    // start plays, as in play.
+    if (g_pSoundDevice) g_pSoundDevice->SetEffectSpacing(ViewerStepsPerFrame() > 1 ? kEffectSpacingMs : 0);
     if (!g_bJumpAsked) return;
     const int64_t by = g_nJump;
     g_bJumpAsked = false;

@@ -40,8 +40,9 @@ void ApplyViewerScript(const CInputScript& script, int64_t frame);
 
 // A step asked for while paused (taken once).
 bool TakeViewerStep();
-// Carries out the jump asked for since the last frame, if any.
-void RunViewerJump();
+// The start of a frame of the main loop: the effects thinned for the speed,
+// and the jump asked for since the last frame, if any.
+void ViewerFrame();
 // Jumps to step target of the watched replay (clamped to its length).
 void JumpReplayTo(int64_t target);
 
