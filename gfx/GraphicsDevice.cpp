@@ -621,6 +621,16 @@ int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color, in
 
     CFont& font = *m_pFont;
     const size_t length = std::strlen(text);
+    if (m_pRenderer->IsDiscarding()) {
+        // A picture nobody sees: only the height the lines take, no glyphs.
+        int lines = 1;
+        for (int top = y; const char* nl = std::strchr(text, '\n'); text = nl + 1) {
+            if (top + font.Height() >= y + kTextBoxHeight) break;
+            top += font.Height();
+            ++lines;
+        }
+        return lines * font.Height();
+    }
     // Put every glyph of the text into the atlas first; if the atlas had to be
     // emptied on the way, the glyphs looked up before are gone: look them up again.
     for (int pass = 0; pass < 2; ++pass) {
