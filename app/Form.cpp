@@ -1,6 +1,7 @@
 #include "app/Form.h"
 
 #include "app/Pause.h"
+#include "app/Viewer.h"
 #include "app/Scene.h"
 #include "core/Util.h"
 #include "persist/SettingsFile.h"
@@ -94,11 +95,15 @@ void GameWindowProc(CForm& form, const SWindowEvent& event)
             SceneSnapshot();
         } else if (event.key == EWindowKey::Enter && event.alt) {
             if (!event.repeat) form.ToggleFullScreen();
-        } else {
+        } else if (!ViewerWindowEvent(event)) {
             ScenePauseEvent(event);
         }
         break;
+    case EWindowEvent::KeyUp:
+    case EWindowEvent::PadButtonUp: ViewerWindowEvent(event); break;
     case EWindowEvent::PadButtonDown:
+        if (!ViewerWindowEvent(event)) ScenePauseEvent(event);
+        break;
     case EWindowEvent::FocusLost: ScenePauseEvent(event); break;
     case EWindowEvent::MouseDown: form.BeginDrag(event.x, event.y); break;
     case EWindowEvent::MouseMove: form.Drag(); break;

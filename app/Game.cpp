@@ -18,6 +18,7 @@
 #include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "app/SceneKit.h"
+#include "app/Viewer.h"
 #include "assets/AssetSet.h"
 #include "core/GameFolder.h"
 #include "core/Object.h"
@@ -38,6 +39,7 @@
 #include "platform/ResourceImage.h"
 #include "platform/Resources.h"
 #include "platform/SingleInstance.h"
+#include "platform/VideoWriter.h"
 #include "platform/Window.h"
 #include "sound/SoundSystem.h"
 #include "stage/CustomStageControler.h"
@@ -71,24 +73,36 @@ void ShowResourceMessageBox(const char* text) { ShowMessageBox(text, "", !g_bHea
 void SaveWindowLayout() {}
 void RestoreWindowLayout() {}
 
-// The mixer of a headless run has no device behind it: each step pulls exactly
-// the samples of its 16 or 17 ms, so a written sound file follows the game's time
-// whatever the pacing.
+// The mixer of a headless run has no device behind it: each frame of the main
+// loop pulls exactly the samples of its 16 or 17 ms, so a written sound file
+// follows the game's time whatever the pacing. A video's sound takes exactly
+// 1/60 s a step instead, the time of its pictures.
 class COfflineAudioPump {
 public:
-    void Step(bool seventeen)
+    void Step(bool seventeen) { Pull(m_nMilli, static_cast<long long>(seventeen ? 17 : 16) * SOUND_OUTPUT_RATE, 1000); }
+    void VideoStep(CVideoWriter& video)
     {
-        if (!g_pSoundDevice) return;
-        m_nMilli += static_cast<long long>(seventeen ? 17 : 16) * SOUND_OUTPUT_RATE;
-        const int frames = static_cast<int>(m_nMilli / 1000);
-        m_nMilli %= 1000;
-        if (frames <= 0) return;
-        if (static_cast<int>(m_Buffer.size()) < frames * 2) m_Buffer.resize(static_cast<size_t>(frames) * 2);
-        g_pSoundDevice->Render(m_Buffer.data(), frames);
+        const int frames = Pull(m_nSixtieths, SOUND_OUTPUT_RATE, 60);
+        if (frames > 0) video.AddSound(m_Buffer.data(), frames);
     }
 
 private:
+    // Adds amount / per output frames to the running sum and mixes the whole
+    // ones; returns how many.
+    int Pull(long long& sum, long long amount, long long per)
+    {
+        if (!g_pSoundDevice) return 0;
+        sum += amount;
+        const int frames = static_cast<int>(sum / per);
+        sum %= per;
+        if (frames <= 0) return 0;
+        if (static_cast<int>(m_Buffer.size()) < frames * 2) m_Buffer.resize(static_cast<size_t>(frames) * 2);
+        g_pSoundDevice->Render(m_Buffer.data(), frames);
+        return frames;
+    }
+
     long long m_nMilli = 0;
+    long long m_nSixtieths = 0;
     std::vector<int16_t> m_Buffer;
 };
 
@@ -129,6 +143,19 @@ bool CheckAudioOut(const SOptions& opt, std::string& error)
     const std::string fault = WriteFaultText(opt.audioOut);
     if (fault.empty()) return true;
     error = "--audio-out " + QuotedPath(opt.audioOut) + " " + fault;
+    return false;
+}
+
+// A --video-out path with no video format or that cannot be written stops the
+// game before anything starts; the file is made once the graphics are up.
+bool CheckVideoOut(const SOptions& opt, std::string& error)
+{
+    if (opt.videoOut.empty()) return true;
+    std::string fault = CVideoWriter::FormatOf(opt.videoOut) == CVideoWriter::EFormat::None
+                            ? "names no video format: give a file ending in .webm or .mp4"
+                            : WriteFaultText(opt.videoOut);
+    if (fault.empty()) return true;
+    error = "--video-out " + QuotedPath(opt.videoOut) + " " + fault;
     return false;
 }
 
@@ -212,7 +239,7 @@ int KorvoMain(int argc, const char* const* argv)
             if (ShowMessageBox(error.c_str(), "", !opt.headless)) std::fprintf(stderr, "korvo: %s\n", error.c_str());
             return kExitFailed;
         }
-        if (!CheckAudioOut(opt, error)) {
+        if (!CheckAudioOut(opt, error) || !CheckVideoOut(opt, error)) {
             std::fprintf(stderr, "korvo: %s\n", error.c_str());
             return kUsageExitCode;
         }
@@ -226,6 +253,15 @@ int KorvoMain(int argc, const char* const* argv)
         if (LoadReplayToVerify(opt.verifyReplay, why) != kVerifyOk) {
             std::fprintf(stderr, "korvo: %s\n", why.c_str());
             return kVerifyDamaged;
+        }
+    }
+    // A replay to watch is checked as the replay list would check it.
+    const bool watch = !opt.watch.empty();
+    if (watch) {
+        std::string why;
+        if (!LoadReplayToWatch(opt.watch, why)) {
+            std::fprintf(stderr, "korvo: --watch %s\n", why.c_str());
+            return kUsageExitCode;
         }
     }
     CSystemClock startClock;
@@ -344,18 +380,35 @@ int KorvoMain(int argc, const char* const* argv)
     g_pDevice = new CGraphicsDevice();
     g_pDevice->UseNullRenderer(opt.nullRenderer);
     bool deviceReady = g_pForm->IsCreated() && g_pDevice->Initialize(&g_pForm->Window(), 640, 480, 0.75f);
+    // The video is opened before the game starts: a run that cannot write it
+    // stops here.
+    CVideoWriter video;
+    bool videoRefused = false;
+    if (deviceReady && !opt.videoOut.empty()) {
+        std::string why;
+        if (!video.Open(opt.videoOut, CGraphicsDevice::kScreenWidth, CGraphicsDevice::kScreenHeight, 60,
+                        SOUND_OUTPUT_RATE, &why)) {
+            std::fprintf(stderr, "korvo: --video-out %s %s\n", QuotedPath(opt.videoOut).c_str(), why.c_str());
+            videoRefused = true;
+        }
+    }
+    // A video's sound is mixed step by step with its pictures, as a headless
+    // run's is; in a window the device then plays what each step mixed.
     if (deviceReady && opt.headless) {
         g_pSoundDevice = new CSoundSystem(CSoundSystem::Offline{});
         if (!opt.audioOut.empty()) g_pSoundDevice->OpenCapture(ResolvePath(opt.audioOut));
     } else if (deviceReady) {
-        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut));
+        g_pSoundDevice = new CSoundSystem(&g_pForm->Window(), opt.audioOut.empty() ? "" : ResolvePath(opt.audioOut),
+                                          video.IsOpen());
     }
 
     CSystemClock clock;
     // Neither the autopilot's runs nor a verification are a person's play.
     const bool keepsRecords = !opt.autopilot && !verify;
     int exitCode = kExitOk;
-    if (deviceReady) {
+    if (videoRefused) {
+        exitCode = kUsageExitCode;
+    } else if (deviceReady) {
         // 12-14.
         StartWorld();
         g_pForm->Show();
@@ -375,7 +428,10 @@ int KorvoMain(int argc, const char* const* argv)
         SceneFrame();
         LoadGameAssets();
         PrepareMenuDrawing();
+        // The run ends with the replay it checks, or watches unseen.
+        SetSceneQuitAfterReplay(verify || (watch && opt.headless), verify);
         if (verify) StartVerifiedReplay(opt.verbose);
+        else if (watch) StartReplay(g_Replay.GetHeader().m_nChapter);
         else if (opt.stage >= 0) StartTestGame(opt.stage, opt.phase);
         else if (opt.practice >= 0) StartPracticeAttempt(opt.practice);
         else SetSceneStage(CStageControler::STAGE_TITLE);
@@ -388,6 +444,54 @@ int KorvoMain(int argc, const char* const* argv)
         size_t nextSnapshot = 0;
         std::vector<int> snapshots = opt.snapshotAt;
         std::sort(snapshots.begin(), snapshots.end());
+        // The picture of the step, as drawn before the screen's notes, when a
+        // video or a snapshot wants it.
+        std::vector<uint32_t> picture;
+        bool pictureTaken = false;
+        bool wantPicture = false;
+        SetScenePictureHook([&] {
+            if (wantPicture) pictureTaken = g_pDevice->GetRenderer()->ReadBackBuffer(picture);
+        });
+        // One step of the game; seen: its picture is drawn (else its draws are
+        // discarded, a step between two shown frames of a fast replay).
+        auto runStep = [&](bool seen) {
+            while (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] < steps) ++nextSnapshot;
+            const bool snapshot = nextSnapshot < snapshots.size() && snapshots[nextSnapshot] == steps;
+            wantPicture = snapshot || video.IsOpen();
+            pictureTaken = false;
+            g_pDevice->SetPictureUnseen(!seen && !wantPicture);
+            SceneFrame();
+            g_pDevice->SetPictureUnseen(false);
+            if (steps == 0) {
+                // How long the player waited for the title.
+                char line[96];
+                std::snprintf(line, sizeof line, "first title frame after %u ms\n",
+                              static_cast<unsigned>(startClock.NowMs() - startMs));
+                WriteLog("log/startup.txt", nullptr);
+                WriteLog("log/startup.txt", line);
+            }
+            SceneInput();
+            if (video.IsOpen()) {
+                // Exactly one picture a step: a step that drew none repeats the last.
+                if (pictureTaken || !picture.empty()) video.AddPicture(picture.data());
+                audio.VideoStep(video);
+                if (!video.Fault().empty()) {
+                    std::fprintf(stderr, "korvo: --video-out %s %s; the video ends here\n",
+                                 QuotedPath(opt.videoOut).c_str(), video.Fault().c_str());
+                    video.Close();
+                }
+            }
+            if (snapshot) {
+                std::string why;
+                if (!pictureTaken || !g_pDevice->SavePicturePng(SnapshotName(static_cast<int>(steps)), picture, &why))
+                    std::fprintf(stderr, "korvo: snapshot of step %lld: %s\n", steps,
+                                 pictureTaken ? why.c_str() : "no picture to write");
+                ++nextSnapshot;
+            }
+            ++steps;
+            if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
+            if (opt.games > 0 && GetGamesEnded() >= opt.games) g_pForm->Destroy();
+        };
         if (opt.frames == 0) g_pForm->Destroy();
         while (!g_pForm->IsQuitPosted()) {
             SWindowEvent ev;
@@ -396,33 +500,38 @@ int KorvoMain(int argc, const char* const* argv)
                 continue;
             }
             const bool display = g_pDevice->IsVsync();
-            if (pacer.BeginPass(display, opt.unpaced) && !ScenePausedFrame()) {
-                SceneFrame();
-                if (steps == 0) {
-                    // How long the player waited for the title.
-                    char line[96];
-                    std::snprintf(line, sizeof line, "first title frame after %u ms\n",
-                                  static_cast<unsigned>(startClock.NowMs() - startMs));
-                    WriteLog("log/startup.txt", nullptr);
-                    WriteLog("log/startup.txt", line);
+            bool pass = pacer.BeginPass(display, opt.unpaced);
+            if (pass) {
+                pass = !ScenePausedFrame();
+                // A jump in a watched replay, asked since the last frame.
+                ViewerFrame();
+            }
+            if (pass) {
+                // A paused replay here runs its frame step; a replay watched
+                // fast runs its steps back to back, only the last one seen.
+                const bool stepping = IsScenePaused();
+                const int count = stepping ? 1 : ViewerStepsPerFrame();
+                for (int i = 0; i < count && !g_pForm->IsQuitPosted(); ++i) {
+                    // Each step of a fast replay is a frame of the script's
+                    // clock, with its commands; a pause there ends the frame.
+                    if (i > 0 && ScenePausedFrame()) break;
+                    runStep(i + 1 == count);
                 }
-                SceneInput();
                 g_FrameTimer.CountFrame();
-                if (opt.headless) audio.Step(!pacer.Alternator());
-                while (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] < steps) ++nextSnapshot;
-                if (nextSnapshot < snapshots.size() && snapshots[nextSnapshot] == steps) {
-                    std::string why;
-                    if (!g_pDevice->SaveSnapshotPng(SnapshotName(static_cast<int>(steps)), &why))
-                        std::fprintf(stderr, "korvo: snapshot of step %lld: %s\n", steps, why.c_str());
-                    ++nextSnapshot;
-                }
-                ++steps;
-                if (opt.frames >= 0 && steps >= opt.frames) g_pForm->Destroy();
-                if (opt.games > 0 && GetGamesEnded() >= opt.games) g_pForm->Destroy();
+                // The mix the game pulls itself (headless, or a window's
+                // recorded run whose video ended), by the frame's 16 or 17 ms.
+                if ((opt.headless || !opt.videoOut.empty()) && !video.IsOpen()) audio.Step(!pacer.Alternator());
+                if (stepping) RepaintPausedPicture();
             }
             // Practice is no play of the records' games: its time is not theirs.
             if (pacer.CheckSecond() && keepsRecords && !InPractice()) g_GlobalResult.AddPlayTimeSecond();
             if (!g_pForm->IsQuitPosted()) pacer.WaitForNextDue(display, opt.unpaced);
+        }
+        SetScenePictureHook(nullptr);
+        if (video.IsOpen()) {
+            std::string why;
+            if (!video.Close(&why))
+                std::fprintf(stderr, "korvo: --video-out %s %s\n", QuotedPath(opt.videoOut).c_str(), why.c_str());
         }
 
         SceneRunEnded();

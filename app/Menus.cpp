@@ -5,6 +5,7 @@
 #include "app/Form.h"
 #include "app/Game.h"
 #include "app/Practice.h"
+#include "app/ReplayCheck.h"
 #include "app/Scene.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
@@ -279,7 +280,7 @@ void InputReplayList()
         // naming a chapter the game does not have is refused too.
         const bool loaded = g_Replay.Load(ReplaySlotFile(g_LoadSlotCursor.m_nIndex));
         const int32_t chapter = g_Replay.GetHeader().m_nChapter;
-        if (loaded && chapter >= -1 && chapter <= CStageControler::STAGE_CHAPTER2) StartReplay(chapter);
+        if (loaded && IsReplayChapter(chapter)) StartReplay(chapter);
         else PlaySE(kRefusalSE);
     } else if (ButtonHeld(0, &CInputRecord::m_bReload)) {
         ToMainMenu();

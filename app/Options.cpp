@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 #include <system_error>
 
 #include "core/Util.h"
@@ -29,6 +31,17 @@ bool ParseStage(const std::string& text, int& stage, int& phase)
     return stage == 0 || stage == 1;
 }
 
+// False with "NAME cannot go with OTHER" for the first of the others given.
+bool NoneOf(const char* name, std::initializer_list<std::pair<bool, const char*>> others, std::string& error)
+{
+    for (const auto& [given, other] : others) {
+        if (!given) continue;
+        error = std::string(name) + " cannot go with " + other;
+        return false;
+    }
+    return true;
+}
+
 // Options that would change the rules of a game or fight over its input.
 bool CheckCombination(SOptions& out, std::string& error)
 {
@@ -40,6 +53,20 @@ bool CheckCombination(SOptions& out, std::string& error)
         error = "--practice and --stage both name what to play: give one";
         return false;
     }
+    if (!out.videoOut.empty() && out.nullRenderer) {
+        error = "--video-out needs pictures: it cannot go with --null-renderer";
+        return false;
+    }
+    // A watched replay plays as it was recorded, from the title's place.
+    if (!out.watch.empty() && !NoneOf("--watch",
+                                      {{!out.verifyReplay.empty(), "--verify-replay"},
+                                       {out.autopilot, "--autopilot"},
+                                       {out.invulnerable, "--invulnerable"},
+                                       {out.stage >= 0, "--stage"},
+                                       {out.practice >= 0, "--practice"},
+                                       {out.games >= 0, "--games"}},
+                                      error))
+        return false;
     if (out.verifyReplay.empty()) {
         if (out.verbose) {
             error = "--verbose goes with --verify-replay";
@@ -49,18 +76,16 @@ bool CheckCombination(SOptions& out, std::string& error)
     }
     // A replay is checked as it was recorded: nothing may play in its place,
     // and the rules stay as they were.
-    const char* conflict = out.autopilot ? "--autopilot"
-                         : out.invulnerable ? "--invulnerable"
-                         : out.stage >= 0 ? "--stage"
-                         : out.practice >= 0 ? "--practice"
-                         : out.frames >= 0 ? "--frames"
-                         : out.games >= 0 ? "--games"
-                         : nullptr;
-    if (conflict) {
-        error = std::string("--verify-replay cannot go with ") + conflict;
+    if (!NoneOf("--verify-replay",
+                {{out.autopilot, "--autopilot"},
+                 {out.invulnerable, "--invulnerable"},
+                 {out.stage >= 0, "--stage"},
+                 {out.practice >= 0, "--practice"},
+                 {out.frames >= 0, "--frames"},
+                 {out.games >= 0, "--games"}},
+                error))
         return false;
-    }
-    if (!out.headless) out.nullRenderer = true;
+    if (!out.headless && out.videoOut.empty()) out.nullRenderer = true;
     out.headless = true;
     out.unpaced = true;
     return true;
@@ -135,6 +160,14 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string&
                 return false;
             }
             out.verifyReplay = value;
+        } else if (arg == "--watch" || arg == "--video-out") {
+            const bool watch = arg == "--watch";
+            if (!takeValue(watch ? "--watch" : "--video-out")) return false;
+            if (value.empty()) {
+                error = watch ? "--watch needs a replay file" : "--video-out needs a file name (.webm or .mp4)";
+                return false;
+            }
+            (watch ? out.watch : out.videoOut) = value;
         } else if (arg == "--games") {
             if (!takeValue("--games")) return false;
             if (!ParseCount(value, out.games) || out.games == 0) {
@@ -203,6 +236,8 @@ bool ResolveTypedPaths(SOptions& opt, std::string& error)
         {"--audio-out", &opt.audioOut},
         {"--input-script", &opt.inputScript},
         {"--verify-replay", &opt.verifyReplay},
+        {"--watch", &opt.watch},
+        {"--video-out", &opt.videoOut},
     };
     for (const auto& typed : kTyped) {
         std::string& path = *typed.path;
@@ -249,6 +284,9 @@ std::string OptionsHelp()
            "  --input-script FILE\n"
            "                      take the game's input from FILE instead of the\n"
            "                      keyboard and controller (format in README.md)\n"
+           "  --video-out FILE    record what is drawn and played as a video: FILE.webm\n"
+           "                      (VP9 and Opus) or FILE.mp4 (H.264 and AAC), one frame\n"
+           "                      per step at 60 frames a second\n"
            "  --help              show this text\n"
            "\n"
            "Testing:\n"
@@ -270,6 +308,8 @@ std::string OptionsHelp()
            "  --games N           quit cleanly once N games have ended\n"
            "\n"
            "Replays:\n"
+           "  --watch FILE        watch the replay FILE at once (then the replay list;\n"
+           "                      with --headless the run ends with the replay)\n"
            "  --verify-replay FILE  play FILE unseen and unpaced and compare the digests\n"
            "                      of the game's state it holds and its final score;\n"
            "                      with --headless it draws with OpenGL (snapshots),\n"
@@ -280,7 +320,9 @@ std::string OptionsHelp()
            "Exit codes: 0 normal end, 1 another copy is running, 255 no score name\n"
            "(run the settings program first), no resource library or no folder that\n"
            "can keep the game's files, 2 a command line or input script that\n"
-           "cannot be read, 3 no display to open the window on (use --headless).\n"
+           "cannot be read (also a --watch file the replay list would refuse, or a\n"
+           "--video-out file that cannot be written), 3 no display to open the window\n"
+           "on (use --headless).\n"
            "--verify-replay: 0 verified, 1 the game played\n"
            "differently (the first step that differs is named), 2 a file that cannot\n"
            "be read or is damaged, 3 a file without digests whose final score matched.\n";

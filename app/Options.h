@@ -24,6 +24,8 @@ struct SOptions {
     bool verbose = false;       // --verbose: a differing replay names the first object that differs
     bool autopilot = false;     // --autopilot: the pilot plays, back-to-back games from the title
     int games = -1;             // --games N: quit cleanly once N games have ended (-1: never)
+    std::string watch;          // --watch FILE: watch a replay file at once
+    std::string videoOut;       // --video-out FILE.webm|FILE.mp4: what is drawn and played, as a video
 };
 
 // Exit code of a command line that cannot be understood.
@@ -31,10 +33,11 @@ inline constexpr int kUsageExitCode = 2;
 
 // False with a message when an option is unknown, lacks its value or has a bad
 // one, or when options that cannot go together are given. --verify-replay
-// implies --null-renderer and --unpaced (--headless draws with OpenGL instead).
+// implies --null-renderer and --unpaced (--headless or --video-out draw with
+// OpenGL instead).
 bool ParseOptions(int argc, const char* const* argv, SOptions& out, std::string& error);
 // The paths a person typed (--home, --audio-out, --input-script,
-// --verify-replay) made absolute against the current folder, as any program
+// --verify-replay, --watch, --video-out) made absolute against the current folder, as any program
 // run from a shell reads them; only the files the game names itself live in
 // its folder. A leading "./" is dropped. False with a message when a relative
 // path is given and the current folder is gone.

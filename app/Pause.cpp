@@ -5,6 +5,7 @@
 
 #include "app/Game.h"
 #include "app/Scene.h"
+#include "app/Viewer.h"
 #include "core/Random.h"
 #include "core/StageControler.h"
 #include "gfx/GraphicsDevice.h"
@@ -54,6 +55,7 @@ void DrawPausePanel()
     g_pDevice->DrawText(kPanelX + 24, kPanelY + 16, "PAUSED", kTextColour);
     g_pDevice->DrawText(kPanelX + 24, kPanelY + 48, ResumeText().c_str(), kTextColour, kPanelW - 48);
     g_pDevice->DrawText(kPanelX + 24, kPanelY + 72, "Escape: leave for the main menu", kTextColour, kPanelW - 48);
+    DrawViewerBar();
     renderer.EndScene();
     renderer.Flush();
 }
@@ -112,6 +114,15 @@ void ScenePauseEvent(const SWindowEvent& event)
 }
 
 void SetPauseOnFocusLoss(bool on) { g_bPauseOnFocusLoss = on; }
+
+void RepaintPausedPicture()
+{
+    if (!g_bPaused) return;
+    // What the step or jump started is held too.
+    if (g_pSoundDevice) g_pSoundDevice->Hold(true);
+    DrawPausePanel();
+    ShowPausedPicture();
+}
 
 void ShowPausedPicture()
 {

@@ -28,3 +28,6 @@ void SetPauseOnFocusLoss(bool on);
 // One frame of the main loop while paused: shows the paused picture again (it
 // may have been covered or the window resized).
 void ShowPausedPicture();
+// A paused replay moved (a frame step, a jump): the panel again over the new
+// picture, and the sounds it started held.
+void RepaintPausedPicture();

@@ -5,6 +5,7 @@
 #include "app/Practice.h"
 #include "app/Scene.h"
 #include "app/SceneKit.h"
+#include "app/Viewer.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
@@ -42,6 +43,18 @@ int HudStock() { return g_pPlayer ? g_pPlayer->m_nStock : 0; }
 int HudGauge() { return g_pPlayer ? g_pPlayer->m_nGauge : 0; }
 int HudGaugeMax() { return g_pPlayer ? g_pPlayer->m_nGaugeMax : CMyKorvo::kGaugeMax; }
 
+// The left panel's list of controls, under its heading: a watched replay
+// lists the viewer's keys over the keys of play, on the panel's own colour.
+constexpr int kControlsX = 4, kControlsY = 190, kControlsW = 128, kControlsH = 116;
+constexpr float kPanelR = 8.0f / 255.0f, kPanelG = 11.0f / 255.0f, kPanelB = 25.0f / 255.0f;
+constexpr uint32_t kControlsColor = 0xFFD8E8F0u;
+
+void DrawViewerControls()
+{
+    g_pDevice->FillRect(kControlsX, kControlsY, kControlsW, kControlsH, 1.0f, kPanelR, kPanelG, kPanelB);
+    DrawTextLines(kControlsX + 2, kControlsY + 2, ViewerControlsText(), kControlsColor, kControlsW - 4, 8);
+}
+
 void DrawHud()
 {
     g_pDevice->SetFullScreenViewport();
@@ -67,6 +80,7 @@ void DrawHud()
     if (barrage) g_pDevice->DrawText(kHudBestX, static_cast<int>(kHudBestY) - 2, "BEST", kHudLabelColor);
     // An attempt of practice says so where a watched replay shows its marker.
     if (g_nPracticeBarrage >= 0) g_pDevice->DrawText(kInvulnerableX, kPracticeMarkY, kPracticeMark, kHudLabelColor);
+    if (g_bReplayPlaying) DrawViewerControls();
     // A game nothing can hit says so, under the replay marker's place.
     if (g_bInvulnerable) g_pDevice->DrawText(kInvulnerableX, kInvulnerableY, kInvulnerableMark, kInvulnerableColor);
 

@@ -23,6 +23,11 @@ std::string Hex(uint64_t v)
 
 std::string StepText(uint32_t step) { return "step " + std::to_string(step) + " of the game"; }
 
+std::string UnknownChapterText(const std::string& name, int32_t chapter)
+{
+    return name + " names chapter selection " + std::to_string(chapter) + ", which the game does not have";
+}
+
 }  // namespace
 
 void CDigestLog::StartRecording()
@@ -169,11 +174,30 @@ int LoadReplayToVerify(const std::string& path, std::string& why)
         why = name + ": what follows its records is no intact digest trailer of them";
         return kVerifyDamaged;
     }
-    if (h.m_nChapter < -1 || h.m_nChapter > CStageControler::STAGE_CHAPTER2) {
-        why = name + " names chapter selection " + std::to_string(h.m_nChapter) + ", which the game does not have";
+    if (!IsReplayChapter(h.m_nChapter)) {
+        why = UnknownChapterText(name, h.m_nChapter);
         return kVerifyDamaged;
     }
     return kVerifyOk;
+}
+
+bool IsReplayChapter(int32_t selection)
+{
+    return selection >= -1 && selection <= CStageControler::STAGE_CHAPTER2;
+}
+
+bool LoadReplayToWatch(const std::string& path, std::string& why)
+{
+    const std::string name = QuotedPath(path);
+    if (!g_Replay.Load(path)) {
+        why = name + " " + g_Replay.GetLoadFault();
+        return false;
+    }
+    if (!IsReplayChapter(g_Replay.GetHeader().m_nChapter)) {
+        why = UnknownChapterText(name, g_Replay.GetHeader().m_nChapter);
+        return false;
+    }
+    return true;
 }
 
 void StartVerifiedReplay(bool verbose)

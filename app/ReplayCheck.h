@@ -69,5 +69,11 @@ extern CDigestLog g_DigestLog;
 // check, is cut short, names no chapter of the game or its trailer is damaged
 // or does not fit it.
 int LoadReplayToVerify(const std::string& path, std::string& why);
+// A chapter selection a replay may name: -1 (a full run) or a chapter.
+bool IsReplayChapter(int32_t selection);
+// Loads FILE to be watched, with the checks of the replay list: false with the
+// reason (naming the file) when it cannot be read, fails its check or names
+// no chapter of the game.
+bool LoadReplayToWatch(const std::string& path, std::string& why);
 // Starts the loaded replay as the verified game.
 void StartVerifiedReplay(bool verbose);

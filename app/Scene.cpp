@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <string>
 
@@ -14,6 +15,8 @@
 #include "app/Play.h"
 #include "app/Practice.h"
 #include "app/ReplayCheck.h"
+#include "app/SceneKit.h"
+#include "app/Viewer.h"
 #include "assets/AssetSet.h"
 #include "core/ObjectLists.h"
 #include "core/Random.h"
@@ -48,6 +51,10 @@ int64_t g_nStep = 0;
 int64_t g_nFrame = 0;
 int g_nGamesEnded = 0;
 bool g_bSceneLog = false;   // "log/scene.txt" started
+bool g_bQuitAfterReplay = false;
+bool g_bQuitOnVerdict = false;
+bool g_bUnseenStep = false;   // a step of a jump: no frame of the script's clock
+std::function<void()> g_PictureHook;
 
 // F11: the picture is taken with the next frame, before the note that names
 // it is drawn, so no snapshot ever shows the note. The note stays for 120
@@ -69,7 +76,7 @@ bool g_bSnapshotNoteShown = false;   // by the last frame drawn
 // or says none was written.
 void TakeAskedSnapshots()
 {
-    if (g_nSnapshotsAsked == 0) return;
+    if (g_nSnapshotsAsked == 0 || g_pDevice->IsPictureUnseen()) return;
     for (; g_nSnapshotsAsked > 0; --g_nSnapshotsAsked) {
         std::string path = g_pDevice->SaveSnapshot();
         const std::string& dir = GetProgramDir();
@@ -92,14 +99,8 @@ void DrawSnapshotNote()
     const int height = 480 - 4 - kSnapshotNoteY;
     g_pDevice->FillRect(kSnapshotNoteX - 2, kSnapshotNoteY - 2, kSnapshotNoteWidth + 4, height + 4, 0.6f, 0.0f, 0.0f,
                         0.0f);
-    // One line at a time: a text box holds two lines only.
-    size_t from = 0;
-    for (int line = 0, y = kSnapshotNoteY; line < kSnapshotNoteLines && from <= g_strSnapshotNote.size(); ++line) {
-        const size_t end = std::min(g_strSnapshotNote.find('\n', from), g_strSnapshotNote.size());
-        y += g_pDevice->DrawText(kSnapshotNoteX, y, g_strSnapshotNote.substr(from, end - from).c_str(), 0xFFFFFFFFu,
-                                 kSnapshotNoteWidth);
-        from = end + 1;
-    }
+    DrawTextLines(kSnapshotNoteX, kSnapshotNoteY, g_strSnapshotNote, 0xFFFFFFFFu, kSnapshotNoteWidth,
+                  kSnapshotNoteLines);
 }
 
 // Every scene but play: what it draws and what its input does. The menu model
@@ -145,7 +146,11 @@ void LogStage(int stage, const char* note)
 void PollPerson(int channel)
 {
     if (!g_pInput) return;
-    if (g_pScript) {
+    if (g_bUnseenStep) {
+        // A jump runs its steps between two frames: no live input reaches them.
+        const CInputRecord idle{};
+        g_pInput->InjectRecord(channel, &idle);
+    } else if (g_pScript) {
         const CInputRecord rec = g_pScript->RecordAt(g_nFrame);
         g_pInput->InjectRecord(channel, &rec);
     } else {
@@ -247,8 +252,12 @@ void SceneFrame()
     // A practice attempt's result stays readable whatever the fader does.
     if (IsPracticePanelShown()) DrawPracticePanel();
     g_pDevice->EndFrame();
+    // The picture as the game drew it, for a video or a snapshot; the notes
+    // and the replay's bar go over it afterwards, on screen only.
+    if (g_PictureHook && !g_pDevice->IsPictureUnseen()) g_PictureHook();
     TakeAskedSnapshots();
     DrawSnapshotNote();
+    DrawViewerBar();
     g_pDevice->Present();
 }
 
@@ -259,20 +268,34 @@ void SceneInput()
     AcquireInput(play);
     FindScreen(s).pInput();
     if (play) {
+        const bool judged = g_DigestLog.HasVerdict();
         g_DigestLog.OnPlayStep();
-        if (g_DigestLog.HasVerdict() && g_pForm) g_pForm->Destroy();
+        if (!judged && g_DigestLog.HasVerdict()) ReplayJudged();
         PracticeStepped();
     }
     // The Escape key of the script, as the window would take it.
-    if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscape();
+    if (g_pScript && !g_bUnseenStep && g_pScript->EscapeAt(g_nFrame)) SceneEscape();
     ++g_nStep;
-    ++g_nFrame;
+    if (!g_bUnseenStep) ++g_nFrame;
+}
+
+void SceneUnseenStep(bool seen)
+{
+    g_bUnseenStep = true;
+    if (g_pDevice) g_pDevice->SetPictureUnseen(!seen);
+    SceneFrame();
+    SceneInput();
+    if (g_pDevice) g_pDevice->SetPictureUnseen(false);
+    g_bUnseenStep = false;
 }
 
 bool ScenePausedFrame()
 {
+    if (g_pScript) ApplyViewerScript(*g_pScript, g_nFrame);
     if (g_pScript && g_pScript->PauseAt(g_nFrame)) ToggleScenePause();
     if (!IsScenePaused()) return false;
+    // A watched replay's frame step: this frame runs one step.
+    if (TakeViewerStep()) return false;
     // The script's Escape, as the window would take it from a paused game.
     if (g_pScript && g_pScript->EscapeAt(g_nFrame)) SceneEscape();
     else ShowPausedPicture();
@@ -308,10 +331,28 @@ void StartTestGame(int stage, int phase)
 
 void StartReplay(int selection)
 {
-    g_bReplayPlaying = true;
+    ViewerReplayStarted();
     g_nChapterSelection = selection;
+    RestartReplay();
+}
+
+void RestartReplay()
+{
+    // A watched replay is compared with its digests as it plays, so that
+    // whatever the viewer does (speed, steps, jumps) shows to leave the game
+    // as it was recorded.
+    if (g_StageControler.m_nStage >= CStageControler::STAGE_CHAPTER1) {
+        // From the middle of the game: leave it as the way to the replay list
+        // would (slow motion over, the world and its music reset), so that the
+        // replay starts from the state it always starts from.
+        if (g_pSlowMotion) g_pSlowMotion->Cancel();
+        g_StageControler.ResetWorld();
+    }
+    g_bReplayPlaying = true;
+    g_Replay.Rewind();
+    g_DigestLog.StartVerifying(g_Replay, false);
+    const int selection = g_nChapterSelection;
     g_StageControler.SetStage(selection == -1 ? CStageControler::STAGE_CHAPTER1 : selection);
-    g_DigestLog.Stop();
     CommonGameStart();
 }
 
@@ -322,11 +363,13 @@ void SetSceneStage(int stage) { g_StageControler.SetStage(stage); }
 void SceneStageChanged(int stage)
 {
     LogStage(stage, "");
+    ViewerStageEntered(stage);
     ChooseMenuModel();
 }
 
 void ScenePhaseChanged(int stage, int phase)
 {
+    ViewerPhaseEntered(phase);
     if (!g_bSceneLog) return;
     char line[96];
     std::snprintf(line, sizeof line, "step %lld phase %d (stage %d)\n", static_cast<long long>(g_nStep), phase,
@@ -367,9 +410,10 @@ void EndGame(int32_t score)
     if (g_bReplayPlaying) {
         if (g_DigestLog.IsVerifying()) {
             g_DigestLog.FinishVerifying(score);
-            if (g_pForm) g_pForm->Destroy();
+            ReplayJudged();
         }
         g_StageControler.SetStage(CStageControler::STAGE_REPLAY_LIST);
+        if (g_bQuitAfterReplay && g_pForm) g_pForm->Destroy();
         return;
     }
     if (g_bUnrecorded) {
@@ -400,6 +444,26 @@ void EndGame(int32_t score)
     // The autopilot's games are replays like any, but no records of a player.
     if (KeepsRecords()) SaveRecords(false);
 }
+
+void SceneNote(const std::string& text)
+{
+    if (!g_bSceneLog) return;
+    const std::string line = "step " + std::to_string(g_nStep) + " " + text + "\n";
+    WriteLog(kSceneLog, line.c_str());
+}
+
+void ReplayJudged()
+{
+    SceneNote("replay " + g_DigestLog.Verdict());
+    if (g_bQuitOnVerdict && g_pForm) g_pForm->Destroy();
+}
+
+void SetSceneQuitAfterReplay(bool quit, bool onVerdict)
+{
+    g_bQuitAfterReplay = quit;
+    g_bQuitOnVerdict = onVerdict;
+}
+void SetScenePictureHook(std::function<void()> hook) { g_PictureHook = std::move(hook); }
 
 void SceneEscapeToMenu(int stage)
 {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CAutopilot;
@@ -22,6 +23,10 @@ extern bool g_bFreeCamera;
 void SceneFrame();
 // Reads input and runs the scene's transitions.
 void SceneInput();
+// One step of a jump in a watched replay (SceneFrame and SceneInput): no live
+// input, no frame of the script's clock, and unless seen its picture is not
+// drawn.
+void SceneUnseenStep(bool seen);
 // The start of a frame of the main loop: the input script's pause of this
 // frame; while the game is paused, the script's Escape and the paused picture.
 // True when the frame runs no step (the game is paused).
@@ -31,8 +36,24 @@ bool ScenePausedFrame();
 // digests, the play count (a person's games only), the common start.
 // selection is -1 for a full run.
 void StartLiveGame(int stage, int selection);
-// Watching the loaded replay, whose chapter selection is selection.
+// Watching the loaded replay, whose chapter selection is selection. Its
+// digests are compared as it plays; the verdict goes to the scene log.
 void StartReplay(int selection);
+// The watched replay again from its first step (a jump back).
+void RestartReplay();
+// A line "step N TEXT" in the scene log.
+void SceneNote(const std::string& text);
+// A watched replay's digests were judged (a difference, or its end): the
+// verdict goes to the scene log ("step N replay verified: ..."), and a run
+// that quits after its replay ends.
+void ReplayJudged();
+// The run ends with its watched replay (--verify-replay, a headless --watch),
+// and with onVerdict already at a digest that differs (--verify-replay).
+void SetSceneQuitAfterReplay(bool quit, bool onVerdict);
+// Called with each picture drawn, before anything only the screen shows (the
+// snapshot note, the replay's bar) goes over it: for a video or a snapshot
+// the run takes.
+void SetScenePictureHook(std::function<void()> hook);
 // A game started from the command line for testing: the stage alone (a chapter
 // or the boss test stage), put on the phase. Unless it is a chapter from its
 // beginning, it keeps no records and no replay (a replay could not repeat it).

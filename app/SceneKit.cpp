@@ -1,5 +1,6 @@
 #include "app/SceneKit.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/Game.h"
@@ -118,4 +119,16 @@ void ChooseMenuModel()
     if (!g_pMenuModel) return;
     const int pick = g_EffectRand.Integer(2);
     g_pMenuModel->m_pModel = pick != 0 ? g_pMenuModelA : g_pMenuModelB;
+}
+
+int DrawTextLines(int x, int y, const std::string& text, uint32_t colour, int width, int maxLines)
+{
+    int height = 0;
+    size_t from = 0;
+    for (int line = 0; line < maxLines && from <= text.size(); ++line) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        height += g_pDevice->DrawText(x, y + height, text.substr(from, end - from).c_str(), colour, width);
+        from = end + 1;
+    }
+    return height;
 }

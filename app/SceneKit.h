@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "persist/InputRecord.h"
 #include "stage/HudDigits.h"
@@ -45,6 +46,9 @@ void MoveCursor(MenuCursor& cursor);
 void BeginSprites();
 // A picture at (x, y), alpha 1 (nothing for a null picture).
 void DrawTexture(CTexture* t, float x, float y);
+// Text of several lines ('\n'), one text box each (a box holds two lines at
+// most), from (x, y) down; at most maxLines lines. Returns the height drawn.
+int DrawTextLines(int x, int y, const std::string& text, uint32_t colour, int width, int maxLines);
 // The menus' row bars, additive, from (188, 73) down 16 pixels a row.
 void DrawRowBars(int rows);
 // A barrage's title strip at (x, y) with the two figures of its CAPTURE slot

@@ -621,6 +621,16 @@ int CGraphicsDevice::DrawText(int x, int y, const char* text, uint32_t color, in
 
     CFont& font = *m_pFont;
     const size_t length = std::strlen(text);
+    if (m_pRenderer->IsDiscarding()) {
+        // A picture nobody sees: only the height the lines take, no glyphs.
+        int lines = 1;
+        for (int top = y; const char* nl = std::strchr(text, '\n'); text = nl + 1) {
+            if (top + font.Height() >= y + kTextBoxHeight) break;
+            top += font.Height();
+            ++lines;
+        }
+        return lines * font.Height();
+    }
     // Put every glyph of the text into the atlas first; if the atlas had to be
     // emptied on the way, the glyphs looked up before are gone: look them up again.
     for (int pass = 0; pass < 2; ++pass) {
@@ -697,18 +707,18 @@ void CGraphicsDevice::BeginFrame()
     r.BeginScene();
     m_SavedViewport = r.GetViewport();
     r.SetRenderTarget(nullptr);
-    r.Clear(true, true, m_dwFogColor, 1.0f);
+    if (!r.IsDiscarding()) r.Clear(true, true, m_dwFogColor, 1.0f);
     r.SetViewport(m_SavedViewport);
 }
 
 void CGraphicsDevice::ClearScreen()
 {
-    if (m_pRenderer) m_pRenderer->Clear(true, true, m_dwFogColor, 1.0f);
+    if (m_pRenderer && !m_pRenderer->IsDiscarding()) m_pRenderer->Clear(true, true, m_dwFogColor, 1.0f);
 }
 
 void CGraphicsDevice::ClearDepth()
 {
-    if (m_pRenderer) m_pRenderer->Clear(false, true, 0, 1.0f);
+    if (m_pRenderer && !m_pRenderer->IsDiscarding()) m_pRenderer->Clear(false, true, 0, 1.0f);
 }
 
 void CGraphicsDevice::EndFrame()
@@ -731,9 +741,16 @@ void CGraphicsDevice::EndFrame()
     m_pRenderer->Flush();
 }
 
+void CGraphicsDevice::SetPictureUnseen(bool unseen)
+{
+    if (m_pRenderer) m_pRenderer->SetDiscarding(unseen);
+}
+
+bool CGraphicsDevice::IsPictureUnseen() const { return m_pRenderer && m_pRenderer->IsDiscarding(); }
+
 void CGraphicsDevice::Present()
 {
-    if (m_pRenderer) m_pRenderer->Present(m_nShakeX, m_nShakeY);
+    if (m_pRenderer && !m_pRenderer->IsDiscarding()) m_pRenderer->Present(m_nShakeX, m_nShakeY);
 }
 
 void CGraphicsDevice::Update()
@@ -815,9 +832,18 @@ bool CGraphicsDevice::SaveSnapshotPng(const std::string& path, std::string* pWhy
         if (pWhy) *pWhy = std::move(why);
         return false;
     };
-    if (!m_pRenderer) return fail("no picture to write");
     std::vector<uint32_t> pixels;
-    if (!m_pRenderer->ReadBackBuffer(pixels)) return fail("no picture to write");
+    if (!m_pRenderer || !m_pRenderer->ReadBackBuffer(pixels)) return fail("no picture to write");
+    return SavePicturePng(path, pixels, pWhy);
+}
+
+bool CGraphicsDevice::SavePicturePng(const std::string& path, const std::vector<uint32_t>& pixels, std::string* pWhy)
+{
+    auto fail = [pWhy](std::string why) {
+        if (pWhy) *pWhy = std::move(why);
+        return false;
+    };
+    if (pixels.size() != static_cast<size_t>(kScreenWidth) * kScreenHeight) return fail("no picture to write");
     const std::string full = ResolvePath(path);
     const std::string dir = DirName(full);
     if (!dir.empty() && !CreateDirectories(dir))

@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/DeviceLink.h"
 #include "core/Math.h"
@@ -134,6 +135,11 @@ public:
     const Matrix& GetTransform(ETransform which) const;
     void SetViewport(int x, int y, int width, int height);
     void SetFullScreenViewport() { SetViewport(0, 0, kScreenWidth, kScreenHeight); }
+    // Pictures nobody sees (replay steps between two shown frames): every draw
+    // call still runs and sets its states, nothing is rasterised, cleared or
+    // presented.
+    void SetPictureUnseen(bool unseen);
+    bool IsPictureUnseen() const;
     void SetPlayFieldViewport() { SetViewport(140, 0, 360, kScreenHeight); }
     SViewport GetViewport() const;
     void SetTexture(CRenderTexture* tex);
@@ -209,6 +215,8 @@ public:
     // The back buffer as a PNG at path (relative to the program folder unless
     // absolute). False when nothing was written, with the reason in *pWhy.
     bool SaveSnapshotPng(const std::string& path, std::string* pWhy = nullptr);
+    // The same for a picture read before (640 x 480 words 0xAARRGGBB).
+    bool SavePicturePng(const std::string& path, const std::vector<uint32_t>& pixels, std::string* pWhy = nullptr);
 
 private:
     void DrawUntextured3D(EPrimitive primitive, int count, const Vec3* corners, int vertices, float alpha, float r,

@@ -59,7 +59,8 @@ static bool IsPixelTranslation(const Matrix& m, float& tx, float& ty)
 void CSprite::DrawQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
                        float v1, uint32_t color, float z)
 {
-    if (!m_bBegun) return;
+    // A picture nobody sees needs no quads (the states are the batch's own).
+    if (!m_bBegun || m_pRenderer->IsDiscarding()) return;
     // A texture with no see-through texel, at full opacity, shows only its own
     // texels whatever the filtering reaches.
     std::optional<SBlendSwitch> off;
@@ -135,7 +136,7 @@ void CSprite::EmitQuad(CRenderTexture* tex, float x0, float y0, float x1, float 
 
 void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, const Vec3* position, uint32_t color)
 {
-    if (!m_bBegun || !tex || tex->Width() <= 0 || tex->Height() <= 0) return;
+    if (!m_bBegun || m_pRenderer->IsDiscarding() || !tex || tex->Width() <= 0 || tex->Height() <= 0) return;
     SRect r{0, 0, tex->Width(), tex->Height()};
     if (src) r = *src;
     const float w = static_cast<float>(r.right - r.left);

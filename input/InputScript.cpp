@@ -90,11 +90,20 @@ bool CInputScript::LoadText(const std::string& text, std::string& error)
             else if (word == "blade") r.m_bBlade = 1;
             else if (word == "escape") span.bEscape = true;
             else if (word == "pause") span.bPause = true;
+            else if (word == "step") span.viewer.bStep = true;
+            else if (word == "fast") span.viewer.bFast = true;
+            else if (word == "speed1") span.viewer.nSpeed = 1;
+            else if (word == "speed2") span.viewer.nSpeed = 2;
+            else if (word == "speed4") span.viewer.nSpeed = 4;
+            else if (word == "speed8") span.viewer.nSpeed = 8;
+            else if (word == "seekback") span.viewer.nSeek = -1;
+            else if (word == "seekfwd") span.viewer.nSeek = 1;
             else if (word.rfind("x=", 0) == 0 && ParseAxis(word.substr(2), r.m_fX)) {
             } else if (word.rfind("y=", 0) == 0 && ParseAxis(word.substr(2), r.m_fY)) {
             } else {
                 error = "line " + std::to_string(lineNo) + ": \"" + EscapeForDisplay(word) +
-                        "\" is neither a button, x=V, y=V (V in -1 ... 1), escape nor pause";
+                        "\" is neither a button, x=V, y=V (V in -1 ... 1), escape, pause nor a replay control (step, fast, "
+                        "speed1, speed2, speed4, speed8, seekback, seekfwd)";
                 m_Spans.clear();
                 return false;
             }
@@ -120,6 +129,20 @@ bool CInputScript::PressAt(bool SSpan::*key, int64_t frame) const
 
 bool CInputScript::EscapeAt(int64_t frame) const { return PressAt(&SSpan::bEscape, frame); }
 bool CInputScript::PauseAt(int64_t frame) const { return PressAt(&SSpan::bPause, frame); }
+
+SViewerCommands CInputScript::ViewerAt(int64_t frame) const
+{
+    SViewerCommands out;
+    for (const SSpan& s : m_Spans) {
+        if (frame < s.nFrom || frame > s.nTo) continue;
+        out.bFast = s.viewer.bFast;
+        if (s.nFrom != frame) continue;
+        out.bStep = out.bStep || s.viewer.bStep;
+        if (s.viewer.nSpeed != 0) out.nSpeed = s.viewer.nSpeed;
+        if (s.viewer.nSeek != 0) out.nSeek = s.viewer.nSeek;
+    }
+    return out;
+}
 
 int64_t CInputScript::LastStep() const
 {

@@ -14,6 +14,11 @@
 // Escape key pressed at the span's first frame, or "pause", the Pause key
 // pressed there. A frame no line names is idle; where spans overlap the later
 // line wins.
+//
+// The controls of a watched replay are names too, never part of a record:
+// "fast" (x4 while held through the span), and at the span's first frame
+// "step" (one step while paused), "speed1", "speed2", "speed4", "speed8",
+// "seekback" and "seekfwd" (10 s).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +26,14 @@
 #include <vector>
 
 #include "persist/InputRecord.h"
+
+// What the viewer of a replay asks at one frame.
+struct SViewerCommands {
+    bool bStep = false;
+    bool bFast = false;  // held
+    int nSpeed = 0;      // 1, 2, 4 or 8; 0: unchanged
+    int nSeek = 0;       // -1 back, +1 forward (10 s each)
+};
 
 class CInputScript {
 public:
@@ -34,6 +47,9 @@ public:
     // Escape, or Pause, is pressed at this frame.
     bool EscapeAt(int64_t frame) const;
     bool PauseAt(int64_t frame) const;
+    // The viewer's commands of the frame (fast where a span holds it, the
+    // rest where a span starts; where spans overlap the later line wins).
+    SViewerCommands ViewerAt(int64_t frame) const;
     // The last frame any line names (-1 for an empty script).
     int64_t LastStep() const;
 
@@ -44,6 +60,7 @@ private:
         CInputRecord rec;
         bool bEscape = false;
         bool bPause = false;
+        SViewerCommands viewer;
     };
     // A key pressed at the first frame of a span.
     bool PressAt(bool SSpan::*key, int64_t frame) const;

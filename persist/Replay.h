@@ -108,6 +108,8 @@ public:
     // rec is left untouched (playback starts each frame from an idle record).
     // True when a record was copied.
     bool Next(CInputRecord& rec);
+    // Playback from the first record again.
+    void Rewind() { m_nCursor = 0; }
 
     // Writes the recording to path (relative to the program folder unless
     // absolute). Play time is the wall-clock time of the game in whole seconds,

@@ -36,8 +36,8 @@ bool CAudioDevice::OpenOn(const LogFn& log)
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = 512;  // about 23 ms at 22050 Hz
-    want.callback = &CAudioDevice::Callback;
-    want.userdata = this;
+    want.callback = m_bQueued ? nullptr : &CAudioDevice::Callback;
+    want.userdata = m_bQueued ? nullptr : this;
     m_nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (m_nDevice == 0) {
         LogLine(log, std::string(" -> Failed. (") + SDL_GetError() + ")\n");
@@ -51,10 +51,11 @@ bool CAudioDevice::OpenOn(const LogFn& log)
     return true;
 }
 
-bool CAudioDevice::Open(CAudioMixer* pMixer, const std::string& capturePath, const LogFn& log)
+bool CAudioDevice::Open(CAudioMixer* pMixer, const std::string& capturePath, const LogFn& log, bool bQueued)
 {
     Close();
     m_pMixer = pMixer;
+    m_bQueued = bQueued;
 
     LogLine(log, "Initialize Audio.\n");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
@@ -111,6 +112,16 @@ bool CAudioDevice::Open(CAudioMixer* pMixer, const std::string& capturePath, con
 
     SDL_PauseAudioDevice(m_nDevice, 0);
     return true;
+}
+
+void CAudioDevice::Queue(const int16_t* pStereo, int nFrames)
+{
+    if (!m_bQueued || m_nDevice == 0 || nFrames <= 0)
+        return;
+    const Uint32 bytesPerSecond = static_cast<Uint32>(m_pMixer->GetOutputRate()) * 4u;
+    if (SDL_GetQueuedAudioSize(m_nDevice) > bytesPerSecond / 4u)
+        return;
+    SDL_QueueAudio(m_nDevice, pStereo, static_cast<Uint32>(nFrames) * 4u);
 }
 
 void CAudioDevice::Close()

@@ -27,7 +27,13 @@ public:
     // Every step is reported through log as one "what\n" line followed by
     // " -> Finished.\n" or " -> Failed.\n" (with the reason in brackets).
     // Returns false only when not even the silent driver could be started.
-    bool Open(CAudioMixer* pMixer, const std::string& capturePath, const LogFn& log);
+    // Queued, the device does not call the mixer: the game mixes and hands it
+    // the frames (Queue), as when the sound must keep to a video's steps.
+    bool Open(CAudioMixer* pMixer, const std::string& capturePath, const LogFn& log, bool bQueued = false);
+    // Queued devices: frames to play after those queued before. Beyond a
+    // quarter of a second ahead they are dropped, so that a game running
+    // faster than real time never piles up a delay.
+    void Queue(const int16_t* pStereo, int nFrames);
     void Close();
 
     bool IsOpen() const { return m_nDevice != 0; }
@@ -45,6 +51,7 @@ private:
     bool m_bSubsystem = false;
     bool m_bSilent = false;
     bool m_bOwnDriver = false;  // the silent driver was started by us
+    bool m_bQueued = false;
     int m_nDeviceRate = 0;
     std::string m_Driver;
     CWaveFileWriter m_Capture;

@@ -357,6 +357,16 @@ void CAudioMixer::HoldPlaying(bool bHold)
         p->m_bHeld = bHold && p->m_bPlaying;
 }
 
+void CAudioMixer::StopWholeSounds()
+{
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    for (CAudioBuffer* p : m_Buffers) {
+        if (p->m_pSource) continue;
+        p->m_bPlaying = false;
+        p->m_bHeld = false;
+    }
+}
+
 int CAudioMixer::CountPlaying() const
 {
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -369,6 +379,13 @@ int CAudioMixer::CountPlaying() const
 void CAudioMixer::Mix(int16_t* pOut, int nFrames)
 {
     std::lock_guard<std::mutex> outputLock(m_OutputMutex);
+    m_nFramesMixed += static_cast<uint64_t>(std::max(nFrames, 0));
+    if (m_bMuted) {
+        std::fill(pOut, pOut + 2 * std::max(nFrames, 0), int16_t{0});
+        if (m_pTap && nFrames > 0)
+            m_pTap->OnMixed(pOut, nFrames);
+        return;
+    }
     int nDone = 0;
     while (nDone < nFrames) {
         const int n = std::min(kChunkFrames, nFrames - nDone);

@@ -16,6 +16,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -175,6 +176,16 @@ public:
 
     int CountPlaying() const;
 
+    // While muted the output is silence and no buffer advances: the game may
+    // start and stop sounds at any pace meanwhile (a replay re-played unseen)
+    // and nothing of it is heard.
+    void SetMuted(bool bMuted) { m_bMuted = bMuted; }
+    // Stops every buffer that holds its whole sound (the effects), keeping the
+    // streamed ones (the music).
+    void StopWholeSounds();
+    // Output frames mixed so far: the clock of what has been heard.
+    uint64_t GetFramesMixed() const { return m_nFramesMixed; }
+
 private:
     friend class CAudioBuffer;
     static bool CanPlay(int nChannels, int nRate, uint64_t nFrames);
@@ -188,5 +199,7 @@ private:
     COutputTap* m_pTap = nullptr;
     CPeakLimiter m_Limiter;
     bool m_bLimit = false;
+    std::atomic<bool> m_bMuted{false};
+    std::atomic<uint64_t> m_nFramesMixed{0};
     std::mutex m_OutputMutex;              // one Mix() at a time; guards the tap and the limiter
 };

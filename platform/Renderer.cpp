@@ -188,9 +188,16 @@ void CRenderer::BeginScene()
     m_Stats = SRenderStats{};
 }
 
+void CRenderer::SetDiscarding(bool on)
+{
+    if (on == m_bDiscarding) return;
+    Flush();
+    m_bDiscarding = on;
+}
+
 void CRenderer::DrawPrimitiveUP(EPrimitive type, int primCount, const RVertex* vertices, uint32_t format)
 {
-    if (primCount <= 0 || !vertices) return;
+    if (primCount <= 0 || !vertices || m_bDiscarding) return;
     m_Stats.primitives += primCount;
     if (m_pRecordedKinds) RecordDraw(type, format, vertices, VertexCountFor(type, primCount));
     SubmitUP(type, primCount, vertices, nullptr, VertexCountFor(type, primCount), format);
@@ -199,7 +206,7 @@ void CRenderer::DrawPrimitiveUP(EPrimitive type, int primCount, const RVertex* v
 void CRenderer::DrawIndexedPrimitiveUP(EPrimitive type, int vertexCount, int primCount, const uint16_t* indices,
                                        const RVertex* vertices, uint32_t format)
 {
-    if (primCount <= 0 || !vertices || !indices || vertexCount <= 0) return;
+    if (primCount <= 0 || !vertices || !indices || vertexCount <= 0 || m_bDiscarding) return;
     m_Stats.primitives += primCount;
     if (m_pRecordedKinds) RecordDraw(type, format, vertices, vertexCount);
     SubmitUP(type, primCount, vertices, indices, vertexCount, format);
@@ -207,7 +214,7 @@ void CRenderer::DrawIndexedPrimitiveUP(EPrimitive type, int vertexCount, int pri
 
 void CRenderer::DrawMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
 {
-    if (!mesh || triangleCount <= 0 || firstIndex < 0) return;
+    if (!mesh || triangleCount <= 0 || firstIndex < 0 || m_bDiscarding) return;
     if (firstIndex + triangleCount * 3 > mesh->IndexCount()) return;
     m_Stats.primitives += triangleCount;
     if (m_pRecordedKinds)

@@ -290,6 +290,12 @@ public:
     // Triangles firstIndex / 3 ... of the mesh's index list, triangleCount of them.
     void DrawMesh(CRenderMesh* mesh, int firstIndex, int triangleCount);
 
+    // While discarding, draws are taken (every state they set stays set) but
+    // reach no back end and cost no rasterising: for pictures nobody sees, such
+    // as the steps between two shown frames of a replay watched fast.
+    void SetDiscarding(bool on);
+    bool IsDiscarding() const { return m_bDiscarding; }
+
     // Sends everything batched so far to the back end.
     virtual void Flush() = 0;
     // Flushes and waits until the back end has finished drawing (benchmarks).
@@ -352,5 +358,6 @@ protected:
     SViewport m_Viewport;
     SRenderStats m_Stats;
     std::set<std::string>* m_pRecordedKinds = nullptr;
+    bool m_bDiscarding = false;
     std::set<std::string> m_PreparedKinds;
 };

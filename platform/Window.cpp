@@ -284,6 +284,17 @@ static EWindowKey MapKey(SDL_Scancode sc)
     case SDL_SCANCODE_RETURN: return EWindowKey::Enter;
     case SDL_SCANCODE_PAUSE: return EWindowKey::Pause;
     case SDL_SCANCODE_P: return EWindowKey::P;
+    case SDL_SCANCODE_1: return EWindowKey::Digit1;
+    case SDL_SCANCODE_2: return EWindowKey::Digit2;
+    case SDL_SCANCODE_3: return EWindowKey::Digit3;
+    case SDL_SCANCODE_4: return EWindowKey::Digit4;
+    case SDL_SCANCODE_F: return EWindowKey::F;
+    case SDL_SCANCODE_PERIOD: return EWindowKey::Period;
+    case SDL_SCANCODE_LEFTBRACKET: return EWindowKey::LeftBracket;
+    case SDL_SCANCODE_RIGHTBRACKET: return EWindowKey::RightBracket;
+    case SDL_SCANCODE_PAGEUP: return EWindowKey::PageUp;
+    case SDL_SCANCODE_PAGEDOWN: return EWindowKey::PageDown;
+    case SDL_SCANCODE_H: return EWindowKey::H;
     default: return EWindowKey::Other;
     }
 }
@@ -306,14 +317,17 @@ bool CWindow::PollEvent(SWindowEvent& out)
             out.type = EWindowEvent::FocusLost;
         break;
     case SDL_KEYDOWN:
-        out.type = EWindowEvent::KeyDown;
+    case SDL_KEYUP:
+        out.type = e.type == SDL_KEYDOWN ? EWindowEvent::KeyDown : EWindowEvent::KeyUp;
         out.key = MapKey(e.key.keysym.scancode);
         out.repeat = e.key.repeat != 0;
         out.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         break;
     case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
         out.button = PadButtonNumber(e.cbutton.button);
-        if (out.button >= 0) out.type = EWindowEvent::PadButtonDown;
+        if (out.button >= 0)
+            out.type = e.type == SDL_CONTROLLERBUTTONDOWN ? EWindowEvent::PadButtonDown : EWindowEvent::PadButtonUp;
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

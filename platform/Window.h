@@ -43,22 +43,29 @@ enum class EWindowEvent {
     None,
     CloseRequest,   // the window manager asks the window to close
     KeyDown,
+    KeyUp,
     MouseDown,      // left button
     MouseUp,        // left button
     MouseMove,
     FocusLost,      // the window lost the keyboard focus or was minimised
     PadButtonDown,  // a button of the opened game controller
+    PadButtonUp,
     Other,
 };
 
-enum class EWindowKey { Other, Escape, F11, Enter, Pause, P };
+// The keys the window itself acts on (the game reads its bindings from the
+// keyboard state); the last row are the controls of a watched replay.
+enum class EWindowKey {
+    Other, Escape, F11, Enter, Pause, P,
+    Digit1, Digit2, Digit3, Digit4, F, Period, LeftBracket, RightBracket, PageUp, PageDown, H,
+};
 
 struct SWindowEvent {
     EWindowEvent type = EWindowEvent::None;
     EWindowKey key = EWindowKey::Other;
     bool repeat = false;   // key repeat
     bool alt = false;      // KeyDown: an Alt key is held
-    int button = -1;       // PadButtonDown: the button's number (platform/Controller.h)
+    int button = -1;       // PadButtonDown/Up: the button's number (platform/Controller.h)
     int x = 0, y = 0;      // mouse position in window pixels
 };
 

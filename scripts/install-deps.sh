@@ -14,10 +14,12 @@ PACKAGES=(
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libmd-dev
   # the replays' digests
   libxxhash-dev
+  # video files of a run (encoders, container, picture and sound conversion)
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   # tests and benchmarks; clang and its libFuzzer runtime for the fuzz targets
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   # independent checks of the built files
-  icoutils binutils pngcheck vorbis-tools assimp-utils
+  icoutils binutils pngcheck vorbis-tools assimp-utils ffmpeg
   # a real X server for window tests on machines without a display
   xvfb xauth xdotool x11-utils
   # a small window manager, for full screen under one

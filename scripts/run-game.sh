@@ -6,8 +6,9 @@
 # The game refuses to start without a score name. When none is set yet, the
 # settings program asks for one (in a terminal); otherwise the login name (or
 # SCORENAME from the environment) is set, and the script says so. An existing
-# score name is never changed. Without a display the game runs headless through
-# the title loop and the main menu and leaves a few pictures in "snapshot".
+# score name is never changed. Without a display the autopilot plays chapter 1
+# headless and the run leaves a video of it, snapshot/run.webm, beside a few
+# pictures in "snapshot".
 # Extra arguments go to the game as they are (for example --frames 120).
 set -euo pipefail
 BUILD=${1:-build}
@@ -43,17 +44,21 @@ if [ -z "$("$CONFIG" --home "$HOME_DIR" --get scorename)" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ]; then
-  # No screen to open a window on: show that the game runs by playing the
-  # title loop into the main menu offscreen and keeping a few frames.
-  STEPS=(60 1200 2300 3100)
-  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the game headless"
-  echo "through the title loop and the main menu (3200 steps, about a minute)."
+  # No screen to open a window on: show the game itself. The autopilot plays
+  # chapter 1 offscreen, unpaced, into a video and a few pictures.
+  STEPS=(600 3000 5000 9000 13500)
+  VIDEO="$HOME_DIR/snapshot/run.webm"
+  mkdir -p "$HOME_DIR/snapshot"
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): the autopilot plays chapter 1"
+  echo "headless and the run is recorded as a video (a few minutes)."
   rc=0
-  "$GAME" --headless --frames 3200 --snapshot-at "$(IFS=,; echo "${STEPS[*]}")" || rc=$?
+  "$GAME" --headless --unpaced --autopilot --stage 0 --games 1 --video-out "$VIDEO" \
+    --snapshot-at "$(IFS=,; echo "${STEPS[*]}")" || rc=$?
   if [ "$rc" -ne 0 ]; then
     echo "The game ended with exit code $rc; see $HOME_DIR/log/." >&2
     exit "$rc"
   fi
+  echo "The video of the run: $VIDEO"
   echo "Snapshots are in $HOME_DIR/snapshot/:"
   for step in "${STEPS[@]}"; do
     picture="$HOME_DIR/snapshot/$(printf 'frame%06d.png' "$step")"

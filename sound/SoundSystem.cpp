@@ -32,14 +32,15 @@ CSoundSystem* g_pSoundDevice = nullptr;
 // ---------------------------------------------------------------------------
 // CSoundSystem
 
-CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile)
-    : m_strProgramDir(GetProgramDir())
+CSoundSystem::CSoundSystem(void* /*pWindow*/, const std::string& captureFile, bool bStepped)
+    : m_bStepped(bStepped), m_strProgramDir(GetProgramDir())
 {
     WriteLog(kLogFile, nullptr);
     m_pMixer = new CAudioMixer(SOUND_OUTPUT_RATE);
     m_pMixer->SetLimiter(true);
     m_pDevice = new CAudioDevice();
-    const bool bOpen = m_pDevice->Open(m_pMixer, captureFile, [](const char* text) { WriteLog(kLogFile, text); });
+    const bool bOpen =
+        m_pDevice->Open(m_pMixer, captureFile, [](const char* text) { WriteLog(kLogFile, text); }, bStepped);
     if (!bOpen) {
         // Nothing can drive a mixer: sounds stay unloaded and silent.
         WriteLog(kLogFile, "No sound output: every sound is silent.\n");
@@ -81,14 +82,41 @@ bool CSoundSystem::IsCapturing() const
 
 void CSoundSystem::Render(int16_t* pOut, int nFrames)
 {
-    if (m_bOffline && m_pMixer)
-        m_pMixer->Mix(pOut, nFrames);
+    if (!m_pMixer || (!m_bOffline && !m_bStepped))
+        return;
+    m_pMixer->Mix(pOut, nFrames);
+    if (m_bStepped && m_pDevice)
+        m_pDevice->Queue(pOut, nFrames);
 }
 
 void CSoundSystem::Hold(bool bHold)
 {
     if (m_pMixer)
         m_pMixer->HoldPlaying(bHold);
+}
+
+void CSoundSystem::SetMuted(bool bMuted)
+{
+    if (m_pMixer)
+        m_pMixer->SetMuted(bMuted);
+}
+
+void CSoundSystem::CutEffects()
+{
+    if (m_pMixer)
+        m_pMixer->StopWholeSounds();
+}
+
+bool CSoundSystem::TakeEffectStart(uint64_t& nLastStartFrame) const
+{
+    if (m_nSpacingMs <= 0 || !m_pMixer)
+        return true;
+    const uint64_t now = m_pMixer->GetFramesMixed();
+    const uint64_t spacing = static_cast<uint64_t>(m_nSpacingMs) * static_cast<uint64_t>(m_pMixer->GetOutputRate()) / 1000u;
+    if (nLastStartFrame != ~uint64_t{0} && now >= nLastStartFrame && now - nLastStartFrame < spacing)
+        return false;
+    nLastStartFrame = now;
+    return true;
 }
 
 bool CSoundSystem::OpenCapture(const std::string& path)
@@ -229,9 +257,11 @@ void CSound::StartFromBeginning(bool bLoop)
     m_pBuffer->Play(bLoop ? SOUND_PLAY_LOOPING : 0u);
 }
 
+bool CSound::MayStartEffect() { return !m_pSystem || m_pSystem->TakeEffectStart(m_nLastStartFrame); }
+
 void CSound::Play()
 {
-    if (m_pBuffer)
+    if (m_pBuffer && MayStartEffect())
         StartFromBeginning(false);
 }
 
@@ -251,7 +281,7 @@ void CSound::PlayAt(const Vec3& pos)
 
 void CSound::PlayAtVolume(const Vec3& pos, int nVolume)
 {
-    if (!m_pBuffer)
+    if (!m_pBuffer || !MayStartEffect())
         return;
     m_pBuffer->SetPan(PanOfX(pos.x));
     m_pBuffer->SetVolume(nVolume);

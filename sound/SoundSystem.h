@@ -28,7 +28,10 @@ public:
     // mixer runs on a silent output, so sounds still play and end on time. When
     // captureFile is not empty ("--audio-out"), the mixed output is also
     // written there as a WAVE file. pWindow is not needed by this layer.
-    explicit CSoundSystem(void* pWindow = nullptr, const std::string& captureFile = std::string());
+    // Stepped, the game mixes (Render) and the device plays what it mixed: the
+    // sound then keeps to the game's steps (a video's).
+    explicit CSoundSystem(void* pWindow = nullptr, const std::string& captureFile = std::string(),
+                          bool bStepped = false);
     // A system whose mixer nothing drives: Render() pulls its output. Logs
     // nothing. For tests and tools.
     struct Offline {};
@@ -47,8 +50,9 @@ public:
     bool IsCapturing() const;
     const std::string& GetProgramFolder() const { return m_strProgramDir; }
 
-    // Offline systems only: mixes nFrames stereo frames into pOut (and into the
-    // capture file opened by OpenCapture). Does nothing on a device-driven system.
+    // Offline and stepped systems only: mixes nFrames stereo frames into pOut
+    // (and into the capture file; a stepped system also plays them). Does
+    // nothing on a device-driven system.
     void Render(int16_t* pOut, int nFrames);
     bool OpenCapture(const std::string& path);  // offline systems only
 
@@ -56,11 +60,27 @@ public:
     // on from there when released (the game is paused).
     void Hold(bool bHold);
 
+    // While muted nothing is heard and no sound advances (a replay re-played
+    // unseen to a point); CutEffects then stops every effect it started, the
+    // music plays on.
+    void SetMuted(bool bMuted);
+    void CutEffects();
+
+    // A replay watched fast starts effects faster than they can be heard: while
+    // a spacing is set, an effect that started less than nMs of heard output
+    // ago is not started again (0: every start plays). CSound asks through
+    // TakeEffectStart with the output frame of its last start.
+    void SetEffectSpacing(int nMs) { m_nSpacingMs = nMs; }
+    int GetEffectSpacing() const { return m_nSpacingMs; }
+    bool TakeEffectStart(uint64_t& nLastStartFrame) const;
+
 private:
+    int m_nSpacingMs = 0;
     CAudioMixer* m_pMixer = nullptr;
     CAudioDevice* m_pDevice = nullptr;
     CWaveFileWriter* m_pOfflineCapture = nullptr;
     bool m_bOffline = false;
+    bool m_bStepped = false;
     std::string m_strProgramDir;
 };
 
@@ -134,5 +154,8 @@ private:
     bool LoadDecoded(const std::vector<uint8_t>& ogg, std::string* pError);
     bool LoadStreamed(std::vector<uint8_t>&& ogg, std::string* pError);
     void StartFromBeginning(bool bLoop);
+    // An effect's start, unless the system thins it (SetEffectSpacing).
+    bool MayStartEffect();
     bool m_bPausedByGroup = false;
+    uint64_t m_nLastStartFrame = ~uint64_t{0};
 };

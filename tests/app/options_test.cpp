@@ -82,6 +82,12 @@ TEST(Options, Rejected)
         {"--practice"},        {"--practice", "9"},   {"--practice", "14"},    {"--practice", "25"},
         {"--practice", "0"},   {"--practice", "x"},   {"--practice", "10", "--stage", "0"},
         {"--verify-replay", "r.dat", "--practice", "10"},
+        // A watched replay too; a video needs pictures.
+        {"--watch"},           {"--watch="},          {"--video-out"},       {"--video-out="},
+        {"--watch", "r.dat", "--verify-replay", "r.dat"}, {"--watch", "r.dat", "--autopilot"},
+        {"--watch", "r.dat", "--invulnerable"},          {"--watch", "r.dat", "--stage", "0"},
+        {"--watch", "r.dat", "--games", "1"},            {"--null-renderer", "--video-out", "v.webm"},
+        {"--watch", "r.dat", "--practice", "10"},
     };
     for (const auto& args : bad) {
         SOptions o;
@@ -106,6 +112,14 @@ TEST(Options, ReplaysAndTheAutopilot)
     EXPECT_TRUE(o.headless && o.nullRenderer && o.unpaced);
     ASSERT_TRUE(Parse({"--headless", "--verify-replay=r.dat", "--input-script", "camera.txt"}, o, e)) << e;
     EXPECT_TRUE(o.headless && !o.nullRenderer && o.unpaced);
+    // A video of a verification is drawn with OpenGL.
+    ASSERT_TRUE(Parse({"--verify-replay", "r.dat", "--video-out", "v.mp4"}, o, e)) << e;
+    EXPECT_TRUE(o.headless && !o.nullRenderer);
+    // Watching keeps its pace (and the speeds) unless told otherwise; the
+    // viewer's script and --frames may go with it.
+    ASSERT_TRUE(Parse({"--watch", "r.dat", "--headless", "--frames", "10", "--input-script", "v.txt"}, o, e)) << e;
+    EXPECT_EQ(o.watch, "r.dat");
+    EXPECT_FALSE(o.unpaced);
 }
 
 TEST(Options, HelpListsEveryOption)
@@ -113,7 +127,7 @@ TEST(Options, HelpListsEveryOption)
     const std::string help = OptionsHelp();
     for (const char* name : {"--headless", "--null-renderer", "--frames", "--unpaced", "--snapshot-at", "--home",
                              "--audio-out", "--help", "255", "--autopilot", "--games", "--verify-replay",
-                             "--verbose"})
+                             "--verbose", "--watch", "--video-out"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
     // The test facility stands apart from the player's options.
     const size_t testing = help.find("Testing:");
@@ -157,6 +171,10 @@ TEST(Options, TypedPathsAreReadAgainstTheCurrentFolder)
         ASSERT_TRUE(Parse({"--verify-replay", c.typed}, o, e)) << e;
         ASSERT_TRUE(ResolveTypedPaths(o, e)) << e;
         EXPECT_EQ(o.verifyReplay, c.read);
+        ASSERT_TRUE(Parse({"--watch", c.typed, "--headless", "--video-out", c.typed}, o, e)) << e;
+        ASSERT_TRUE(ResolveTypedPaths(o, e)) << e;
+        EXPECT_EQ(o.watch, c.read);
+        EXPECT_EQ(o.videoOut, c.read);
     }
 
     fs::remove(sub);

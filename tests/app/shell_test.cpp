@@ -77,6 +77,45 @@ TEST(InputScriptTest, SpansHoldButtonsAndAxesAndTheLaterLineWins)
     EXPECT_EQ(s.LastStep(), 41);
 }
 
+TEST(InputScriptTest, ReplayControlsAreNamesOfTheirOwnAndNoPartOfARecord)
+{
+    CInputScript s;
+    std::string error;
+    ASSERT_TRUE(s.LoadText("10-20 fast\n"
+                           "12 step speed8 attack0\n"
+                           "15-16 speed2 seekback\n"
+                           "16 seekfwd\n"
+                           "18 speed1 speed4\n"
+                           "30-31 step\n",
+                           error))
+        << error;
+    const struct {
+        int64_t frame;
+        bool step, fast;
+        int speed, seek;
+    } kFrames[] = {
+        // Held through its span, fast gives way like a button where a later
+        // line names the frame.
+        {9, false, false, 0, 0},  {10, false, true, 0, 0}, {12, true, false, 8, 0}, {13, false, true, 0, 0},
+        {15, false, false, 2, -1}, {16, false, false, 0, 1}, {17, false, true, 0, 0}, {18, false, false, 4, 0},
+        {20, false, true, 0, 0},  {21, false, false, 0, 0}, {30, true, false, 0, 0}, {31, false, false, 0, 0},
+    };
+    for (const auto& f : kFrames) {
+        SCOPED_TRACE(f.frame);
+        const SViewerCommands c = s.ViewerAt(f.frame);
+        EXPECT_EQ(c.bStep, f.step);
+        EXPECT_EQ(c.bFast, f.fast);
+        EXPECT_EQ(c.nSpeed, f.speed);
+        EXPECT_EQ(c.nSeek, f.seek);
+    }
+    // Only the button is part of the frame's record.
+    EXPECT_EQ(s.RecordAt(12).m_bAttack0, 1);
+    EXPECT_TRUE(s.RecordAt(10).IsIdle());
+    EXPECT_TRUE(s.RecordAt(16).IsIdle());
+    EXPECT_FALSE(s.LoadText("1 speed3\n", error));
+    EXPECT_NE(error.find("speed8"), std::string::npos) << error;
+}
+
 TEST(InputScriptTest, MistakesNameTheLineAndLeaveTheScriptEmpty)
 {
     const std::map<std::string, std::string> bad = {

@@ -194,6 +194,51 @@ TEST_P(SoundOps, HeldSoundsStayAtTheirSampleAndGoOnWhenReleased)
     EXPECT_EQ(first, straight);
 }
 
+TEST_P(SoundOps, MutedNothingIsHeardOrMovesOnAndCutEffectsKeepsOnlyTheMusic)
+{
+    CSoundSystem sys(CSoundSystem::Offline{});
+    CSound s = Tone(sys, 6000, "tone");
+    s.Play();
+    Render(sys, 1000);
+    const uint32_t at = s.GetPosition();
+    sys.SetMuted(true);
+    // Started, stopped, restarted unheard: the game may do anything meanwhile.
+    EXPECT_EQ(Render(sys, 500), std::vector<int16_t>(1000, 0));
+    EXPECT_EQ(s.GetPosition(), at);
+    s.Play();
+    EXPECT_EQ(Render(sys, 500), std::vector<int16_t>(1000, 0));
+    EXPECT_EQ(s.GetPosition(), 0u);
+    sys.CutEffects();
+    sys.SetMuted(false);
+    // A sound held whole is an effect and was cut; a streamed one is music
+    // and plays on.
+    const bool music = GetParam() == CSound::EStorage::Streamed;
+    EXPECT_EQ(s.IsPlaying(), music);
+    EXPECT_EQ(Render(sys, 200) != std::vector<int16_t>(400, 0), music);
+}
+
+TEST_P(SoundOps, WithASpacingAnEffectStartsAtMostOncePerSpacingOfHeardOutput)
+{
+    const int spacingFrames = 50 * 22050 / 1000;
+    for (const int spacing : {0, 50}) {
+        SCOPED_TRACE(spacing);
+        CSoundSystem sys(CSoundSystem::Offline{});
+        sys.SetEffectSpacing(spacing);
+        CSound s = Tone(sys, 6000, "tone");
+        s.Play();
+        Render(sys, spacingFrames - 1);
+        // Too soon: with a spacing the effect plays on instead of restarting.
+        s.Play();
+        EXPECT_EQ(s.GetPosition() == 0u, spacing == 0);
+        s.PlayAtVolume(Vec3{}, -100);
+        EXPECT_EQ(s.GetPosition() == 0u, spacing == 0);
+        Render(sys, 1);
+        // A spacing later it restarts.
+        s.Play();
+        EXPECT_EQ(s.GetPosition(), 0u);
+    }
+}
+
 TEST_P(SoundOps, PlayAtPansBy500PerWholeUnitOfX)
 {
     CSoundSystem sys(CSoundSystem::Offline{});
