@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/MeshEdges.h"
 #include "platform/RenderMath.h"
 
 namespace {
@@ -254,13 +255,68 @@ public:
 
 class CGlMesh : public CRenderMesh {
 public:
-    CGlMesh(int vertices, int indices, uint32_t format)
+    CGlMesh(const RVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount, uint32_t format)
+        : m_Indices(indices, indices + indexCount)
     {
-        m_nVertices = vertices;
-        m_nIndices = indices;
+        m_Positions.reserve(static_cast<size_t>(vertexCount));
+        for (int i = 0; i < vertexCount; ++i) m_Positions.push_back(Vec3{vertices[i].x, vertices[i].y, vertices[i].z});
+        m_nVertices = vertexCount;
+        m_nIndices = indexCount;
         m_nFormat = format;
     }
+
+    // A range of triangles as the game draws it (a subset): its bounds and,
+    // once it has been drawn as a wireframe, where its edges lie in the index
+    // buffer, after the triangles.
+    struct SRange {
+        int firstIndex = 0;
+        int triangleCount = 0;
+        SBox box;
+        bool edges = false;
+        int orderedAt = 0;  // indices into the index buffer
+        int orderedCount = 0;
+        int groupedAt = 0;
+        std::vector<SMeshEdges::SRun> runs;  // first: relative to groupedAt
+    };
+    SRange& Range(int firstIndex, int triangleCount)
+    {
+        for (SRange& r : m_Ranges)
+            if (r.firstIndex == firstIndex && r.triangleCount == triangleCount) return r;
+        SRange r;
+        r.firstIndex = firstIndex;
+        r.triangleCount = triangleCount;
+        r.box = BoundsOf(m_Positions.data(), m_Indices.data() + firstIndex, triangleCount * 3);
+        m_Ranges.push_back(r);
+        return m_Ranges.back();
+    }
+    // Adds the range's edges to the index list; true when the list grew (the
+    // buffer must be filled again).
+    bool AddEdges(SRange& r)
+    {
+        if (r.edges) return false;
+        r.edges = true;
+        const SMeshEdges e = BuildMeshEdges(m_Indices.data() + r.firstIndex, r.triangleCount);
+        r.orderedAt = static_cast<int>(m_Indices.size());
+        r.orderedCount = static_cast<int>(e.ordered.size());
+        m_Indices.insert(m_Indices.end(), e.ordered.begin(), e.ordered.end());
+        // One run: the grouped list is the ordered one.
+        r.groupedAt = r.orderedAt;
+        r.runs = e.runs;
+        if (e.runs.size() > 1) {
+            r.groupedAt = static_cast<int>(m_Indices.size());
+            m_Indices.insert(m_Indices.end(), e.grouped.begin(), e.grouped.end());
+        }
+        return true;
+    }
+    const std::vector<uint16_t>& Indices() const { return m_Indices; }
+
     GLuint m_nVao = 0, m_nVbo = 0, m_nIbo = 0;
+
+private:
+    std::vector<Vec3> m_Positions;
+    // The triangles, then the edges of the ranges drawn as wireframes.
+    std::vector<uint16_t> m_Indices;
+    std::vector<SRange> m_Ranges;
 };
 
 // The vertex attributes of RVertex data starting at byte base of the bound buffer.
@@ -603,7 +659,7 @@ CRenderMesh* CGlRenderer::CreateMesh(const RVertex* vertices, int vertexCount, c
     for (int i = 0; i < indexCount; ++i)
         if (indices[i] >= vertexCount) return nullptr;
     Flush();
-    auto* m = new CGlMesh(vertexCount, indexCount, format);
+    auto* m = new CGlMesh(vertices, vertexCount, indices, indexCount, format);
     glGenVertexArrays(1, &m->m_nVao);
     glBindVertexArray(m->m_nVao);
     glGenBuffers(1, &m->m_nVbo);
@@ -800,7 +856,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials, const float* diffuseAlpha)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -888,6 +944,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     Copy4(s.light.ambient, u.lightAmbient);
     Unpack(R(ERenderState::Ambient), u.globalAmbient);
     Copy4(s.material.diffuse, u.matDiffuse);
+    if (diffuseAlpha) u.matDiffuse[3] = *diffuseAlpha;
     Copy4(s.material.ambient, u.matAmbient);
     Copy4(s.material.emissive, u.matEmissive);
     Unpack(R(ERenderState::FogColor), u.fogColor);
@@ -1049,17 +1106,86 @@ void CGlRenderer::Finish()
     if (m_bReady) glFinish();
 }
 
+CGlRenderer::EEdges CGlRenderer::EdgesFor(uint32_t format, float& alpha) const
+{
+    auto R = [&](ERenderState e) { return m_State.render[static_cast<int>(e)]; };
+    auto T = [&](EStageState e) { return m_State.stage[static_cast<int>(e)]; };
+    alpha = 1.0f;
+    // Culling removes the edges of triangles that turn away, one by one.
+    if (R(ERenderState::CullMode) != CULL_NONE) return EEdges::None;
+    // Without blending a second draw of a line writes what the first wrote.
+    if (!R(ERenderState::AlphaBlendEnable)) return EEdges::Ordered;
+    if (R(ERenderState::SrcBlend) != BLEND_SRCALPHA || R(ERenderState::DestBlend) != BLEND_INVSRCALPHA ||
+        R(ERenderState::AlphaTestEnable))
+        return EEdges::None;
+    // The alpha must be one for the whole mesh: not the texture's, not the vertices'.
+    const uint32_t op = T(EStageState::AlphaOp);
+    const bool arg1 = T(EStageState::AlphaArg1) == TA_TEXTURE, arg2 = T(EStageState::AlphaArg2) == TA_TEXTURE;
+    const bool textureAlpha = m_pTexture && T(EStageState::ColorOp) != TOP_DISABLE &&
+                              ((op == TOP_SELECTARG1 && arg1) || (op == TOP_SELECTARG2 && arg2) ||
+                               (op == TOP_MODULATE && (arg1 || arg2)));
+    const bool lit = IsLit(format);
+    const bool vertexAlpha = (format & FVF_DIFFUSE) && (!lit || R(ERenderState::ColorVertex));
+    if (textureAlpha || vertexAlpha) return EEdges::None;
+    alpha = lit ? m_State.material.diffuse.a : 1.0f;
+    // Opaque (or invisible) lines blend alike however often they are drawn.
+    // See-through ones drawn by k triangles blended k times: the depth test
+    // (less or equal) passes the same line at the same depth again.
+    return alpha > 0.0f && alpha < 1.0f ? EEdges::Grouped : EEdges::Ordered;
+}
+
+bool CGlRenderer::IsUnseen(const SBox& box) const
+{
+    const SViewport& vp = m_Viewport;
+    if (vp.width <= 0 || vp.height <= 0) return false;
+    const Matrix wvp = MultiplyMatrices(MultiplyMatrices(m_Transform[static_cast<int>(ETransform::World)],
+                                                         m_Transform[static_cast<int>(ETransform::View)]),
+                                        m_Transform[static_cast<int>(ETransform::Projection)]);
+    // Four pixels of room on every side (a clip unit is half the viewport).
+    return IsOutsideView(wvp, box, 8.0f / static_cast<float>(vp.width), 8.0f / static_cast<float>(vp.height));
+}
+
 void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
 {
     if (!m_bReady) return;
     Flush();
     auto* m = static_cast<CGlMesh*>(mesh);
-    if (!ApplyState(m->Format() & ~FVF_XYZRHW, true)) return;
+    CGlMesh::SRange& range = m->Range(firstIndex, triangleCount);
+    if (IsUnseen(range.box)) {
+        ++m_Stats.unseenDraws;
+        return;
+    }
+    // A wireframe is drawn as the list of its edges, each edge once: a software
+    // rasteriser turns unfilled triangles into lines in its slowest stage, and
+    // draws an edge shared by two triangles twice.
+    float alpha = 1.0f;
+    const bool wireframe = m_State.render[static_cast<int>(ERenderState::FillMode)] == FILL_WIREFRAME;
+    const EEdges edges = wireframe ? EdgesFor(m->Format(), alpha) : EEdges::None;
+    const uint32_t format = m->Format() & ~FVF_XYZRHW;
     glBindVertexArray(m->m_nVao);
-    glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_SHORT,
-                   reinterpret_cast<void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)));
+    if (edges != EEdges::None && m->AddEdges(range)) {
+        const std::vector<uint16_t>& indices = m->Indices();
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)),
+                     indices.data(), GL_STATIC_DRAW);
+    }
+    auto draw = [&](GLenum mode, int first, int count) {
+        glDrawElements(mode, count, GL_UNSIGNED_SHORT,
+                       reinterpret_cast<void*>(static_cast<uintptr_t>(first) * sizeof(uint16_t)));
+        ++m_Stats.drawCalls;
+    };
+    if (edges == EEdges::None) {
+        if (ApplyState(format, true)) draw(GL_TRIANGLES, firstIndex, triangleCount * 3);
+    } else if (edges == EEdges::Ordered) {
+        if (ApplyState(format, true)) draw(GL_LINES, range.orderedAt, range.orderedCount);
+        m_Stats.lines += range.orderedCount / 2;
+    } else {
+        for (const SMeshEdges::SRun& run : range.runs) {
+            const float once = RepeatedAlpha(alpha, run.shared);
+            if (ApplyState(format, true, false, &once)) draw(GL_LINES, range.groupedAt + run.first, run.count);
+            m_Stats.lines += run.count / 2;
+        }
+    }
     glBindVertexArray(m_nVao);
-    ++m_Stats.drawCalls;
 }
 
 void CGlRenderer::Present(int dx, int dy)

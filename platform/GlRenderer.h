@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/MeshEdges.h"
 #include "platform/Renderer.h"
 
 // What the renderer needs of the window or offscreen surface that owns the context.
@@ -89,7 +90,14 @@ private:
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
     // vertexMaterials: the batch's materials come with its vertices.
-    bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false);
+    // diffuseAlpha: replaces the material's diffuse alpha.
+    bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false, const float* diffuseAlpha = nullptr);
+    // How a wireframe mesh draw under the current states may go as the list of
+    // its edges; alpha: the alpha of all its pixels where that counts.
+    enum class EEdges { None, Ordered, Grouped };
+    EEdges EdgesFor(uint32_t format, float& alpha) const;
+    // Whether a box of the current world lies wholly outside the view.
+    bool IsUnseen(const SBox& box) const;
     SVertexMaterial CurrentMaterial() const;
     // Whether draws of this format are lit under the current states (the only
     // draws the material reaches).

@@ -215,6 +215,8 @@ struct SRenderStats {
     int drawCalls = 0;      // back-end draw calls issued since the last BeginScene
     int primitives = 0;     // primitives submitted by the caller since the last BeginScene
     int batchedDraws = 0;   // caller draws merged into an earlier draw call
+    int unseenDraws = 0;    // caller draws left out as lying wholly outside the view
+    int lines = 0;          // lines drawn for wireframe meshes
 };
 
 class CRenderer {
