@@ -25,9 +25,6 @@ struct alignas(16) SFixedBlock {
     float lightDiffuse[4];
     float lightAmbient[4];
     float globalAmbient[4];
-    float matDiffuse[4];
-    float matAmbient[4];
-    float matEmissive[4];
     float fogColor[4];
     float params[4];    // fog start, fog end, alpha reference (0..255), unused
     float pixelFix[4];  // clip-space shift of pixel centres: x, y
@@ -36,7 +33,7 @@ struct alignas(16) SFixedBlock {
     int32_t ops0[4];    // colour op, colour arg1, colour arg2, alpha op
     int32_t ops1[4];    // alpha arg1, alpha arg2, alpha func, unused
 };
-static_assert(sizeof(SFixedBlock) == 400, "std140 layout");
+static_assert(sizeof(SFixedBlock) == 352, "std140 layout");
 
 // The shaders are specialised by #defines for each combination of states in use
 // (see ShaderKey): straight-line code runs far faster on a software rasteriser than
@@ -45,7 +42,7 @@ const char* kShaderBlock = R"(
 layout(std140) uniform Fixed {
     mat4 uMV; mat4 uProj; mat3 uNormal;
     vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
-    vec4 uMatDiffuse, uMatAmbient, uMatEmissive, uFogColor;
+    vec4 uFogColor;
     vec4 uParams, uPixelFix;
     ivec4 uFlags0, uFlags1, uOps0, uOps1;
 };
@@ -56,15 +53,13 @@ layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
-#if MAT_VERTEX
-// Lit lines and triangles of one batch, each with the material it was drawn with.
+#if LIGHTING
+// The material: each vertex's own in a batch of lit draws whose materials
+// differ, else one value for the whole draw. One program serves both, so a
+// software rasteriser compiles each lit kind of draw once.
 layout(location = 4) in vec4 aMatDiffuse;
 layout(location = 5) in vec4 aMatAmbient;
 layout(location = 6) in vec4 aMatEmissive;
-#else
-#define aMatDiffuse uMatDiffuse
-#define aMatAmbient uMatAmbient
-#define aMatEmissive uMatEmissive
 #endif
 INTERP out vec4 vColor;
 INTERP out vec2 vUV;
@@ -179,8 +174,6 @@ struct SShaderKey {
     // interpolation is then plain linear interpolation, which a software
     // rasteriser does with less work per pixel.
     bool affine = false;
-    // The material comes with each vertex (a batch of lit draws whose materials differ).
-    bool matVertex = false;
     uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     uint32_t alphaFunc = 8;
 
@@ -203,7 +196,6 @@ struct SShaderKey {
         k |= (alphaArg2 & 3u) << 20;
         k |= (alphaFunc & 15u) << 22;
         k |= affine ? (1u << 26) : 0u;
-        k |= matVertex ? (1u << 27) : 0u;
         return k;
     }
 
@@ -234,7 +226,6 @@ struct SShaderKey {
         def("ALPHA_ARG2", arg(alphaArg2));
         def("ALPHA_FUNC", std::to_string(alphaFunc));
         def("INTERP", affine ? "noperspective" : "smooth");
-        def("MAT_VERTEX", matVertex ? "1" : "0");
         return s;
     }
 };
@@ -856,7 +847,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials, const float* diffuseAlpha)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -943,10 +934,6 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     Copy4(s.light.diffuse, u.lightDiffuse);
     Copy4(s.light.ambient, u.lightAmbient);
     Unpack(R(ERenderState::Ambient), u.globalAmbient);
-    Copy4(s.material.diffuse, u.matDiffuse);
-    if (diffuseAlpha) u.matDiffuse[3] = *diffuseAlpha;
-    Copy4(s.material.ambient, u.matAmbient);
-    Copy4(s.material.emissive, u.matEmissive);
     Unpack(R(ERenderState::FogColor), u.fogColor);
     u.params[0] = GetRenderStateF(ERenderState::FogStart);
     u.params[1] = GetRenderStateF(ERenderState::FogEnd);
@@ -992,7 +979,6 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     }
     key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
     key.affine = !meshDraw && m_bBatchAffine;
-    key.matVertex = vertexMaterials;  // only lit batches carry materials
     const uint32_t packed = key.Pack();
     auto it = m_Programs.find(packed);
     GLuint program = 0;
@@ -1009,6 +995,13 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     }
     glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
     glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof u, &u);
+    if (key.lighting) {
+        SVertexMaterial m = CurrentMaterial();
+        if (diffuseAlpha) m.diffuse[3] = *diffuseAlpha;
+        glVertexAttrib4fv(4, m.diffuse);
+        glVertexAttrib4fv(5, m.ambient);
+        glVertexAttrib4fv(6, m.emissive);
+    }
 
     if (tex) {
         glActiveTexture(GL_TEXTURE0);
@@ -1037,7 +1030,7 @@ void CGlRenderer::Flush()
 {
     if (m_Batch.empty()) return;
     const bool materials = !m_BatchMaterials.empty();
-    if (ApplyState(m_nBatchFormat, false, materials)) {
+    if (ApplyState(m_nBatchFormat, false)) {
         glBindVertexArray(m_nVao);
         glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
         const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),
@@ -1181,7 +1174,7 @@ void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCoun
     } else {
         for (const SMeshEdges::SRun& run : range.runs) {
             const float once = RepeatedAlpha(alpha, run.shared);
-            if (ApplyState(format, true, false, &once)) draw(GL_LINES, range.groupedAt + run.first, run.count);
+            if (ApplyState(format, true, &once)) draw(GL_LINES, range.groupedAt + run.first, run.count);
             m_Stats.lines += run.count / 2;
         }
     }

@@ -89,9 +89,10 @@ private:
     enum class EClass { None, Points, Lines, Triangles };
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
-    // vertexMaterials: the batch's materials come with its vertices.
-    // diffuseAlpha: replaces the material's diffuse alpha.
-    bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false, const float* diffuseAlpha = nullptr);
+    // Lit draws take the current material as constant vertex attributes (a batch
+    // with materials of its own enables their arrays over them); diffuseAlpha
+    // replaces its diffuse alpha.
+    bool ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha = nullptr);
     // How a wireframe mesh draw under the current states may go as the list of
     // its edges; alpha: the alpha of all its pixels where that counts.
     enum class EEdges { None, Ordered, Grouped };

@@ -372,17 +372,6 @@ int CRenderer::PrepareDrawKinds(const char* const* texts, int count)
                                                                        : EPrimitive::TriangleList;
             DrawPrimitiveUP(type, 1, v, k.format);
             Flush();
-            // Lit draws that differ only in material share a batch where the back
-            // end carries the material per vertex: that program too.
-            if (!pre && GetRenderState(ERenderState::Lighting) != 0) {
-                SMaterial other = m_State.material;
-                other.emissive.r = other.emissive.r == 0.0f ? 1.0f : 0.0f;
-                DrawPrimitiveUP(type, 1, v, k.format);
-                SetMaterial(other);
-                DrawPrimitiveUP(type, 1, v, k.format);
-                Flush();
-                SetMaterial(saved.state.material);
-            }
         }
     }
     RestoreState(saved);
