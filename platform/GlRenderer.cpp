@@ -760,14 +760,8 @@ CGlRenderer::SVertexMaterial CGlRenderer::CurrentMaterial() const
 
 void CGlRenderer::OnMaterialChanging()
 {
-    if (m_Batch.empty()) return;
-    // Unlit or pre-transformed vertices take nothing from the material.
-    if (!IsLit(m_nBatchFormat)) return;
-    // Each lit vertex keeps the material it was drawn with, so draws that differ
-    // only in their material (the segments of a laser streak, each a shade of
-    // its own) stay one draw call. Each draw call whose constants differ costs
-    // the software rasteriser a copy of its whole state (tens of KiB) per frame.
-    if (m_BatchMaterials.empty()) m_BatchMaterials.assign(m_Batch.size(), CurrentMaterial());
+    // The open batch keeps the material of its draws (m_BatchMaterial, or one
+    // per vertex): a draw of another material may still join it.
 }
 
 void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
@@ -787,6 +781,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     if (m_Batch.empty()) {
         m_BatchClass = cls;
         m_nBatchFormat = format;
+        m_BatchMaterial = CurrentMaterial();
         m_bBatchAffine = true;
         // Column 4 of view x projection gives each world-space vertex its clip w
         // (the depth remapping applied on the way changes only column 3).
@@ -795,6 +790,17 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
         for (int i = 0; i < 4; ++i) m_BatchWColumn[i] = vp.m[i][3];
     } else {
         ++m_Stats.batchedDraws;
+        // Each lit vertex keeps the material it was drawn with, so draws that
+        // differ only in their material (the segments of a laser streak, each a
+        // shade of its own) stay one draw call. Each draw call whose constants
+        // differ costs the software rasteriser a copy of its whole state (tens
+        // of KiB) per frame. Unlit or pre-transformed vertices take nothing
+        // from the material.
+        if (m_BatchMaterials.empty() && IsLit(format)) {
+            const SVertexMaterial now = CurrentMaterial();
+            if (std::memcmp(&now, &m_BatchMaterial, sizeof now) != 0)
+                m_BatchMaterials.assign(m_Batch.size(), m_BatchMaterial);
+        }
     }
 
     const Matrix& world = m_Transform[static_cast<int>(ETransform::World)];
@@ -847,7 +853,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha, const SVertexMaterial* material)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -996,7 +1002,7 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffus
     glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
     glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof u, &u);
     if (key.lighting) {
-        SVertexMaterial m = CurrentMaterial();
+        SVertexMaterial m = material ? *material : CurrentMaterial();
         if (diffuseAlpha) m.diffuse[3] = *diffuseAlpha;
         glVertexAttrib4fv(4, m.diffuse);
         glVertexAttrib4fv(5, m.ambient);
@@ -1030,7 +1036,7 @@ void CGlRenderer::Flush()
 {
     if (m_Batch.empty()) return;
     const bool materials = !m_BatchMaterials.empty();
-    if (ApplyState(m_nBatchFormat, false)) {
+    if (ApplyState(m_nBatchFormat, false, nullptr, &m_BatchMaterial)) {
         glBindVertexArray(m_nVao);
         glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
         const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),

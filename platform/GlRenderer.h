@@ -89,10 +89,11 @@ private:
     enum class EClass { None, Points, Lines, Triangles };
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
-    // Lit draws take the current material as constant vertex attributes (a batch
-    // with materials of its own enables their arrays over them); diffuseAlpha
-    // replaces its diffuse alpha.
-    bool ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha = nullptr);
+    // Lit draws take the material (the current one unless given) as constant
+    // vertex attributes (a batch with materials per vertex enables their arrays
+    // over them); diffuseAlpha replaces its diffuse alpha.
+    bool ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha = nullptr,
+                    const SVertexMaterial* material = nullptr);
     // How a wireframe mesh draw under the current states may go as the list of
     // its edges; alpha: the alpha of all its pixels where that counts.
     enum class EEdges { None, Ordered, Grouped };
@@ -137,8 +138,9 @@ private:
     // The open batch.
     std::vector<RVertex> m_Batch;
     std::vector<uint32_t> m_BatchIndices;
-    // One per vertex once a lit draw with another material joined the batch;
-    // empty while the whole batch has the current material.
+    // The material of the batch's first draw; one per vertex once a lit draw
+    // with another material joined the batch (empty before).
+    SVertexMaterial m_BatchMaterial{};
     std::vector<SVertexMaterial> m_BatchMaterials;
     EClass m_BatchClass = EClass::None;
     uint32_t m_nBatchFormat = 0;
