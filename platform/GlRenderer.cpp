@@ -507,16 +507,19 @@ bool CGlRenderer::Initialize(std::string& error)
     glBindVertexArray(m_nVao);
     glGenBuffers(1, &m_nStreamVbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
-    m_nStreamCapacity = 4 << 20;
+    // The streams hold some frames of the heaviest play (2,000 bullets are
+    // 320 KiB of vertices); each new storage costs the same page faults per
+    // byte whatever its size, and a smaller one holds less memory.
+    m_nStreamCapacity = 1 << 20;
     glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
     SetupVertexAttributes();
     glGenBuffers(1, &m_nStreamIbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_nStreamIbo);  // part of the stream VAO
-    m_nIndexCapacity = 1 << 20;
+    m_nIndexCapacity = 256 << 10;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
     glGenBuffers(1, &m_nMaterialVbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_nMaterialVbo);
-    m_nMaterialCapacity = 1 << 20;
+    m_nMaterialCapacity = 256 << 10;
     glBufferData(GL_ARRAY_BUFFER, m_nMaterialCapacity, nullptr, GL_STREAM_DRAW);
 
     glGenSamplers(1, &m_nSampler);
