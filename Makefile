@@ -6,8 +6,12 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
+# The list of what 'make install' put where, read by 'make uninstall'.
+INSTALL_RECORD ?= $(BUILD)/installed-files.txt
 
-.PHONY: all deps build test test-asan test-cross test-tsan fuzz soak run bench clean
+.PHONY: all deps build test test-asan test-cross test-tsan fuzz soak run bench install uninstall deb clean
 
 all: build
 
@@ -73,6 +77,21 @@ run: build
 bench: build
 	cmake --build $(BUILD) -j$(JOBS) --target all_benches
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+# Installs the game under PREFIX (staged under DESTDIR when given) with CMake's
+# install rules; the list of what went where is kept for 'make uninstall'.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	cmake -E copy $(BUILD)/install_manifest.txt "$(INSTALL_RECORD)"
+
+# Removes exactly the files the last 'make install' from this build put there
+# (give the same DESTDIR as to the install).
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST="$(INSTALL_RECORD)" -P cmake/Uninstall.cmake
+
+# The Debian package meridane-zeta_<version>_<arch>.deb, in $(BUILD)/package.
+deb: build
+	cpack --config $(BUILD)/CPackConfig.cmake
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -18,6 +18,7 @@
 #include "app/Scene.h"
 #include "app/SceneKit.h"
 #include "assets/AssetSet.h"
+#include "core/GameFolder.h"
 #include "core/Object.h"
 #include "core/Text.h"
 #include "core/Util.h"
@@ -44,7 +45,10 @@
 #include "core/WorldHooks.h"
 #include "core/ObjectLists.h"
 
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 CInputControler* g_pInput = nullptr;
 CTexture* g_pLoadingTexture = nullptr;
@@ -143,6 +147,29 @@ void SetWindowIcons(CWindow& window)
     if (!icons.empty()) window.SetIcons(icons.data(), static_cast<int>(icons.size()));
 }
 
+// The first start of an installed game (its files in the player's data
+// folder) from a terminal: the settings program beside it asks for the score
+// name there, as 'make run' has it do for a game in its build folder. True
+// when it ran and ended well; a start from the desktop's menu shows the
+// message naming the command instead.
+bool AskScoreNameThroughSettings()
+{
+    if (!IsPlayerDataFolderInUse() || !::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) return false;
+    const std::string program = GetExecutableDir() + "korvo-config";
+    if (::access(program.c_str(), X_OK) != 0) return false;
+    std::printf("Meridane Zeta needs a score name first (korvo-config --name NAME changes it later).\n");
+    std::fflush(stdout);
+    std::string home = GetProgramDir();
+    std::vector<char*> args = {const_cast<char*>(program.c_str()), const_cast<char*>("--home"), home.data(),
+                               const_cast<char*>("--ask-name"), nullptr};
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, args.data(), environ) != 0) return false;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 std::string SnapshotName(int step)
 {
     char name[64];
@@ -175,7 +202,14 @@ int KorvoMain(int argc, const char* const* argv)
             std::fprintf(stderr, "korvo: %s\n", error.c_str());
             return kUsageExitCode;
         }
-        if (!opt.home.empty()) SetProgramDir(opt.home);
+        if (!opt.home.empty()) {
+            SetProgramDir(opt.home);
+        } else if (!UseGameFolder(error)) {
+            // Nowhere to keep the records and the replay: never a game that
+            // would be lost without the player knowing.
+            if (ShowMessageBox(error.c_str(), "", !opt.headless)) std::fprintf(stderr, "korvo: %s\n", error.c_str());
+            return kExitFailed;
+        }
         if (!CheckAudioOut(opt, error)) {
             std::fprintf(stderr, "korvo: %s\n", error.c_str());
             return kUsageExitCode;
@@ -233,6 +267,10 @@ int KorvoMain(int argc, const char* const* argv)
     CreateDirectories(GetProgramDir() + "replay");
     SaveWindowLayout();
 
+    // An installed game started from a terminal asks there for the name.
+    if (!g_GlobalResult.HasScoreName() && !verify && AskScoreNameThroughSettings())
+        LoadRecords(g_GlobalResult, g_BarrageTable);
+
     // 8. No score name: the message, and nothing else is created (not even the
     // window).
     if (!g_GlobalResult.HasScoreName() && !verify) {
@@ -281,7 +319,7 @@ int KorvoMain(int argc, const char* const* argv)
         // A damaged library still runs with what it holds, but say so plainly
         // rather than only through each missing resource.
         std::fprintf(stderr, "korvo: the resource library \"%s\" is damaged (cut short?): %d resources in it cannot be read\n",
-                     (GetProgramDir() + kResourceLibraryName).c_str(), GetResourceLibrary()->SkippedCount());
+                     GetResourceLibraryPath().c_str(), GetResourceLibrary()->SkippedCount());
     } else if (!IsResourceLibraryOpen()) {
         ShowMessageBox(libraryMessage.c_str(), "", !opt.headless);
         delete g_pForm;

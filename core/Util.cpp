@@ -32,15 +32,6 @@ std::string WithTrailingSlash(std::string dir)
     return dir;
 }
 
-std::string ExecutableDir()
-{
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty())
-        return "./";
-    return WithTrailingSlash(exe.parent_path().string());
-}
-
 // Writes everything or fails; retries short writes and interrupted calls.
 bool WriteAll(int fd, const std::uint8_t* p, std::size_t n)
 {
@@ -61,18 +52,27 @@ bool WriteAll(int fd, const std::uint8_t* p, std::size_t n)
 
 } // namespace
 
+std::string GetExecutableDir()
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty())
+        return "./";
+    return WithTrailingSlash(exe.parent_path().string());
+}
+
 const std::string& GetProgramDir()
 {
     std::string& dir = ProgramDirStorage();
     if (dir.empty())
-        dir = ExecutableDir();
+        dir = GetExecutableDir();
     return dir;
 }
 
 void SetProgramDir(const std::string& dir)
 {
     if (dir.empty()) {
-        ProgramDirStorage() = ExecutableDir();
+        ProgramDirStorage() = GetExecutableDir();
         return;
     }
     std::error_code ec;

@@ -19,6 +19,10 @@
 // under it.
 const std::string& GetProgramDir();
 
+// The folder of the running executable itself, with its trailing '/' ("./"
+// when the system cannot tell).
+std::string GetExecutableDir();
+
 // Points every program-relative path at dir (the game's --home option, tests).
 // A relative dir is made absolute against the current directory; a trailing
 // '/' is added. An empty dir restores the executable's folder.

@@ -5,11 +5,10 @@
 #include "core/Util.h"
 #include "platform/PeResources.h"
 
-const char* const kResourceLibraryName = "data.dll";
-
 namespace {
 
 CPeResourceFile g_ResourceLibrary;
+std::string g_strLibraryPath;
 
 void StderrSink(const char* text)
 {
@@ -18,29 +17,59 @@ void StderrSink(const char* text)
 
 ResourceMessageSink g_MessageSink = StderrSink;
 
-} // namespace
-
-bool OpenResourceLibraryFile(const std::string& path, std::string* pMessage)
+// path opened as the library; on failure the message names its file, its
+// folder and the other folders searched.
+bool OpenLibrary(const std::string& path, const std::vector<std::string>& searched, std::string* pMessage)
 {
     std::string why;
-    if (g_ResourceLibrary.Open(path, &why)) return true;
+    g_strLibraryPath.clear();
+    if (g_ResourceLibrary.Open(path, &why)) {
+        g_strLibraryPath = path;
+        return true;
+    }
     if (pMessage) {
-        std::string dir = DirName(path);
-        std::string file = path.substr(dir.size());
-        *pMessage = "The resource library \"" + file + "\" could not be loaded from the folder \"" +
-                    (dir.empty() ? std::string(".") : dir) + "\": " + why + ".";
+        const std::string dir = DirName(path);
+        *pMessage = "The resource library \"" + path.substr(dir.size()) + "\" could not be loaded from the folder \"" +
+                    (dir.empty() ? std::string(".") : dir) + "\"";
+        std::string others;
+        for (const std::string& folder : searched)
+            if (folder != dir) others += (others.empty() ? "\"" : ", \"") + folder + "\"";
+        if (!others.empty()) *pMessage += " (nor from " + others + ")";
+        *pMessage += ": " + why + ".";
     }
     return false;
 }
 
+}  // namespace
+
+bool OpenResourceLibraryFile(const std::string& path, std::string* pMessage)
+{
+    return OpenLibrary(path, {}, pMessage);
+}
+
 bool OpenResourceLibrary(std::string* pMessage)
 {
-    return OpenResourceLibraryFile(GetProgramDir() + kResourceLibraryName, pMessage);
+    return OpenResourceLibraryFrom(ResourceLibraryFolders(), pMessage);
+}
+
+bool OpenResourceLibraryFrom(const std::vector<std::string>& folders, std::string* pMessage)
+{
+    // The first folder that has the file serves, even when its copy turns out
+    // damaged: that is the one to name. None has it: all are named.
+    for (const std::string& dir : folders)
+        if (FileExists(dir + kResourceLibraryName)) return OpenLibrary(dir + kResourceLibraryName, {}, pMessage);
+    return OpenLibrary(folders.front() + kResourceLibraryName, folders, pMessage);
 }
 
 void CloseResourceLibrary()
 {
     g_ResourceLibrary.Close();
+    g_strLibraryPath.clear();
+}
+
+const std::string& GetResourceLibraryPath()
+{
+    return g_strLibraryPath;
 }
 
 bool IsResourceLibraryOpen()

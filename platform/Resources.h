@@ -8,17 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "core/GameFolder.h"  // kResourceLibraryName and the folders it may lie in
+
 class CPeResourceFile;
 
-// The library's file name, looked for in the program folder.
-extern const char* const kResourceLibraryName;  // "data.dll"
-
-// Opens GetProgramDir() + "data.dll" once at start. On failure *pMessage gets a
-// message for the player that names the file, the folder searched and why.
+// Opens "data.dll" once at start from the first of ResourceLibraryFolders()
+// that has it. On failure *pMessage gets a message for the player that names
+// the file, the folders searched and why.
 bool OpenResourceLibrary(std::string* pMessage = nullptr);
+// The same over the given folders (each with a trailing '/').
+bool OpenResourceLibraryFrom(const std::vector<std::string>& folders, std::string* pMessage = nullptr);
 // Opens another file as the library (tests, tools).
 bool OpenResourceLibraryFile(const std::string& path, std::string* pMessage = nullptr);
 void CloseResourceLibrary();
+// The whole path of the open library ("" when none is open).
+const std::string& GetResourceLibraryPath();
 bool IsResourceLibraryOpen();
 // The open library (null when none), for tools and checks.
 const CPeResourceFile* GetResourceLibrary();

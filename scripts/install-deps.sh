@@ -22,6 +22,9 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils
   # a small window manager, for full screen under one
   evilwm
+  # installing: man pages from --help, the Debian package's dependencies
+  # (dpkg-shlibdeps) and its checks, the desktop entry's and metainfo's checks
+  help2man dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -133,13 +133,30 @@ TEST_F(KillTrials, EveryFileHoldsAWholeVersionAfterAKillAtAnyMoment)
     int generation = 1;
     for (int trial = 0; trial < trials; ++trial) {
         const int first = generation;
+        // The child says each version it finished; on a loaded machine a
+        // random delay alone may end every child before its first version.
+        int done[2];
+        ASSERT_EQ(::pipe(done), 0);
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            for (int g = first;; ++g) SaveGeneration(g);
+            ::close(done[0]);
+            for (int g = first;; ++g) {
+                SaveGeneration(g);
+                const char c = 1;
+                if (::write(done[1], &c, 1) < 0) {}
+            }
+        }
+        ::close(done[1]);
+        // One trial in ten waits for a whole version first, so the files go
+        // through versions whatever the load; the others are killed anywhere.
+        if (trial % 10 == 0) {
+            char c = 0;
+            ASSERT_EQ(::read(done[0], &c, 1), 1);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
         ::kill(pid, SIGKILL);
+        ::close(done[0]);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFSIGNALED(status));

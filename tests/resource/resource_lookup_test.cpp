@@ -220,6 +220,39 @@ TEST_F(ResourceLookup, MissingLibraryNamesTheFileAndTheFolder)
     EXPECT_NE(message.find("data.dll"), std::string::npos) << message;
 }
 
+TEST_F(ResourceLookup, TheLibraryIsTakenFromTheFirstFolderThatHasIt)
+{
+    const std::string a = (m_Dir / "game").string() + "/", b = (m_Dir / "share").string() + "/";
+    fs::create_directories(a);
+    std::vector<uint8_t> dll;
+    std::string error;
+    WriteFile(m_Dir / "pack" / "TEXTURE" / "7.png", Pattern(10, 1));
+    ASSERT_TRUE(PackResourceFolder((m_Dir / "pack").string(), &dll, &error)) << error;
+    WriteFile(b + "data.dll", dll);
+
+    // Not in the game's folder: the installed one serves.
+    std::string message;
+    ASSERT_TRUE(OpenResourceLibraryFrom({a, b}, &message)) << message;
+    EXPECT_EQ(GetResourceLibraryPath(), b + "data.dll");
+    CloseResourceLibrary();
+    EXPECT_EQ(GetResourceLibraryPath(), "");
+
+    // A damaged copy in the game's folder is the one the player put there:
+    // it is named, not passed over.
+    WriteFile(a + "data.dll", Pattern(300, 3));
+    EXPECT_FALSE(OpenResourceLibraryFrom({a, b}, &message));
+    EXPECT_NE(message.find("folder \"" + a + "\":"), std::string::npos) << message;
+
+    // In none of them: each folder searched is named.
+    fs::remove(a + "data.dll");
+    fs::remove(b + "data.dll");
+    EXPECT_FALSE(OpenResourceLibraryFrom({a, b}, &message));
+    EXPECT_NE(message.find("\"data.dll\" could not be loaded from the folder \"" + a + "\" (nor from \"" + b +
+                           "\"): the file does not exist."),
+              std::string::npos)
+        << message;
+}
+
 TEST_F(ResourceLookup, PackerRefusesMisnamedFilesAndKeepsIdOrder)
 {
     WriteFile(m_Dir / "pack" / "MODEL" / "120.x", Pattern(5, 0));

@@ -296,6 +296,35 @@ TEST_F(Config, InteractiveSessionCutShortWritesNothing)
     EXPECT_FALSE(Exists("korvo.ini"));
 }
 
+// From the desktop's menu the program runs in a terminal of its own, which
+// closes when it ends: with --wait it holds the outcome until Enter, and
+// leaves nothing unread in the input to the session.
+TEST_F(Config, WaitHoldsTheTerminalOpenWhateverTheOutcome)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        bool terminal;
+        int rc;
+        bool waits;
+    } kCases[] = {
+        {{"--wait"}, "alice\n0\nn\n\n", true, kExitOk, true},   // the whole session, then Enter
+        {{"--wait", "--bogus"}, "\n", true, kExitUsage, true},     // a failure is held too
+        {{"--wait", "--show"}, "", false, kExitOk, false},         // no terminal: nobody to wait for
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.args.back());
+        EXPECT_EQ(Run(c.args, c.input, c.terminal), c.rc) << m_Err.str();
+        const std::string out = m_Out.str();
+        const size_t prompt = out.find("Press Enter to close.");
+        EXPECT_EQ(prompt != std::string::npos, c.waits) << out;
+        if (c.waits) {
+            EXPECT_EQ(out.size(), prompt + std::string("Press Enter to close.").size()) << "said last";
+        }
+    }
+    EXPECT_EQ(ReadFile("critical.ini"), "scorename,alice\n");
+}
+
 TEST_F(Config, AskNameOnlyWhenNoneIsSet)
 {
     ASSERT_EQ(Run({"--ask-name"}, "\n  \nalice\n"), 0) << m_Err.str();

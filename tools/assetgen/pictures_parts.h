@@ -28,8 +28,9 @@ bool DrawScreens(Out& out);  // loading, menus, lists, title loop
 bool DrawStory(Out& out);    // cut-ins, portraits, strips, banners, result, emblems, backdrops
 bool DrawTalk(Out& out);     // talk-line atlases
 
-// The window icons, RGBA: <dir>/<size>.png for each size.
-inline constexpr int kIconSizes[] = {32, 64};
+// The icons, RGBA: <dir>/<size>.png for each size: the window's (32, 64) and
+// the desktop's, every size of the icon theme's usual set.
+inline constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 bool DrawIcons(const std::string& dir);
 
 // Pilots, shared by the portraits and the cut-ins (pictures_pilots.cpp).

@@ -202,7 +202,7 @@ void Craft(Canvas& c, double cx, double cy, double s, Rgb glow)
         {1.0, 0.6, 0.3}, static_cast<int>(std::max(2.0, s * 0.08)), 2.0);
 }
 
-// ---- window icon ----------------------------------------------------------------------------
+// ---- icon -----------------------------------------------------------------------------------
 // The craft, nose up, on a dark rounded plate with a cyan rim; transparent around it.
 bool Icon(const std::string& path, int size)
 {

@@ -1,5 +1,6 @@
 #include "tools/korvo-config/KorvoConfig.h"
 
+#include "core/GameFolder.h"
 #include "core/Util.h"
 #include "persist/GlobalResult.h"
 #include "persist/SettingsFile.h"
@@ -122,6 +123,7 @@ struct SOptions {
     bool m_bShow = false;
     bool m_bKeys = false;
     bool m_bAskName = false;
+    bool m_bWait = false;
     std::optional<std::string> m_Home;
     std::optional<std::string> m_Name;          // already checked, as stored
     std::string m_strNameWarning;
@@ -174,6 +176,9 @@ bool ParseArgs(const std::vector<std::string>& args, SOptions& opts, std::string
         } else if (arg == "--ask-name") {
             if (!noValue()) return false;
             opts.m_bAskName = true;
+        } else if (arg == "--wait") {
+            if (!noValue()) return false;
+            opts.m_bWait = true;
         } else if (arg == "--home") {
             if (!takeValue(value)) return false;
             if (value.empty()) {
@@ -569,16 +574,17 @@ std::string KorvoConfigHelp()
            "                      16 bytes at a character boundary, with a warning\n"
            "  --ask-name          ask for a score name on standard input if none is set\n"
            "  --set KEY=VALUE     set a graphics key:\n"
-           "                        windowmode   0/window or 1/fullscreen\n"
-           "                        vsync        0/off or 1/on (full screen only)\n"
-           "                        bitdepth     16 or 32 (noted only)\n"
-           "                        behavior     0/software or 1/hardware (noted only)\n"
-           "                        modelquality -5 (plainest models) ... 0 (full)\n"
+           "                        windowmode   0/window or 1/fullscreen;\n"
+           "                        vsync        0/off or 1/on (full screen only);\n"
+           "                        bitdepth     16 or 32 (noted only);\n"
+           "                        behavior     0/software or 1/hardware (noted only);\n"
+           "                        modelquality -5 (plainest models) ... 0 (full);\n"
            "                        windowscale  1 ... 8, the window's size factor\n"
            "  --bind ACTION=KEY   bind a keyboard key to up, down, left, right, attack0,\n"
            "                      attack1, reload, dash, leftroll, rightroll or blade\n"
            "                      (e.g. --bind attack0=Z --bind up=Up --bind dash=LShift)\n"
-           "  --bind pad.ACTION=N bind controller button N (0-31, or A B X Y LB RB Back\n"
+           "  --bind pad.ACTION=N\n"
+           "                      bind controller button N (0-31, or A B X Y LB RB Back\n"
            "                      Start LS RS) to attack0, attack1, reload, dash, leftroll,\n"
            "                      rightroll or blade (e.g. --bind pad.attack0=2)\n"
            "                      The value default restores the game's default.\n"
@@ -586,22 +592,25 @@ std::string KorvoConfigHelp()
            "                      any other key from korvo.ini; empty when not set)\n"
            "  --show              show the score name, graphics keys and bindings\n"
            "  --keys              list the key names --bind accepts\n"
-           "  --home DIR          the game's folder holding the files (default: the folder\n"
-           "                      of this program, which is the game's folder)\n"
+           "  --wait              on a terminal, wait for Enter before ending (for a\n"
+           "                      terminal opened for this program alone, as the\n"
+           "                      desktop menu's entry opens one)\n"
+           "  --home DIR          the game's folder holding the files (default: the one the\n"
+           "                      game chooses: the folder of both programs, or for an\n"
+           "                      installed game or a folder that cannot be written\n"
+           "                      $XDG_DATA_HOME/meridane-zeta, ~/.local/share/meridane-zeta)\n"
            "  --help              show this text\n"
            "\n"
-           "Exit codes: 0 done, 1 a file could not be written or no name was given,\n"
-           "2 an option or value that cannot be used (nothing is written then).\n";
+           "Exit codes: 0 done, 1 a file or the game's folder could not be written or no\n"
+           "name was given, 2 an option or value that cannot be used (nothing is written\n"
+           "then).\n";
 }
 
-int RunKorvoConfig(const std::vector<std::string>& args, SConfigIo& io)
+namespace {
+
+int RunWithOptions(SOptions& opts, SConfigIo& io)
 {
-    SOptions opts;
     std::string error;
-    if (!ParseArgs(args, opts, error)) {
-        io.m_Err << "korvo-config: " << error << "\nTry korvo-config --help.\n";
-        return kExitUsage;
-    }
     if (opts.m_bHelp) {
         io.m_Out << KorvoConfigHelp();
         return kExitOk;
@@ -612,6 +621,9 @@ int RunKorvoConfig(const std::vector<std::string>& args, SConfigIo& io)
             return kExitUsage;
         }
         SetProgramDir(*opts.m_Home);
+    } else if (!UseGameFolder(error)) {
+        io.m_Err << "korvo-config: " << error << "\n";
+        return kExitFailed;
     }
     if (opts.m_bKeys)
         ListKeys(io.m_Out);
@@ -653,5 +665,26 @@ int RunKorvoConfig(const std::vector<std::string>& args, SConfigIo& io)
     }
     if (opts.m_bShow)
         ShowSettings(io.m_Out);
+    return rc;
+}
+
+}  // namespace
+
+int RunKorvoConfig(const std::vector<std::string>& args, SConfigIo& io)
+{
+    SOptions opts;
+    std::string error;
+    int rc = kExitUsage;
+    if (!ParseArgs(args, opts, error))
+        io.m_Err << "korvo-config: " << error << "\nTry korvo-config --help.\n";
+    else
+        rc = RunWithOptions(opts, io);
+    // A terminal opened for this program alone closes when it ends: let the
+    // player read the outcome first, whatever it was.
+    if (opts.m_bWait && io.m_bTerminal) {
+        io.m_Out << "\nPress Enter to close." << std::flush;
+        std::string line;
+        ReadLine(io, line);
+    }
     return rc;
 }

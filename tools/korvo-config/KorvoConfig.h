@@ -22,7 +22,7 @@ inline constexpr std::size_t kReplayScoreNameBytes = 16;
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;  // a file could not be written, or input ended
+inline constexpr int kExitFailed = 1;  // a file or the game's folder could not be written, or input ended
 inline constexpr int kExitUsage = 2;   // a command line or value that cannot be used
 
 // --- Keyboard keys --------------------------------------------------------
