@@ -8,26 +8,18 @@
 // frame.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/ObjectLists.h"
 #include "gfx/BG.h"
+#include "bench_figures.h"
 #include "headless_game.h"
 #include "platform/Renderer.h"
 #include "stage/CustomStageControler.h"
 
 namespace {
-
-double ProcessCpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 std::vector<CBG*> Chunks()
 {
@@ -74,7 +66,6 @@ void BM_CityFrame(benchmark::State& state)
     state.counters["unseen_draws"] = r.Stats().unseenDraws;
     state.counters["lines"] = r.Stats().lines;
 }
-double MinOf(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 BENCHMARK(BM_CityFrame)
     ->ArgName("chapter")

@@ -7,14 +7,13 @@
 // than the wall clock; and the median draw calls and wireframe lines of a frame.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "core/ObjectLists.h"
+#include "bench_figures.h"
 #include "headless_game.h"
 #include "input/InputScript.h"
 #include "platform/Renderer.h"
@@ -23,13 +22,6 @@
 namespace {
 
 constexpr int kFrames = 20 * 60;
-
-double ProcessCpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 std::string SweepingFire(int frames)
 {
