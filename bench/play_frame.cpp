@@ -4,10 +4,8 @@
 // SceneInput, glFinish) after the first second; reports the median frame as its
 // time, with the worst frame, and the median CPU per frame of every thread of
 // the process (the rasteriser's included), which a busy machine disturbs less
-// than the wall clock.
+// than the wall clock; and the median draw calls and wireframe lines of a frame.
 #include <benchmark/benchmark.h>
-
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "core/ObjectLists.h"
+#include "bench_figures.h"
 #include "headless_game.h"
 #include "input/InputScript.h"
 #include "platform/Renderer.h"
@@ -23,13 +22,6 @@
 namespace {
 
 constexpr int kFrames = 20 * 60;
-
-double ProcessCpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 std::string SweepingFire(int frames)
 {
@@ -66,7 +58,7 @@ void BM_Chapter1WavesFrames(benchmark::State& state)
         }
         SetSceneInputScript(&script);
         for (int i = 0; i < 60; ++i) StepAndFinish();
-        std::vector<double> wall, cpu;
+        std::vector<double> wall, cpu, calls, lines;
         int bullets = 0;
         for (int i = 0; i < kFrames; ++i) {
             const auto t0 = std::chrono::steady_clock::now();
@@ -75,6 +67,9 @@ void BM_Chapter1WavesFrames(benchmark::State& state)
             cpu.push_back(ProcessCpuMs() - c0);
             wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             bullets = std::max(bullets, g_EnemyShotList.Count());
+            const SRenderStats& stats = g_pDevice->GetRenderer()->Stats();
+            calls.push_back(stats.drawCalls);
+            lines.push_back(stats.lines);
         }
         SetSceneInputScript(nullptr);
         state.SetIterationTime(Median(wall) / 1000.0);
@@ -82,6 +77,8 @@ void BM_Chapter1WavesFrames(benchmark::State& state)
         state.counters["cpu_median_ms"] = Median(cpu);
         state.counters["cpu_worst_ms"] = *std::max_element(cpu.begin(), cpu.end());
         state.counters["bullets_peak"] = bullets;
+        state.counters["draw_calls_median"] = Median(calls);
+        state.counters["lines_median"] = Median(lines);
     }
     g_bInvulnerable = false;
 }

@@ -18,6 +18,7 @@
 
 #include "core/Util.h"
 #include "bench_device.h"
+#include "bench_figures.h"
 #include "gfx/GraphicsDevice.h"
 #include "platform/Window.h"
 
@@ -168,7 +169,6 @@ void BM_RenderFrame(benchmark::State& state)
     state.counters["draw_calls"] = scene.device->GetRenderer()->Stats().drawCalls;
     state.counters["bullet_draw_calls"] = bulletCalls;
 }
-double MinOf(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 BENCHMARK(BM_RenderFrame)
     ->Unit(benchmark::kMillisecond)

@@ -197,20 +197,11 @@ bool CGraphicsDevice::CreateDevice(CWindow* window, int width, int height, float
     }
     SetLight(0, SColorValue{0.5f, 0.5f, 0.5f, 0.0f}, SColorValue{1.0f, 1.0f, 1.0f, 0.0f},
              SColorValue{0.0f, 0.0f, 0.0f, 0.0f}, Vec3{0.0f, 0.0f, 1.0f});
-    for (CRenderTexture*& t : m_pReflection) {
-        t = r.CreateRenderTarget(kReflectionWidth, kReflectionHeight);
-        if (!t) {
-            Log(" -> Failed.\n");
-            return false;
-        }
-    }
+    // The reflection targets are made when first asked for, filled with the
+    // fog colour of now.
+    m_dwReflectionColor = m_dwFogColor;
     r.SetRenderTarget(nullptr);
     r.Clear(true, true, m_dwFogColor, 1.0f);
-    for (CRenderTexture* t : m_pReflection) {
-        r.SetRenderTarget(t);
-        r.Clear(true, true, m_dwFogColor, 1.0f);
-    }
-    r.SetRenderTarget(nullptr);
     r.SetRenderState(ERenderState::FogEnable, 0);
     m_nFog = 0;
     m_fFogStart = m_fFogEnd = 0.0f;
@@ -249,6 +240,7 @@ void CGraphicsDevice::Release()
             m_pRenderer->ReleaseTexture(t);
             t = nullptr;
         }
+        m_bReflectionMade = false;
         if (m_pFontTexture) m_pRenderer->ReleaseTexture(m_pFontTexture);
         m_pFontTexture = nullptr;
     }
@@ -415,7 +407,26 @@ void CGraphicsDevice::GetBillboardMatrix(Matrix& out) const
         for (int j = 0; j < 3; ++j) out.m[i][j] = v.m[j][i];
 }
 
-CRenderTexture* CGraphicsDevice::GetReflectionTexture() const { return m_pReflection[m_nPrevReflection]; }
+CRenderTexture* CGraphicsDevice::GetReflectionTexture()
+{
+    // Nothing the game shows draws with a reflection: the two targets (8 MiB
+    // with their depth) are only made for a drawing that asks.
+    if (!m_bReflectionMade && m_pRenderer) {
+        m_bReflectionMade = true;
+        CRenderer& r = *m_pRenderer;
+        CRenderTexture* target = r.GetRenderTarget();
+        const SViewport viewport = r.GetViewport();
+        for (CRenderTexture*& t : m_pReflection) {
+            t = r.CreateRenderTarget(kReflectionWidth, kReflectionHeight);
+            if (!t) continue;
+            r.SetRenderTarget(t);
+            r.Clear(true, true, m_dwReflectionColor, 1.0f);
+        }
+        r.SetRenderTarget(target);
+        r.SetViewport(viewport);
+    }
+    return m_pReflection[m_nPrevReflection];
+}
 
 // ---- transforms and resources ----
 

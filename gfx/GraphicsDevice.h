@@ -122,8 +122,9 @@ public:
                   const Vec3& direction);
     // The transpose of the view's 3 x 3 rotation, no translation.
     void GetBillboardMatrix(Matrix& out) const;
-    // The reflection texture of the previous frame's index.
-    CRenderTexture* GetReflectionTexture() const;
+    // The reflection texture of the previous frame's index (null when it cannot
+    // be made).
+    CRenderTexture* GetReflectionTexture();
 
     int GetBlendMode() const { return m_nBlendMode; }
     uint32_t GetFogColor() const { return m_dwFogColor; }
@@ -242,6 +243,8 @@ private:
     int m_nWireframe = 0;
     bool m_bVsync = false;
     CRenderTexture* m_pReflection[2] = {nullptr, nullptr};
+    bool m_bReflectionMade = false;
+    uint32_t m_dwReflectionColor = 0xFF000000u;
     int m_nReflection = 0;
     int m_nPrevReflection = 0;
     uint32_t m_dwFogColor = 0xFF000000u;

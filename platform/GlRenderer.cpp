@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/MeshEdges.h"
 #include "platform/RenderMath.h"
 
 namespace {
@@ -24,9 +25,6 @@ struct alignas(16) SFixedBlock {
     float lightDiffuse[4];
     float lightAmbient[4];
     float globalAmbient[4];
-    float matDiffuse[4];
-    float matAmbient[4];
-    float matEmissive[4];
     float fogColor[4];
     float params[4];    // fog start, fog end, alpha reference (0..255), unused
     float pixelFix[4];  // clip-space shift of pixel centres: x, y
@@ -35,7 +33,7 @@ struct alignas(16) SFixedBlock {
     int32_t ops0[4];    // colour op, colour arg1, colour arg2, alpha op
     int32_t ops1[4];    // alpha arg1, alpha arg2, alpha func, unused
 };
-static_assert(sizeof(SFixedBlock) == 400, "std140 layout");
+static_assert(sizeof(SFixedBlock) == 352, "std140 layout");
 
 // The shaders are specialised by #defines for each combination of states in use
 // (see ShaderKey): straight-line code runs far faster on a software rasteriser than
@@ -44,7 +42,7 @@ const char* kShaderBlock = R"(
 layout(std140) uniform Fixed {
     mat4 uMV; mat4 uProj; mat3 uNormal;
     vec4 uLightDir, uLightDiffuse, uLightAmbient, uGlobalAmbient;
-    vec4 uMatDiffuse, uMatAmbient, uMatEmissive, uFogColor;
+    vec4 uFogColor;
     vec4 uParams, uPixelFix;
     ivec4 uFlags0, uFlags1, uOps0, uOps1;
 };
@@ -55,15 +53,13 @@ layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
-#if MAT_VERTEX
-// Lit lines and triangles of one batch, each with the material it was drawn with.
+#if LIGHTING
+// The material: each vertex's own in a batch of lit draws whose materials
+// differ, else one value for the whole draw. One program serves both, so a
+// software rasteriser compiles each lit kind of draw once.
 layout(location = 4) in vec4 aMatDiffuse;
 layout(location = 5) in vec4 aMatAmbient;
 layout(location = 6) in vec4 aMatEmissive;
-#else
-#define aMatDiffuse uMatDiffuse
-#define aMatAmbient uMatAmbient
-#define aMatEmissive uMatEmissive
 #endif
 INTERP out vec4 vColor;
 INTERP out vec2 vUV;
@@ -178,8 +174,6 @@ struct SShaderKey {
     // interpolation is then plain linear interpolation, which a software
     // rasteriser does with less work per pixel.
     bool affine = false;
-    // The material comes with each vertex (a batch of lit draws whose materials differ).
-    bool matVertex = false;
     uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     uint32_t alphaFunc = 8;
 
@@ -202,7 +196,6 @@ struct SShaderKey {
         k |= (alphaArg2 & 3u) << 20;
         k |= (alphaFunc & 15u) << 22;
         k |= affine ? (1u << 26) : 0u;
-        k |= matVertex ? (1u << 27) : 0u;
         return k;
     }
 
@@ -233,7 +226,6 @@ struct SShaderKey {
         def("ALPHA_ARG2", arg(alphaArg2));
         def("ALPHA_FUNC", std::to_string(alphaFunc));
         def("INTERP", affine ? "noperspective" : "smooth");
-        def("MAT_VERTEX", matVertex ? "1" : "0");
         return s;
     }
 };
@@ -254,13 +246,68 @@ public:
 
 class CGlMesh : public CRenderMesh {
 public:
-    CGlMesh(int vertices, int indices, uint32_t format)
+    CGlMesh(const RVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount, uint32_t format)
+        : m_Indices(indices, indices + indexCount)
     {
-        m_nVertices = vertices;
-        m_nIndices = indices;
+        m_Positions.reserve(static_cast<size_t>(vertexCount));
+        for (int i = 0; i < vertexCount; ++i) m_Positions.push_back(Vec3{vertices[i].x, vertices[i].y, vertices[i].z});
+        m_nVertices = vertexCount;
+        m_nIndices = indexCount;
         m_nFormat = format;
     }
+
+    // A range of triangles as the game draws it (a subset): its bounds and,
+    // once it has been drawn as a wireframe, where its edges lie in the index
+    // buffer, after the triangles.
+    struct SRange {
+        int firstIndex = 0;
+        int triangleCount = 0;
+        SBox box;
+        bool edges = false;
+        int orderedAt = 0;  // indices into the index buffer
+        int orderedCount = 0;
+        int groupedAt = 0;
+        std::vector<SMeshEdges::SRun> runs;  // first: relative to groupedAt
+    };
+    SRange& Range(int firstIndex, int triangleCount)
+    {
+        for (SRange& r : m_Ranges)
+            if (r.firstIndex == firstIndex && r.triangleCount == triangleCount) return r;
+        SRange r;
+        r.firstIndex = firstIndex;
+        r.triangleCount = triangleCount;
+        r.box = BoundsOf(m_Positions.data(), m_Indices.data() + firstIndex, triangleCount * 3);
+        m_Ranges.push_back(r);
+        return m_Ranges.back();
+    }
+    // Adds the range's edges to the index list; true when the list grew (the
+    // buffer must be filled again).
+    bool AddEdges(SRange& r)
+    {
+        if (r.edges) return false;
+        r.edges = true;
+        const SMeshEdges e = BuildMeshEdges(m_Indices.data() + r.firstIndex, r.triangleCount);
+        r.orderedAt = static_cast<int>(m_Indices.size());
+        r.orderedCount = static_cast<int>(e.ordered.size());
+        m_Indices.insert(m_Indices.end(), e.ordered.begin(), e.ordered.end());
+        // One run: the grouped list is the ordered one.
+        r.groupedAt = r.orderedAt;
+        r.runs = e.runs;
+        if (e.runs.size() > 1) {
+            r.groupedAt = static_cast<int>(m_Indices.size());
+            m_Indices.insert(m_Indices.end(), e.grouped.begin(), e.grouped.end());
+        }
+        return true;
+    }
+    const std::vector<uint16_t>& Indices() const { return m_Indices; }
+
     GLuint m_nVao = 0, m_nVbo = 0, m_nIbo = 0;
+
+private:
+    std::vector<Vec3> m_Positions;
+    // The triangles, then the edges of the ranges drawn as wireframes.
+    std::vector<uint16_t> m_Indices;
+    std::vector<SRange> m_Ranges;
 };
 
 // The vertex attributes of RVertex data starting at byte base of the bound buffer.
@@ -460,16 +507,19 @@ bool CGlRenderer::Initialize(std::string& error)
     glBindVertexArray(m_nVao);
     glGenBuffers(1, &m_nStreamVbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
-    m_nStreamCapacity = 4 << 20;
+    // The streams hold some frames of the heaviest play (2,000 bullets are
+    // 320 KiB of vertices); each new storage costs the same page faults per
+    // byte whatever its size, and a smaller one holds less memory.
+    m_nStreamCapacity = 1 << 20;
     glBufferData(GL_ARRAY_BUFFER, m_nStreamCapacity, nullptr, GL_STREAM_DRAW);
     SetupVertexAttributes();
     glGenBuffers(1, &m_nStreamIbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_nStreamIbo);  // part of the stream VAO
-    m_nIndexCapacity = 1 << 20;
+    m_nIndexCapacity = 256 << 10;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_nIndexCapacity, nullptr, GL_STREAM_DRAW);
     glGenBuffers(1, &m_nMaterialVbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_nMaterialVbo);
-    m_nMaterialCapacity = 1 << 20;
+    m_nMaterialCapacity = 256 << 10;
     glBufferData(GL_ARRAY_BUFFER, m_nMaterialCapacity, nullptr, GL_STREAM_DRAW);
 
     glGenSamplers(1, &m_nSampler);
@@ -603,7 +653,7 @@ CRenderMesh* CGlRenderer::CreateMesh(const RVertex* vertices, int vertexCount, c
     for (int i = 0; i < indexCount; ++i)
         if (indices[i] >= vertexCount) return nullptr;
     Flush();
-    auto* m = new CGlMesh(vertexCount, indexCount, format);
+    auto* m = new CGlMesh(vertices, vertexCount, indices, indexCount, format);
     glGenVertexArrays(1, &m->m_nVao);
     glBindVertexArray(m->m_nVao);
     glGenBuffers(1, &m->m_nVbo);
@@ -713,14 +763,8 @@ CGlRenderer::SVertexMaterial CGlRenderer::CurrentMaterial() const
 
 void CGlRenderer::OnMaterialChanging()
 {
-    if (m_Batch.empty()) return;
-    // Unlit or pre-transformed vertices take nothing from the material.
-    if (!IsLit(m_nBatchFormat)) return;
-    // Each lit vertex keeps the material it was drawn with, so draws that differ
-    // only in their material (the segments of a laser streak, each a shade of
-    // its own) stay one draw call. Each draw call whose constants differ costs
-    // the software rasteriser a copy of its whole state (tens of KiB) per frame.
-    if (m_BatchMaterials.empty()) m_BatchMaterials.assign(m_Batch.size(), CurrentMaterial());
+    // The open batch keeps the material of its draws (m_BatchMaterial, or one
+    // per vertex): a draw of another material may still join it.
 }
 
 void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertices, const uint16_t* indices,
@@ -740,6 +784,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     if (m_Batch.empty()) {
         m_BatchClass = cls;
         m_nBatchFormat = format;
+        m_BatchMaterial = CurrentMaterial();
         m_bBatchAffine = true;
         // Column 4 of view x projection gives each world-space vertex its clip w
         // (the depth remapping applied on the way changes only column 3).
@@ -748,6 +793,17 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
         for (int i = 0; i < 4; ++i) m_BatchWColumn[i] = vp.m[i][3];
     } else {
         ++m_Stats.batchedDraws;
+        // Each lit vertex keeps the material it was drawn with, so draws that
+        // differ only in their material (the segments of a laser streak, each a
+        // shade of its own) stay one draw call. Each draw call whose constants
+        // differ costs the software rasteriser a copy of its whole state (tens
+        // of KiB) per frame. Unlit or pre-transformed vertices take nothing
+        // from the material.
+        if (m_BatchMaterials.empty() && IsLit(format)) {
+            const SVertexMaterial now = CurrentMaterial();
+            if (std::memcmp(&now, &m_BatchMaterial, sizeof now) != 0)
+                m_BatchMaterials.assign(m_Batch.size(), m_BatchMaterial);
+        }
     }
 
     const Matrix& world = m_Transform[static_cast<int>(ETransform::World)];
@@ -800,7 +856,7 @@ void CGlRenderer::SubmitUP(EPrimitive type, int primCount, const RVertex* vertic
     ++m_nBatchDraws;
 }
 
-bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials)
+bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha, const SVertexMaterial* material)
 {
     const SDeviceState& s = m_State;
     auto R = [&](ERenderState e) { return s.render[static_cast<int>(e)]; };
@@ -887,9 +943,6 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     Copy4(s.light.diffuse, u.lightDiffuse);
     Copy4(s.light.ambient, u.lightAmbient);
     Unpack(R(ERenderState::Ambient), u.globalAmbient);
-    Copy4(s.material.diffuse, u.matDiffuse);
-    Copy4(s.material.ambient, u.matAmbient);
-    Copy4(s.material.emissive, u.matEmissive);
     Unpack(R(ERenderState::FogColor), u.fogColor);
     u.params[0] = GetRenderStateF(ERenderState::FogStart);
     u.params[1] = GetRenderStateF(ERenderState::FogEnd);
@@ -935,7 +988,6 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     }
     key.alphaFunc = static_cast<uint32_t>(u.ops1[2]);
     key.affine = !meshDraw && m_bBatchAffine;
-    key.matVertex = vertexMaterials;  // only lit batches carry materials
     const uint32_t packed = key.Pack();
     auto it = m_Programs.find(packed);
     GLuint program = 0;
@@ -952,6 +1004,13 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, bool vertexMaterial
     }
     glBindBuffer(GL_UNIFORM_BUFFER, m_nUbo);
     glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof u, &u);
+    if (key.lighting) {
+        SVertexMaterial m = material ? *material : CurrentMaterial();
+        if (diffuseAlpha) m.diffuse[3] = *diffuseAlpha;
+        glVertexAttrib4fv(4, m.diffuse);
+        glVertexAttrib4fv(5, m.ambient);
+        glVertexAttrib4fv(6, m.emissive);
+    }
 
     if (tex) {
         glActiveTexture(GL_TEXTURE0);
@@ -980,7 +1039,7 @@ void CGlRenderer::Flush()
 {
     if (m_Batch.empty()) return;
     const bool materials = !m_BatchMaterials.empty();
-    if (ApplyState(m_nBatchFormat, false, materials)) {
+    if (ApplyState(m_nBatchFormat, false, nullptr, &m_BatchMaterial)) {
         glBindVertexArray(m_nVao);
         glBindBuffer(GL_ARRAY_BUFFER, m_nStreamVbo);
         const size_t vertexAt = StreamWrite(GL_ARRAY_BUFFER, m_nStreamCapacity, m_nStreamOffset, m_Batch.data(),
@@ -1049,17 +1108,86 @@ void CGlRenderer::Finish()
     if (m_bReady) glFinish();
 }
 
+CGlRenderer::EEdges CGlRenderer::EdgesFor(uint32_t format, float& alpha) const
+{
+    auto R = [&](ERenderState e) { return m_State.render[static_cast<int>(e)]; };
+    auto T = [&](EStageState e) { return m_State.stage[static_cast<int>(e)]; };
+    alpha = 1.0f;
+    // Culling removes the edges of triangles that turn away, one by one.
+    if (R(ERenderState::CullMode) != CULL_NONE) return EEdges::None;
+    // Without blending a second draw of a line writes what the first wrote.
+    if (!R(ERenderState::AlphaBlendEnable)) return EEdges::Ordered;
+    if (R(ERenderState::SrcBlend) != BLEND_SRCALPHA || R(ERenderState::DestBlend) != BLEND_INVSRCALPHA ||
+        R(ERenderState::AlphaTestEnable))
+        return EEdges::None;
+    // The alpha must be one for the whole mesh: not the texture's, not the vertices'.
+    const uint32_t op = T(EStageState::AlphaOp);
+    const bool arg1 = T(EStageState::AlphaArg1) == TA_TEXTURE, arg2 = T(EStageState::AlphaArg2) == TA_TEXTURE;
+    const bool textureAlpha = m_pTexture && T(EStageState::ColorOp) != TOP_DISABLE &&
+                              ((op == TOP_SELECTARG1 && arg1) || (op == TOP_SELECTARG2 && arg2) ||
+                               (op == TOP_MODULATE && (arg1 || arg2)));
+    const bool lit = IsLit(format);
+    const bool vertexAlpha = (format & FVF_DIFFUSE) && (!lit || R(ERenderState::ColorVertex));
+    if (textureAlpha || vertexAlpha) return EEdges::None;
+    alpha = lit ? m_State.material.diffuse.a : 1.0f;
+    // Opaque (or invisible) lines blend alike however often they are drawn.
+    // See-through ones drawn by k triangles blended k times: the depth test
+    // (less or equal) passes the same line at the same depth again.
+    return alpha > 0.0f && alpha < 1.0f ? EEdges::Grouped : EEdges::Ordered;
+}
+
+bool CGlRenderer::IsUnseen(const SBox& box) const
+{
+    const SViewport& vp = m_Viewport;
+    if (vp.width <= 0 || vp.height <= 0) return false;
+    const Matrix wvp = MultiplyMatrices(MultiplyMatrices(m_Transform[static_cast<int>(ETransform::World)],
+                                                         m_Transform[static_cast<int>(ETransform::View)]),
+                                        m_Transform[static_cast<int>(ETransform::Projection)]);
+    // Four pixels of room on every side (a clip unit is half the viewport).
+    return IsOutsideView(wvp, box, 8.0f / static_cast<float>(vp.width), 8.0f / static_cast<float>(vp.height));
+}
+
 void CGlRenderer::SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
 {
     if (!m_bReady) return;
     Flush();
     auto* m = static_cast<CGlMesh*>(mesh);
-    if (!ApplyState(m->Format() & ~FVF_XYZRHW, true)) return;
+    CGlMesh::SRange& range = m->Range(firstIndex, triangleCount);
+    if (IsUnseen(range.box)) {
+        ++m_Stats.unseenDraws;
+        return;
+    }
+    // A wireframe is drawn as the list of its edges, each edge once: a software
+    // rasteriser turns unfilled triangles into lines in its slowest stage, and
+    // draws an edge shared by two triangles twice.
+    float alpha = 1.0f;
+    const bool wireframe = m_State.render[static_cast<int>(ERenderState::FillMode)] == FILL_WIREFRAME;
+    const EEdges edges = wireframe ? EdgesFor(m->Format(), alpha) : EEdges::None;
+    const uint32_t format = m->Format() & ~FVF_XYZRHW;
     glBindVertexArray(m->m_nVao);
-    glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_SHORT,
-                   reinterpret_cast<void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)));
+    if (edges != EEdges::None && m->AddEdges(range)) {
+        const std::vector<uint16_t>& indices = m->Indices();
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)),
+                     indices.data(), GL_STATIC_DRAW);
+    }
+    auto draw = [&](GLenum mode, int first, int count) {
+        glDrawElements(mode, count, GL_UNSIGNED_SHORT,
+                       reinterpret_cast<void*>(static_cast<uintptr_t>(first) * sizeof(uint16_t)));
+        ++m_Stats.drawCalls;
+    };
+    if (edges == EEdges::None) {
+        if (ApplyState(format, true)) draw(GL_TRIANGLES, firstIndex, triangleCount * 3);
+    } else if (edges == EEdges::Ordered) {
+        if (ApplyState(format, true)) draw(GL_LINES, range.orderedAt, range.orderedCount);
+        m_Stats.lines += range.orderedCount / 2;
+    } else {
+        for (const SMeshEdges::SRun& run : range.runs) {
+            const float once = RepeatedAlpha(alpha, run.shared);
+            if (ApplyState(format, true, &once)) draw(GL_LINES, range.groupedAt + run.first, run.count);
+            m_Stats.lines += run.count / 2;
+        }
+    }
     glBindVertexArray(m_nVao);
-    ++m_Stats.drawCalls;
 }
 
 void CGlRenderer::Present(int dx, int dy)

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/MeshEdges.h"
 #include "platform/Renderer.h"
 
 // What the renderer needs of the window or offscreen surface that owns the context.
@@ -88,8 +89,17 @@ private:
     enum class EClass { None, Points, Lines, Triangles };
     void AppendVertex(const RVertex& v, uint32_t format);
     // Sets everything a draw needs; false when its shader variant cannot be built.
-    // vertexMaterials: the batch's materials come with its vertices.
-    bool ApplyState(uint32_t format, bool meshDraw, bool vertexMaterials = false);
+    // Lit draws take the material (the current one unless given) as constant
+    // vertex attributes (a batch with materials per vertex enables their arrays
+    // over them); diffuseAlpha replaces its diffuse alpha.
+    bool ApplyState(uint32_t format, bool meshDraw, const float* diffuseAlpha = nullptr,
+                    const SVertexMaterial* material = nullptr);
+    // How a wireframe mesh draw under the current states may go as the list of
+    // its edges; alpha: the alpha of all its pixels where that counts.
+    enum class EEdges { None, Ordered, Grouped };
+    EEdges EdgesFor(uint32_t format, float& alpha) const;
+    // Whether a box of the current world lies wholly outside the view.
+    bool IsUnseen(const SBox& box) const;
     SVertexMaterial CurrentMaterial() const;
     // Whether draws of this format are lit under the current states (the only
     // draws the material reaches).
@@ -128,8 +138,9 @@ private:
     // The open batch.
     std::vector<RVertex> m_Batch;
     std::vector<uint32_t> m_BatchIndices;
-    // One per vertex once a lit draw with another material joined the batch;
-    // empty while the whole batch has the current material.
+    // The material of the batch's first draw; one per vertex once a lit draw
+    // with another material joined the batch (empty before).
+    SVertexMaterial m_BatchMaterial{};
     std::vector<SVertexMaterial> m_BatchMaterials;
     EClass m_BatchClass = EClass::None;
     uint32_t m_nBatchFormat = 0;

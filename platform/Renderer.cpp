@@ -71,7 +71,7 @@ void CRenderer::SetRenderState(ERenderState s, uint32_t value)
 {
     uint32_t& slot = m_State.render[static_cast<int>(s)];
     if (slot == value) return;
-    Flush();
+    EndBatch();
     slot = value;
 }
 
@@ -88,7 +88,7 @@ void CRenderer::SetStageState(EStageState s, uint32_t value)
 {
     uint32_t& slot = m_State.stage[static_cast<int>(s)];
     if (slot == value) return;
-    Flush();
+    EndBatch();
     slot = value;
 }
 
@@ -96,7 +96,7 @@ void CRenderer::SetSamplerState(ESamplerState s, uint32_t value)
 {
     uint32_t& slot = m_State.sampler[static_cast<int>(s)];
     if (slot == value) return;
-    Flush();
+    EndBatch();
     slot = value;
 }
 
@@ -122,14 +122,14 @@ void CRenderer::SetLight(const SLight& l)
         o.direction.x == l.direction.x && o.direction.y == l.direction.y && o.direction.z == l.direction.z &&
         o.enabled == l.enabled)
         return;
-    Flush();
+    EndBatch();
     m_State.light = l;
 }
 
 void CRenderer::SetTexture(CRenderTexture* tex)
 {
     if (tex == m_pTexture) return;
-    Flush();
+    EndBatch();
     m_pTexture = tex;
 }
 
@@ -140,7 +140,7 @@ void CRenderer::SetTransform(ETransform t, const Matrix& m)
     // and projection belong to the batch.
     if (t != ETransform::World) {
         if (std::memcmp(&slot, &m, sizeof m) == 0) return;
-        Flush();
+        EndBatch();
     }
     slot = m;
 }
@@ -151,7 +151,7 @@ void CRenderer::SetViewport(const SViewport& vp)
     if (o.x == vp.x && o.y == vp.y && o.width == vp.width && o.height == vp.height && o.minZ == vp.minZ &&
         o.maxZ == vp.maxZ)
         return;
-    Flush();
+    EndBatch();
     m_Viewport = vp;
 }
 
@@ -165,7 +165,7 @@ void CRenderer::SaveState(SSavedState& out) const
 
 void CRenderer::RestoreState(const SSavedState& in)
 {
-    Flush();
+    EndBatch();
     m_State = in.state;
     m_pTexture = in.texture;
     for (int i = 0; i < 3; ++i) m_Transform[i] = in.transform[i];
@@ -174,7 +174,7 @@ void CRenderer::RestoreState(const SSavedState& in)
 
 void CRenderer::SetRenderTarget(CRenderTexture* target)
 {
-    Flush();
+    EndBatch();
     m_pRenderTarget = target;
     SViewport vp;
     vp.width = target ? target->Width() : kWidth;
@@ -186,6 +186,7 @@ void CRenderer::SetRenderTarget(CRenderTexture* target)
 void CRenderer::BeginScene()
 {
     m_Stats = SRenderStats{};
+    m_OpenBatch.open = false;
 }
 
 void CRenderer::SetDiscarding(bool on)
@@ -217,6 +218,7 @@ void CRenderer::DrawMesh(CRenderMesh* mesh, int firstIndex, int triangleCount)
     if (!mesh || triangleCount <= 0 || firstIndex < 0 || m_bDiscarding) return;
     if (firstIndex + triangleCount * 3 > mesh->IndexCount()) return;
     m_Stats.primitives += triangleCount;
+    m_OpenBatch.open = false;  // meshes are drawn on their own
     if (m_pRecordedKinds)
         m_pRecordedKinds->insert(CurrentDrawKind(SDrawKind::kTriangles, mesh->Format(), true, nullptr, 0).ToText());
     SubmitMesh(mesh, firstIndex, triangleCount);
@@ -227,7 +229,7 @@ namespace {
 // The numbers of a draw kind's text, in the order ToText writes them.
 constexpr const char* kDrawKindFormat =
     "fmt %x prim %d mesh %d samew %d states %u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u light %d stage %u,%u,%u,%u,%u,%u "
-    "sampler %u,%u,%u,%u,%u texture %u";
+    "sampler %u,%u,%u,%u,%u texture %u materials %d";
 
 }  // namespace
 
@@ -240,30 +242,32 @@ std::string SDrawKind::ToText() const
     std::snprintf(text, sizeof text, kDrawKindFormat, format, primitive, mesh ? 1 : 0, sameW ? 1 : 0, render[0],
                   render[1], render[2], render[3], render[4], render[5], render[6], render[7], render[8], render[9],
                   render[10], render[11], lightOn ? 1 : 0, stage[0], stage[1], stage[2], stage[3], stage[4], stage[5],
-                  sampler[0], sampler[1], sampler[2], sampler[3], sampler[4], texture);
+                  sampler[0], sampler[1], sampler[2], sampler[3], sampler[4], texture, materials ? 1 : 0);
     return text;
 }
 
 bool SDrawKind::FromText(const std::string& text, SDrawKind& out)
 {
     SDrawKind k;
-    int isMesh = 0, isSameW = 0, isLightOn = 0;
+    int isMesh = 0, isSameW = 0, isLightOn = 0, hasMaterials = 0;
     const int n = std::sscanf(text.c_str(), kDrawKindFormat, &k.format, &k.primitive, &isMesh, &isSameW, &k.render[0],
                               &k.render[1], &k.render[2], &k.render[3], &k.render[4], &k.render[5], &k.render[6],
                               &k.render[7], &k.render[8], &k.render[9], &k.render[10], &k.render[11], &isLightOn,
                               &k.stage[0], &k.stage[1], &k.stage[2], &k.stage[3], &k.stage[4], &k.stage[5],
-                              &k.sampler[0], &k.sampler[1], &k.sampler[2], &k.sampler[3], &k.sampler[4], &k.texture);
+                              &k.sampler[0], &k.sampler[1], &k.sampler[2], &k.sampler[3], &k.sampler[4], &k.texture,
+                              &hasMaterials);
     k.mesh = isMesh != 0;
     k.sameW = isSameW != 0;
     k.lightOn = isLightOn != 0;
+    k.materials = hasMaterials != 0;
     // Only the exact text ToText writes: anything else is a mistake in a list.
-    if (n != 29 || k.primitive < kPoints || k.primitive > kTriangles || k.ToText() != text) return false;
+    if (n != 30 || k.primitive < kPoints || k.primitive > kTriangles || k.ToText() != text) return false;
     out = k;
     return true;
 }
 
-SDrawKind CRenderer::CurrentDrawKind(int primitive, uint32_t format, bool mesh, const RVertex* vertices,
-                                     int count) const
+SDrawKind CRenderer::CurrentDrawKind(int primitive, uint32_t format, bool mesh, const RVertex* vertices, int count,
+                                     float* firstW) const
 {
     SDrawKind k;
     k.format = format;
@@ -295,6 +299,7 @@ SDrawKind CRenderer::CurrentDrawKind(int primitive, uint32_t format, bool mesh, 
         };
         const float w0 = clipW(vertices[0]);
         for (int i = 1; i < count && k.sameW; ++i) k.sameW = clipW(vertices[i]) == w0;
+        if (firstW) *firstW = w0;
     }
     return k;
 }
@@ -304,7 +309,34 @@ void CRenderer::RecordDraw(EPrimitive type, uint32_t format, const RVertex* vert
     const int primitive = type == EPrimitive::PointList                                         ? SDrawKind::kPoints
                           : type == EPrimitive::LineList || type == EPrimitive::LineStrip ? SDrawKind::kLines
                                                                                                : SDrawKind::kTriangles;
-    m_pRecordedKinds->insert(CurrentDrawKind(primitive, format, false, vertices, count).ToText());
+    float w = 0.0f;
+    SDrawKind k = CurrentDrawKind(primitive, format, false, vertices, count, &w);
+    // The back end merges draws of one kind that nothing came between into one
+    // batch, drawn as a whole: with perspective unless all its vertices share
+    // one w, with materials per vertex once lit draws of another material
+    // joined it.
+    SDrawKind key = k;
+    key.sameW = true;
+    const std::string keyText = key.ToText();
+    SOpenBatch& b = m_OpenBatch;
+    const SMaterial& m = m_State.material;
+    if (!b.open || b.key != keyText) {
+        b = SOpenBatch{};
+        b.open = true;
+        b.key = keyText;
+        b.w = w;
+        b.sameW = k.sameW;
+        b.lit = !(format & FVF_XYZRHW) && m_State.render[static_cast<int>(ERenderState::Lighting)] != 0;
+        b.material = m;
+    } else {
+        b.sameW = b.sameW && k.sameW && w == b.w;
+        b.materials = b.materials || (b.lit && !(SameColor(m.diffuse, b.material.diffuse) &&
+                                                 SameColor(m.ambient, b.material.ambient) &&
+                                                 SameColor(m.emissive, b.material.emissive)));
+    }
+    k.sameW = b.sameW;
+    k.materials = b.materials;
+    m_pRecordedKinds->insert(k.ToText());
 }
 
 int CRenderer::PrepareDrawKinds(const char* const* texts, int count)
@@ -327,6 +359,7 @@ int CRenderer::PrepareDrawKinds(const char* const* texts, int count)
         textures.emplace_back(bits, t);
         return t;
     };
+    EndBatch();
     int bad = 0;
     for (int i = 0; i < count; ++i) {
         SDrawKind k;
@@ -380,8 +413,8 @@ int CRenderer::PrepareDrawKinds(const char* const* texts, int count)
             DrawPrimitiveUP(type, 1, v, k.format);
             Flush();
             // Lit draws that differ only in material share a batch where the back
-            // end carries the material per vertex: that program too.
-            if (!pre && GetRenderState(ERenderState::Lighting) != 0) {
+            // end carries the material per vertex.
+            if (k.materials && !pre && GetRenderState(ERenderState::Lighting) != 0) {
                 SMaterial other = m_State.material;
                 other.emissive.r = other.emissive.r == 0.0f ? 1.0f : 0.0f;
                 DrawPrimitiveUP(type, 1, v, k.format);

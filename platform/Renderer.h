@@ -204,6 +204,8 @@ struct SDrawKind {
     uint32_t stage[static_cast<int>(EStageState::Count)] = {};
     uint32_t sampler[static_cast<int>(ESamplerState::Count)] = {};
     uint32_t texture = 0;
+    // Lit draws of several materials in one batch, each vertex with its own.
+    bool materials = false;
 
     std::string ToText() const;
     // False for text that is no draw kind.
@@ -215,6 +217,8 @@ struct SRenderStats {
     int drawCalls = 0;      // back-end draw calls issued since the last BeginScene
     int primitives = 0;     // primitives submitted by the caller since the last BeginScene
     int batchedDraws = 0;   // caller draws merged into an earlier draw call
+    int unseenDraws = 0;    // caller draws left out as lying wholly outside the view
+    int lines = 0;          // lines drawn for wireframe meshes
 };
 
 class CRenderer {
@@ -331,7 +335,8 @@ protected:
     virtual void OnRenderTargetChanged() {}
     // Called by SetMaterial before a changed material is stored. The default
     // flushes; a back end that can carry the material with each vertex of the
-    // open batch keeps the batch open instead.
+    // open batch keeps the batch open instead (the recorded kinds of draw then
+    // say which batches mix materials).
     virtual void OnMaterialChanging() { Flush(); }
     // Records which blocks of the texture hold visible texels and which only
     // opaque ones, for the part of it that pixels (rows of width words, top
@@ -348,8 +353,17 @@ protected:
     virtual void SubmitMesh(CRenderMesh* mesh, int firstIndex, int triangleCount) = 0;
 
     // The kind of a draw of these vertices with the current states.
-    SDrawKind CurrentDrawKind(int primitive, uint32_t format, bool mesh, const RVertex* vertices, int count) const;
+    // firstW: the clip-space w of the first vertex.
+    SDrawKind CurrentDrawKind(int primitive, uint32_t format, bool mesh, const RVertex* vertices, int count,
+                              float* firstW = nullptr) const;
+    // Records the kind of a draw as the back end's batching will draw it.
     void RecordDraw(EPrimitive type, uint32_t format, const RVertex* vertices, int count);
+    // A change of state ends the batch a back end has open.
+    void EndBatch()
+    {
+        m_OpenBatch.open = false;
+        Flush();
+    }
 
     SDeviceState m_State;
     CRenderTexture* m_pTexture = nullptr;
@@ -359,5 +373,16 @@ protected:
     SRenderStats m_Stats;
     std::set<std::string>* m_pRecordedKinds = nullptr;
     bool m_bDiscarding = false;
+    // The batch the recorded draws would be merged into (see RecordDraw).
+    struct SOpenBatch {
+        bool open = false;
+        std::string key;  // the kind's text, sharing of w aside
+        float w = 0.0f;   // clip-space w of its first vertex
+        bool sameW = true;
+        bool lit = false;
+        SMaterial material;  // of its first draw
+        bool materials = false;
+    };
+    SOpenBatch m_OpenBatch;
     std::set<std::string> m_PreparedKinds;
 };

@@ -66,6 +66,7 @@ TEST(DrawKind, TextNamesEveryFieldAndOnlyItsOwnTextReadsBack)
     for (uint32_t& v : k.stage) v = 3;
     for (uint32_t& v : k.sampler) v = 2;
     k.texture = SDrawKind::kTexture | SDrawKind::kMipmaps;
+    k.materials = true;
     const std::string text = k.ToText();
     SDrawKind back;
     ASSERT_TRUE(SDrawKind::FromText(text, back)) << text;
@@ -75,6 +76,51 @@ TEST(DrawKind, TextNamesEveryFieldAndOnlyItsOwnTextReadsBack)
         SDrawKind out = k;
         EXPECT_FALSE(SDrawKind::FromText(bad, out)) << bad;
         EXPECT_EQ(out, k) << "left as it was";
+    }
+}
+
+// A back end merges lit draws that differ only in material into one batch,
+// each vertex with its material, and builds another program for that: the
+// recorded kinds say which batches do, as the null back end records them too.
+TEST_F(CDeviceTest, RecordedKindsSayWhichBatchesMixMaterials)
+{
+    ASSERT_TRUE(Open(true));
+    RVertex line[2];
+    line[1].x = 1.0f;
+    SMaterial red, green;
+    red.diffuse = red.ambient = SColorValue{1, 0, 0, 1};
+    green.diffuse = green.ambient = SColorValue{0, 1, 0, 1};
+    struct SCase {
+        const char* what;
+        bool secondMaterial, stateBetween, pretransformed;
+        bool mixed;
+    };
+    const SCase cases[] = {
+        {"one material", false, false, false, false},
+        {"two materials", true, false, false, true},
+        {"two materials, a state changed between", true, true, false, false},
+        {"two materials, unlit", true, false, true, false},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::set<std::string> kinds;
+        const uint32_t format = c.pretransformed ? FVF_XYZRHW : FVF_XYZ;
+        R().BeginScene();
+        R().RecordDrawKinds(&kinds);
+        R().SetRenderState(ERenderState::AlphaBlendEnable, 0);
+        R().SetMaterial(red);
+        R().DrawPrimitiveUP(EPrimitive::LineList, 1, line, format);
+        if (c.stateBetween) {
+            R().SetRenderState(ERenderState::AlphaBlendEnable, 1);
+            R().SetRenderState(ERenderState::AlphaBlendEnable, 0);
+        }
+        R().SetMaterial(c.secondMaterial ? green : red);
+        R().DrawPrimitiveUP(EPrimitive::LineList, 1, line, format);
+        R().RecordDrawKinds(nullptr);
+        int mixed = 0;
+        for (const std::string& k : kinds) mixed += k.find("materials 1") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(mixed, c.mixed ? 1 : 0);
+        EXPECT_EQ(kinds.size(), c.mixed ? 2u : 1u);
     }
 }
 
