@@ -101,8 +101,10 @@ int CSparkSystem::BuildVertices()
 
 void CSparkSystem::Draw()
 {
+    // The vertices serve the picture alone: a jump's unseen steps skip them.
+    if (!g_pDevice || g_pDevice->IsPictureUnseen()) return;
     const int n = BuildVertices();
-    if (!g_pDevice || n == 0) return;
+    if (n == 0) return;
     CGraphicsDevice& d = *g_pDevice;
     SetParticleStates(d, 0);
     d.UnbindTexture(0);
