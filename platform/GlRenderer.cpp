@@ -242,6 +242,10 @@ public:
     GLuint m_nTex = 0;
     GLuint m_nFbo = 0;
     GLuint m_nDepth = 0;
+    // The smaller levels are made on the first draw that samples them: most
+    // textures are only ever drawn at full size, and the levels would hold a
+    // third as much memory again for nothing.
+    bool m_bLevelsMade = false;
 };
 
 class CGlMesh : public CRenderMesh {
@@ -577,9 +581,10 @@ CRenderTexture* CGlRenderer::CreateTexture(int width, int height, const uint32_t
         black.assign(static_cast<size_t>(width) * height, 0xFF000000u);
         pixels = black.data();
     }
+    // One level until a draw samples the others (ApplyState): the driver then
+    // allocates storage for the full-size level alone.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
-    else glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     UpdateCoverage(t, 0, 0, width, height, pixels);
     return t;
 }
@@ -593,7 +598,7 @@ void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, in
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    if (t->HasMipmaps()) glGenerateMipmap(GL_TEXTURE_2D);
+    if (t->m_bLevelsMade) glGenerateMipmap(GL_TEXTURE_2D);
     UpdateCoverage(t, x, y, width, height, pixels);
 }
 
@@ -1027,6 +1032,11 @@ bool CGlRenderer::ApplyState(uint32_t format, bool meshDraw, const float* diffus
         GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
         const uint32_t mip = S(ESamplerState::MipFilter);
         if (tex->HasMipmaps() && mip != TEXF_NONE) {
+            if (!tex->m_bLevelsMade) {
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
+                glGenerateMipmap(GL_TEXTURE_2D);
+                tex->m_bLevelsMade = true;
+            }
             if (mip == TEXF_LINEAR) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
             else minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
         }

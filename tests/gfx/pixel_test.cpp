@@ -572,6 +572,52 @@ TEST_F(CDeviceTest, SpriteTexelsLandOnTheirPixels)
     R().ReleaseTexture(tex);
 }
 
+// A sprite drawn at a quarter of its size samples the texture's smaller levels.
+// In each 4 x 4 block of texels only the middle 2 x 2 are white: the full-size
+// level sampled between texels gives white, the levels a quarter of the white.
+// The levels are made when first sampled; an update before or after must show
+// in them.
+TEST_F(CDeviceTest, ShrunkSpritesSampleSmallerLevelsOfTheCurrentTexels)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint32_t> dots(64 * 64, kBlack);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (x % 4 == 1 || x % 4 == 2)
+                if (y % 4 == 1 || y % 4 == 2) dots[static_cast<size_t>(y) * 64 + x] = 0xFFFFFFFFu;
+    const std::vector<uint32_t> red(64 * 64, 0xFFFF0000u);
+    // The centre of a 64 x 64 texture drawn shrunk to 16 x 16 at (100, 100).
+    auto shrunkCentre = [&](CRenderTexture* tex) {
+        m_Device->BeginFrame();
+        m_Device->SetFullScreenViewport();
+        CSprite& s = m_Device->Sprite();
+        s.Begin();
+        s.SetTransform(Matrix{{{0.25f, 0, 0, 0}, {0, 0.25f, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+        const Vec3 at{400, 400, 0};
+        s.Draw(tex, nullptr, nullptr, &at, 0xFFFFFFFFu);
+        s.SetTransform(Matrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+        s.End();
+        m_Device->EndFrame();
+        return At(Pixels(), 108, 108);
+    };
+    CRenderTexture* tex = R().CreateTexture(64, 64, dots.data(), true);
+    ASSERT_NE(tex, nullptr);
+    ExpectRgbNear(shrunkCentre(tex), 64, 64, 64, 8);
+    R().UpdateTexture(tex, 0, 0, 64, 64, red.data());
+    {
+        SCOPED_TRACE("levels made before an update follow it");
+        ExpectRgbNear(shrunkCentre(tex), 255, 0, 0);
+    }
+    R().ReleaseTexture(tex);
+
+    tex = R().CreateTexture(64, 64, dots.data(), true);
+    ASSERT_NE(tex, nullptr);
+    R().UpdateTexture(tex, 0, 0, 64, 64, red.data());
+    SCOPED_TRACE("levels first made after an update");
+    ExpectRgbNear(shrunkCentre(tex), 255, 0, 0);
+    R().ReleaseTexture(tex);
+}
+
 // Each 16 x 16 block of a texture is known as see-through, partly visible or
 // opaque (every texel alpha 255), blocks cut by the texture's edge by the texels
 // they hold; an update recomputes what it covers.
