@@ -29,6 +29,11 @@ MzNewVideoEncoderFn LoadEncoderModule(std::string& error)
     static MzNewVideoEncoderFn s_pEntry = nullptr;
     if (s_pEntry) return s_pEntry;
     const std::string exeDir = GetExecutableDir();
+    // Never a module from wherever the player happens to be.
+    if (exeDir.empty() || exeDir[0] != '/') {
+        error = std::string("cannot be written: the program's own folder is unknown, so is its ") + kVideoModuleName;
+        return nullptr;
+    }
     const std::string tried[] = {exeDir + kVideoModuleName, exeDir + MZ_MODULE_FROM_BIN + "/" + kVideoModuleName};
     std::string faults;
     for (const std::string& path : tried) {
