@@ -58,6 +58,7 @@ add_dependencies(install_files korvo korvo-config game_data)
 set(data_dir ${CMAKE_INSTALL_DATADIR}/${MZ_DATA_NAME})
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MZ_DATA_NAME})
 install(TARGETS korvo korvo-config RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS mz_video LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${MZ_DATA_NAME})
 install(FILES ${MZ_BIN_DIR}/data.dll DESTINATION ${data_dir})
 install(FILES ${shots} DESTINATION ${data_dir}/screenshots)
 install(FILES ${dist}/${MZ_APP_ID}.desktop ${dist}/${MZ_APP_ID}.Settings.desktop

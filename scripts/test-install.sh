@@ -32,8 +32,10 @@ APP_ID=org.meridanezeta.MeridaneZeta
 # games/ instead of bin/.
 installed_files() {
   local bin=$1
+  local libdir
+  libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$BUILD/CMakeCache.txt")
   printf '%s\n' \
-    "$bin/korvo" "$bin/korvo-config" \
+    "$bin/korvo" "$bin/korvo-config" "${libdir:-lib}/meridane-zeta/mz-video.so" \
     share/applications/$APP_ID.Settings.desktop share/applications/$APP_ID.desktop \
     share/doc/meridane-zeta/README.md share/doc/meridane-zeta/changelog.gz share/doc/meridane-zeta/copyright \
     share/man/man6/korvo-config.6.gz share/man/man6/korvo.6.gz \

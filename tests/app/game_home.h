@@ -69,9 +69,10 @@ public:
 
     // Runs the game with exactly these arguments (and no display); its
     // standard output and error go to "run.out" and "run.err".
-    int RunArgs(std::vector<std::string> args, int seconds = 120)
+    int RunArgs(std::vector<std::string> args, int seconds = 120,
+                const std::string& program = std::string(MZ_BIN_DIR) + "/korvo")
     {
-        args.insert(args.begin(), std::string(MZ_BIN_DIR) + "/korvo");
+        args.insert(args.begin(), program);
         const pid_t pid = fork();
         if (pid == 0) {
             const int o = open((path / "run.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

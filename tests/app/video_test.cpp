@@ -1,8 +1,9 @@
 // Video files with the real program, read back with FFmpeg's own tools
 // (ffprobe, ffmpeg): one picture a step at 60 frames a second whatever the
 // pacing, a sound track of the same length, frame N the picture --snapshot-at N
-// wrote, a path that cannot serve refused before the game starts, and a run
-// stopped by a signal still leaving a finished file.
+// wrote, a path that cannot serve refused before the game starts, the encoder
+// loaded only for a video, and a run stopped by a signal still leaving a
+// finished file.
 #include "game_home.h"
 
 #include <array>
@@ -131,6 +132,29 @@ TEST(VideoOut, APathThatCannotServeStopsTheRunBeforeItStarts)
                             (home.path / "run.webm").string()}),
               2);
     EXPECT_FALSE(fs::exists(home.path / "run.webm"));
+}
+
+// The encoder is a module of its own: a game that writes no video maps none of
+// FFmpeg's libraries, and a missing module is named before the run starts.
+TEST(VideoOut, TheEncoderIsAModuleLoadedOnlyForAVideo)
+{
+    const std::string needed = Capture("ldd " + Quoted(fs::path(MZ_BIN_DIR) / "korvo"));
+    ASSERT_NE(needed.find("libSDL2"), std::string::npos) << needed;
+    for (const char* lib : {"libavcodec", "libavformat", "libswscale"})
+        EXPECT_EQ(needed.find(lib), std::string::npos) << lib << " in\n" << needed;
+
+    CGameHome home;
+    const fs::path program = home.path / "elsewhere" / "korvo";
+    fs::create_directory(program.parent_path());
+    fs::copy_file(std::string(MZ_BIN_DIR) + "/korvo", program);
+    const fs::path video = home.path / "run.webm";
+    EXPECT_EQ(home.RunArgs({"--headless", "--unpaced", "--home", home.path.string(), "--frames", "10", "--video-out",
+                            video.string()},
+                           120, program.string()),
+              2);
+    EXPECT_NE(home.Err().find("the video module mz-video.so does not load"), std::string::npos) << home.Err();
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_FALSE(fs::exists(home.path / "log" / "scene.txt"));
 }
 
 TEST(VideoOut, ASignalLeavesAFinishedPlayableFile)
