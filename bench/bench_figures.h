@@ -1,6 +1,7 @@
 // Small figures the frame benchmarks share.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <time.h>
 
 #include <algorithm>
@@ -17,3 +18,14 @@ inline double ProcessCpuMs()
 
 // The least of the repetitions, for ComputeStatistics.
 inline double MinOf(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+// Five repetitions in milliseconds of real time, reported as their aggregates
+// with the least of them: a busy machine only ever adds time.
+inline void LeastOfFiveRepetitions(benchmark::internal::Benchmark* b)
+{
+    b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Repetitions(5)
+        ->ComputeStatistics("min", MinOf)
+        ->ReportAggregatesOnly(true);
+}

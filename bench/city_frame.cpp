@@ -67,14 +67,6 @@ void BM_CityFrame(benchmark::State& state)
     state.counters["lines"] = r.Stats().lines;
 }
 
-BENCHMARK(BM_CityFrame)
-    ->ArgName("chapter")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ComputeStatistics("min", MinOf)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CityFrame)->ArgName("chapter")->Arg(0)->Arg(1)->Apply(LeastOfFiveRepetitions);
 
 }  // namespace

@@ -170,12 +170,7 @@ void BM_RenderFrame(benchmark::State& state)
     state.counters["bullet_draw_calls"] = bulletCalls;
 }
 
-BENCHMARK(BM_RenderFrame)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ComputeStatistics("min", MinOf)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RenderFrame)->Apply(LeastOfFiveRepetitions);
 
 // One part of the frame alone (1 bullets, 2 lines, 4 HUD, 0 none: clear and
 // present only), to see where the time goes.
@@ -191,15 +186,6 @@ void BM_RenderPart(benchmark::State& state)
     for (int i = 0; i < 5; ++i) scene.DrawFrame(frame++, parts);
     for (auto _ : state) scene.DrawFrame(frame++, parts);
 }
-BENCHMARK(BM_RenderPart)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(4)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ComputeStatistics("min", MinOf)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RenderPart)->Arg(0)->Arg(1)->Arg(2)->Arg(4)->Apply(LeastOfFiveRepetitions);
 
 }  // namespace

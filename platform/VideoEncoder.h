@@ -18,7 +18,6 @@ public:
     // Completes the file; the first fault met when it is false.
     virtual bool Close(std::string& error) = 0;
     virtual bool IsOpen() const = 0;
-    virtual int64_t PicturesWritten() const = 0;
     virtual const std::string& Fault() const = 0;
 };
 

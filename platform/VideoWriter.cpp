@@ -54,10 +54,6 @@ MzNewVideoEncoderFn LoadEncoderModule(std::string& error)
 
 }  // namespace
 
-struct CVideoWriter::SState {
-    std::unique_ptr<IVideoEncoder> pEncoder;
-};
-
 CVideoWriter::EFormat CVideoWriter::FormatOf(const std::string& path)
 {
     if (EndsWith(path, ".webm")) return EFormat::WebM;
@@ -80,11 +76,9 @@ bool CVideoWriter::Open(const std::string& path, int width, int height, int fps,
     if (format == EFormat::None) error = "names no video format: give a file ending in .webm or .mp4";
     const MzNewVideoEncoderFn entry = error.empty() ? LoadEncoderModule(error) : nullptr;
     if (entry) {
-        auto state = std::make_unique<SState>();
-        state->pEncoder.reset(entry());
-        if (state->pEncoder &&
-            state->pEncoder->Open(path, format == EFormat::WebM, width, height, fps, audioRate, error)) {
-            m_p = std::move(state);
+        std::unique_ptr<IVideoEncoder> encoder(entry());
+        if (encoder && encoder->Open(path, format == EFormat::WebM, width, height, fps, audioRate, error)) {
+            m_p = std::move(encoder);
             return true;
         }
     }
@@ -94,19 +88,19 @@ bool CVideoWriter::Open(const std::string& path, int width, int height, int fps,
 
 bool CVideoWriter::AddPicture(const uint32_t* pArgb)
 {
-    return IsOpen() && m_p->pEncoder->AddPicture(pArgb);
+    return IsOpen() && m_p->AddPicture(pArgb);
 }
 
 bool CVideoWriter::AddSound(const int16_t* pStereo, int nFrames)
 {
-    return IsOpen() && m_p->pEncoder->AddSound(pStereo, nFrames);
+    return IsOpen() && m_p->AddSound(pStereo, nFrames);
 }
 
 bool CVideoWriter::Close(std::string* pError)
 {
     if (!m_p) return true;
     std::string error;
-    const bool ok = m_p->pEncoder->Close(error);
+    const bool ok = m_p->Close(error);
     if (!ok && pError) *pError = error;
     m_p.reset();
     return ok;
@@ -114,15 +108,11 @@ bool CVideoWriter::Close(std::string* pError)
 
 bool CVideoWriter::IsOpen() const
 {
-    return m_p && m_p->pEncoder->IsOpen();
-}
-int64_t CVideoWriter::PicturesWritten() const
-{
-    return m_p ? m_p->pEncoder->PicturesWritten() : 0;
+    return m_p && m_p->IsOpen();
 }
 
 const std::string& CVideoWriter::Fault() const
 {
     static const std::string kNone;
-    return m_p ? m_p->pEncoder->Fault() : kNone;
+    return m_p ? m_p->Fault() : kNone;
 }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+class IVideoEncoder;
+
 class CVideoWriter {
 public:
     enum class EFormat { None, WebM, Mp4 };
@@ -36,11 +38,9 @@ public:
     bool Close(std::string* pError = nullptr);
 
     bool IsOpen() const;
-    int64_t PicturesWritten() const;
     // The first fault met while writing ("" while none).
     const std::string& Fault() const;
 
 private:
-    struct SState;
-    std::unique_ptr<SState> m_p;
+    std::unique_ptr<IVideoEncoder> m_p;  // the module's encoder while one is open
 };

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 #include "platform/VideoEncoder.h"
 
@@ -142,7 +141,6 @@ public:
     bool AddSound(const int16_t* pStereo, int nFrames) override;
     bool Close(std::string& error) override;
     bool IsOpen() const override { return m_p && m_p->headerWritten; }
-    int64_t PicturesWritten() const override { return m_p ? m_p->pictures : 0; }
     const std::string& Fault() const override
     {
         static const std::string kNone;
