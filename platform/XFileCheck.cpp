@@ -1,320 +1,468 @@
 #include "platform/XFileCheck.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-enum class EToken { End, Bad, Name, String, Number, Guid, Open, Close, Template, Other };
-
-struct SToken {
-    EToken type = EToken::End;
-    uint64_t value = 0;     // a number as the importer would take it for a count
-    std::string_view text;  // names
-};
-
 // Where the importer would stop or misread, the check stops too: the reason.
 constexpr const char* kCutShort = "the .x data is cut short or damaged";
+constexpr const char* kTooDeep = "objects nested too deeply";
 
-// Tokens of either flavour of .x file: names, strings, numbers, GUIDs and
-// braces; separators are dropped. Between objects a binary number list yields
-// its numbers one by one (the importer skips it whole); inside the objects the
-// importer reads, numbers are read as the importer reads them (Number), so
-// that the check and the importer never part ways over the same bytes.
-class CXLexer {
+// What the check found wrong; set once, at the first fault.
+struct SVerdict {
+    std::string why;
+    bool Fail(std::string text)
+    {
+        if (why.empty()) why = std::move(text);
+        return false;
+    }
+};
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The digits the importer's real-number reader takes for one run: where it
+// stops. A run whose value overflows 64 bits is left unread there.
+const char* SkipDigits(const char* c, unsigned maxDigits = 0)
+{
+    uint64_t value = 0;
+    unsigned count = 0;
+    const char* start = c;
+    while (IsDigit(*c)) {
+        const uint64_t next = value * 10 + static_cast<uint64_t>(*c - '0');
+        if (next < value) return start;
+        value = next;
+        ++c;
+        if (maxDigits != 0 && ++count == maxDigits) {
+            while (IsDigit(*c)) ++c;
+            return c;
+        }
+    }
+    return c;
+}
+
+bool SameLetters(const char* c, const char* word)
+{
+    for (; *word; ++c, ++word)
+        if ((*c | 0x20) != *word) return false;
+    return true;
+}
+
+// Where the importer's text real-number reader stops after reading one
+// number at c (NUL-terminated); nullptr where it would give up.
+const char* SkipReal(const char* c)
+{
+    if (*c == '-' || *c == '+') ++c;
+    if (SameLetters(c, "nan")) return c + 3;
+    if (SameLetters(c, "inf")) return SameLetters(c + 3, "inity") ? c + 8 : c + 3;
+    const bool point = (c[0] == '.' || c[0] == ',') && IsDigit(c[1]);
+    if (!IsDigit(c[0]) && !point) return nullptr;
+    if (c[0] != '.' && c[0] != ',') c = SkipDigits(c);
+    if ((c[0] == '.' || c[0] == ',') && IsDigit(c[1])) c = SkipDigits(c + 1, 15);
+    else if (*c == '.') ++c;
+    if (*c == 'e' || *c == 'E') {
+        ++c;
+        if (*c == '-' || *c == '+') ++c;
+        if (!IsDigit(*c)) return nullptr;
+        c = SkipDigits(c);
+    }
+    return c;
+}
+
+// Reads a .x file token for token and number for number exactly as the mesh
+// importer reads it, so that what the check counts is what the importer
+// builds. Wherever the two could part ways the check refuses the file.
+class CXReader {
 public:
-    CXLexer(const uint8_t* data, size_t size, bool binary, size_t floatBytes)
-        : m_pData(data), m_nSize(size), m_nPos(16), m_bBinary(binary), m_nFloatBytes(floatBytes)
-    {}
-
-    const SToken& Peek()
+    CXReader(const uint8_t* data, size_t size, bool binary, size_t floatBytes)
+        : m_Data(reinterpret_cast<const char*>(data), size), m_nPos(16), m_bBinary(binary), m_nFloatBytes(floatBytes)
     {
-        if (!m_bPeeked) {
-            m_Peek = m_bBinary ? ReadBinary() : ReadText();
-            m_bPeeked = true;
-        }
-        return m_Peek;
-    }
-    SToken Next()
-    {
-        Peek();
-        m_bPeeked = false;
-        return m_Peek;
-    }
-
-    // One number of an object's data, an integer (bInt) or a float, read the
-    // importer's way. False where the importer would misread the data: the
-    // check cannot follow it there, so such a file is refused.
-    bool Number(bool bInt, uint64_t* pValue)
-    {
+        // A text file's first line is its header, whatever follows it there.
         if (!m_bBinary) {
-            if (Peek().type != EToken::Number) return false;
-            *pValue = Next().value;
-            return true;
+            while (m_nPos < End() && At(0) != '\n' && At(0) != '\r') ++m_nPos;
+            if (m_nPos < End()) ++m_nPos;
         }
-        if (m_bPeeked) return false;
+    }
+
+    // The next token. Empty at the end of the data, and where the check
+    // cannot be sure what the importer takes (then Unsure() holds).
+    std::string_view Token() { return m_bBinary ? BinaryToken() : TextToken(); }
+    bool Unsure() const { return m_bUnsure; }
+    // The importer reads an object's structure where its numbers end: a
+    // binary list must end there too.
+    bool NumbersEnded() const { return !m_bBinary || m_nListLeft == 0; }
+
+    // One integer; false where the importer would stop or misread it.
+    bool Int(uint64_t* pValue)
+    {
+        if (m_bBinary) return BinaryNumber(true, pValue);
+        SkipBlanks();
+        bool negative = false;
+        if (At(0) == '-') {
+            negative = true;
+            ++m_nPos;
+        }
+        if (!IsDigit(At(0))) return false;
+        uint64_t v = 0;
+        while (m_nPos < End() && IsDigit(At(0))) {
+            // The importer keeps 32 bits; any value this large breaks a limit.
+            if (v < (uint64_t(1) << 40)) v = v * 10 + static_cast<uint64_t>(At(0) - '0');
+            ++m_nPos;
+        }
+        *pValue = negative && v != 0 ? UINT64_MAX : v;
+        return Separator();
+    }
+    bool Float()
+    {
+        uint64_t unused;
+        if (m_bBinary) return BinaryNumber(false, &unused);
+        SkipBlanks();
+        // Undefined numbers some exporters write: the importer steps over them
+        // by fixed widths the check does not follow.
+        if (At(0) == '-' || At(0) == '1') {
+            const char* c = m_Data.c_str() + m_nPos + (At(0) == '-' ? 1 : 0);
+            if (std::strncmp(c, "1.#", 3) == 0) return false;
+        }
+        const char* end = SkipReal(m_Data.c_str() + m_nPos);
+        if (!end) return false;
+        m_nPos = static_cast<size_t>(end - m_Data.c_str());
+        return Separator();
+    }
+    // The optional separator after a group of numbers.
+    void TestForSeparator()
+    {
+        if (m_bBinary) return;
+        SkipBlanks();
+        if (m_nPos < End() && (At(0) == ';' || At(0) == ',')) ++m_nPos;
+    }
+    // A ';' straight after the material indices, without blanks before it.
+    void SkipSemicolonHere()
+    {
+        if (!m_bBinary && m_nPos < End() && At(0) == ';') ++m_nPos;
+    }
+    bool Separator()
+    {
+        if (m_bBinary) return true;
+        const std::string_view t = Token();
+        return t == "," || t == ";";
+    }
+    bool Semicolon() { return m_bBinary || Token() == ";"; }
+    bool Closes() { return NumbersEnded() && Token() == "}"; }
+    // An object's header after its template name: an optional name and "{".
+    bool Head()
+    {
+        const std::string_view t = Token();
+        if (m_bUnsure) return false;
+        return t == "{" || (Token() == "{" && !m_bUnsure);
+    }
+    // A quoted string and its ';' (text), or any one token (binary).
+    bool String()
+    {
+        if (m_bBinary) {
+            Token();
+            return !m_bUnsure;
+        }
+        SkipBlanks();
+        if (m_nPos >= End() || At(0) != '"') return false;
+        ++m_nPos;
+        while (m_nPos < End() && At(0) != '"') ++m_nPos;
+        if (m_nPos + 1 >= End() || At(1) != ';') return false;
+        m_nPos += 2;
+        return true;
+    }
+
+private:
+    size_t End() const { return m_Data.size(); }
+    // The byte at m_nPos + i, or NUL past the end (the importer reads a
+    // NUL-terminated copy).
+    char At(size_t i) const { return m_nPos + i < End() ? m_Data[m_nPos + i] : '\0'; }
+
+    void SkipBlanks()
+    {
+        for (;;) {
+            while (m_nPos < End() && IsSpace(At(0))) ++m_nPos;
+            if (m_nPos >= End()) return;
+            if (!((At(0) == '/' && At(1) == '/') || At(0) == '#')) return;
+            while (m_nPos < End() && At(0) != '\n' && At(0) != '\r') ++m_nPos;
+            if (m_nPos < End()) ++m_nPos;
+        }
+    }
+
+    std::string_view TextToken()
+    {
+        SkipBlanks();
+        const size_t start = m_nPos;
+        while (m_nPos < End() && !IsSpace(At(0))) {
+            const char c = At(0);
+            if (c == ';' || c == '}' || c == '{' || c == ',') {
+                if (m_nPos == start) ++m_nPos;
+                break;
+            }
+            ++m_nPos;
+        }
+        return std::string_view(m_Data).substr(start, m_nPos - start);
+    }
+
+    size_t Left() const { return m_nPos <= End() ? End() - m_nPos : 0; }
+    bool Take(size_t n)
+    {
+        if (n > Left()) return false;
+        m_nPos += n;
+        return true;
+    }
+    uint32_t Word()
+    {
+        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - 2);
+        return static_cast<uint32_t>(p[0] | (p[1] << 8));
+    }
+    uint32_t Dword()
+    {
+        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - 4);
+        return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+               (static_cast<uint32_t>(p[3]) << 24);
+    }
+    bool TakeWord(uint32_t* v) { return Take(2) && ((*v = Word()), true); }
+    bool TakeDword(uint32_t* v) { return Take(4) && ((*v = Dword()), true); }
+    std::string_view MarkUnsure()
+    {
+        m_bUnsure = true;
+        return {};
+    }
+
+    std::string_view BinaryToken()
+    {
+        if (m_nPos == End()) return {};
+        uint32_t token, n;
+        if (!TakeWord(&token)) return MarkUnsure();
+        switch (token) {
+        case 1:
+        case 2: {
+            // Names and strings; an empty one would end the importer's reading
+            // where the check cannot tell whether the data ends.
+            if (!TakeDword(&n) || n == 0 || n > Left()) return MarkUnsure();
+            const std::string_view text = std::string_view(m_Data).substr(m_nPos, n);
+            m_nPos += n;
+            if (token == 2 && !Take(2)) return MarkUnsure();
+            return text;
+        }
+        case 3: return Take(4) ? "<integer>" : MarkUnsure();
+        case 5: return Take(16) ? "<guid>" : MarkUnsure();
+        case 6:
+        case 7: {
+            const size_t each = token == 6 ? 4 : m_nFloatBytes;
+            if (!TakeDword(&n) || static_cast<uint64_t>(n) * each > Left()) return MarkUnsure();
+            m_nPos += static_cast<size_t>(n) * each;
+            return token == 6 ? "<int_list>" : "<flt_list>";
+        }
+        case 0x0A: return "{";
+        case 0x0B: return "}";
+        case 0x0C: return "(";
+        case 0x0D: return ")";
+        case 0x0E: return "[";
+        case 0x0F: return "]";
+        case 0x10: return "<";
+        case 0x11: return ">";
+        case 0x12: return ".";
+        case 0x13: return ",";
+        case 0x14: return ";";
+        case 0x1F: return "template";
+        case 0x28: return "WORD";
+        case 0x29: return "DWORD";
+        case 0x2A: return "FLOAT";
+        case 0x2B: return "DOUBLE";
+        case 0x2C: return "CHAR";
+        case 0x2D: return "UCHAR";
+        case 0x2E: return "SWORD";
+        case 0x2F: return "SDWORD";
+        case 0x30: return "void";
+        case 0x31: return "string";
+        case 0x32: return "unicode";
+        case 0x33: return "cstring";
+        case 0x34: return "array";
+        default: return MarkUnsure();
+        }
+    }
+
+    // A number of a binary run: a list of the kind asked for, or a single
+    // integer token. An empty list would make the importer count down from
+    // zero, and an integer read from a list of floats (or the reverse) is
+    // not what any writer means; the check refuses both.
+    bool BinaryNumber(bool bInt, uint64_t* pValue)
+    {
         if (m_nListLeft == 0) {
-            // A run of numbers starts with a list of the kind asked for, or a
-            // single integer; an empty list would make the importer count
-            // down from zero.
             uint32_t token, n;
             if (!TakeWord(&token)) return false;
             if (token == 3) {
                 n = 1;
             } else if (token == (bInt ? 6u : 7u)) {
-                if (!TakeDword(&n) || n == 0 || static_cast<uint64_t>(n) * Each(bInt) > m_nSize - m_nPos) return false;
+                if (!TakeDword(&n) || n == 0 || static_cast<uint64_t>(n) * (bInt ? 4 : m_nFloatBytes) > Left())
+                    return false;
             } else {
                 return false;
             }
             m_nListLeft = n;
             m_bIntList = bInt || token == 3;
         }
-        // An integer read from a list of floats (or the reverse) is not what
-        // any writer means; with 8-byte floats it would misread the bytes.
         if (m_bIntList != bInt && m_nFloatBytes != 4) return false;
         --m_nListLeft;
-        const uint8_t* p;
-        if (!Take(m_bIntList ? 4 : m_nFloatBytes, &p)) return false;
+        if (!Take(m_bIntList ? 4 : m_nFloatBytes)) return false;
+        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - (m_bIntList ? 4 : m_nFloatBytes));
         *pValue = static_cast<uint64_t>(p[0]) | (static_cast<uint64_t>(p[1]) << 8) |
                   (static_cast<uint64_t>(p[2]) << 16) | (static_cast<uint64_t>(p[3]) << 24);
         return true;
     }
-    // After an object's numbers: the importer reads the next token where the
-    // numbers end, so a binary list must end there too, and in text no
-    // number may follow (the importer would take it for an object's name).
-    bool NumbersEnded() { return m_bBinary ? m_nListLeft == 0 : Peek().type != EToken::Number; }
 
-    // One token of any kind, taken whole (a binary list with all its numbers),
-    // as the importer takes a name or string it expects.
-    bool SkipToken()
-    {
-        if (!m_bBinary || m_bPeeked || m_nListLeft != 0) {
-            const SToken t = Next();
-            return t.type != EToken::Bad && t.type != EToken::End;
-        }
-        uint32_t token, n;
-        const uint8_t* p;
-        if (!TakeWord(&token)) return false;
-        switch (token) {
-        case 1: return TakeDword(&n) && Take(n, &p);
-        case 2: return TakeDword(&n) && Take(n, &p) && TakeWord(&n);
-        case 3: return Take(4, &p);
-        case 5: return Take(16, &p);
-        case 6:
-        case 7: return TakeDword(&n) && Take(static_cast<size_t>(n) * Each(token == 6), &p);
-        default: return true;
-        }
-    }
-
-private:
-    size_t Each(bool bInt) const { return bInt ? 4 : m_nFloatBytes; }
-    static bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';'; }
-    static bool Ends(uint8_t c) { return IsBlank(c) || c == '{' || c == '}' || c == '"' || c == '<' || c == '#'; }
-
-    SToken ReadText()
-    {
-        for (;;) {
-            while (m_nPos < m_nSize && IsBlank(m_pData[m_nPos])) ++m_nPos;
-            if (m_nPos >= m_nSize) return {};
-            const uint8_t c = m_pData[m_nPos];
-            if (c == '#' || (c == '/' && m_nPos + 1 < m_nSize && m_pData[m_nPos + 1] == '/')) {
-                while (m_nPos < m_nSize && m_pData[m_nPos] != '\n') ++m_nPos;
-                continue;
-            }
-            break;
-        }
-        const uint8_t c = m_pData[m_nPos];
-        SToken t;
-        if (c == '{' || c == '}') {
-            ++m_nPos;
-            t.type = c == '{' ? EToken::Open : EToken::Close;
-            return t;
-        }
-        if (c == '"' || c == '<') {
-            const uint8_t close = c == '"' ? '"' : '>';
-            const void* end = std::memchr(m_pData + m_nPos + 1, close, m_nSize - m_nPos - 1);
-            if (!end) {
-                t.type = EToken::Bad;
-                return t;
-            }
-            m_nPos = static_cast<size_t>(static_cast<const uint8_t*>(end) - m_pData) + 1;
-            t.type = c == '"' ? EToken::String : EToken::Guid;
-            return t;
-        }
-        const size_t start = m_nPos;
-        while (m_nPos < m_nSize && !Ends(m_pData[m_nPos])) ++m_nPos;
-        t.text = std::string_view(reinterpret_cast<const char*>(m_pData + start), m_nPos - start);
-        const char first = t.text[0];
-        if ((first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.') {
-            // The importer reads a count as the digits of a signed integer and
-            // uses it unsigned: a minus sign makes it enormous. Whatever follows
-            // the digits is taken as the importer would take the digits alone,
-            // so every number is a possible count here.
-            t.type = EToken::Number;
-            uint64_t v = 0;
-            for (size_t i = (first == '+' || first == '-') ? 1 : 0; i < t.text.size(); ++i) {
-                const char d = t.text[i];
-                if (d < '0' || d > '9') break;
-                if (v < (uint64_t(1) << 40)) v = v * 10 + static_cast<uint64_t>(d - '0');
-            }
-            t.value = first == '-' && v != 0 ? UINT64_MAX : v;
-            return t;
-        }
-        t.type = t.text == "template" ? EToken::Template : EToken::Name;
-        return t;
-    }
-
-    bool Take(size_t n, const uint8_t** p)
-    {
-        if (n > m_nSize - m_nPos) return false;
-        *p = m_pData + m_nPos;
-        m_nPos += n;
-        return true;
-    }
-    bool TakeWord(uint32_t* v)
-    {
-        const uint8_t* p;
-        if (!Take(2, &p)) return false;
-        *v = static_cast<uint32_t>(p[0] | (p[1] << 8));
-        return true;
-    }
-    bool TakeDword(uint32_t* v)
-    {
-        const uint8_t* p;
-        if (!Take(4, &p)) return false;
-        *v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-             (static_cast<uint32_t>(p[3]) << 24);
-        return true;
-    }
-
-    SToken ReadBinary()
-    {
-        SToken bad;
-        bad.type = EToken::Bad;
-        for (;;) {
-            if (m_nListLeft > 0) {
-                --m_nListLeft;
-                const uint8_t* p;
-                if (!Take(m_bIntList ? 4 : m_nFloatBytes, &p)) return bad;
-                SToken t;
-                t.type = EToken::Number;
-                return t;
-            }
-            if (m_nPos >= m_nSize) return {};
-            uint32_t token;
-            if (!TakeWord(&token)) return bad;
-            SToken t;
-            switch (token) {
-            case 1:    // name
-            case 2: {  // string
-                uint32_t n;
-                const uint8_t* p;
-                if (!TakeDword(&n) || !Take(n, &p)) return bad;
-                if (token == 2) {
-                    uint32_t terminator;
-                    if (!TakeWord(&terminator)) return bad;
-                    t.type = EToken::String;
-                } else {
-                    t.type = EToken::Name;
-                    t.text = std::string_view(reinterpret_cast<const char*>(p), n);
-                }
-                return t;
-            }
-            case 3: {  // integer
-                const uint8_t* p;
-                if (!Take(4, &p)) return bad;
-                t.type = EToken::Number;
-                return t;
-            }
-            case 5: {  // GUID
-                const uint8_t* p;
-                if (!Take(16, &p)) return bad;
-                t.type = EToken::Guid;
-                return t;
-            }
-            case 6:    // integer list
-            case 7: {  // float list
-                uint32_t n;
-                if (!TakeDword(&n)) return bad;
-                // A list longer than the rest of the file is damage, whatever it feeds.
-                if (static_cast<uint64_t>(n) * Each(token == 6) > m_nSize - m_nPos) return bad;
-                m_nListLeft = n;
-                m_bIntList = token == 6;
-                continue;
-            }
-            case 0x0A: t.type = EToken::Open; return t;
-            case 0x0B: t.type = EToken::Close; return t;
-            case 0x13:  // comma
-            case 0x14:  // semicolon
-                continue;
-            case 0x1F: t.type = EToken::Template; return t;
-            default: t.type = EToken::Other; return t;
-            }
-        }
-    }
-
-    const uint8_t* m_pData;
-    size_t m_nSize;
+    std::string m_Data;
     size_t m_nPos;
     bool m_bBinary;
     size_t m_nFloatBytes;
     uint64_t m_nListLeft = 0;
     bool m_bIntList = false;
-    SToken m_Peek;
-    bool m_bPeeked = false;
+    bool m_bUnsure = false;
 };
 
-// What the objects inside a mesh are checked against: the importer indexes
-// its vertices and faces with their numbers unchecked.
+// A mesh as far as the check follows it: what its objects are checked
+// against.
 struct SMesh {
     uint64_t nVertices = 0;
     std::vector<uint32_t> faceSizes;
+    uint64_t nMaterials = 0;      // materials given in its material lists
+    uint64_t nFaceMaterials = 0;  // material indices given for its faces
 };
 
-// The numbers of one object the importer reads, in its order, with every
-// count checked against the limits and against what follows.
-class CBodyCheck {
+// The objects the importer reads, each read as the importer reads it, with
+// every count checked against the limits and against what follows.
+class CXCheck {
 public:
-    CBodyCheck(CXLexer& lexer, std::string_view object) : m_Lexer(lexer), m_Object(object) {}
+    CXCheck(CXReader& reader) : m_R(reader) {}
 
-    // A count; false when it breaks a limit or is not there.
-    bool Count(uint64_t* pValue, uint64_t limit = kMaxXFileCount)
+    bool File()
     {
-        if (!m_Lexer.Number(true, pValue)) return Fail(kCutShort);
-        return *pValue <= limit || TooMany(*pValue);
+        for (;;) {
+            const std::string_view name = m_R.Token();
+            if (m_R.Unsure()) return Fail(kCutShort);
+            if (name.empty()) return true;
+            if (!TopObject(name)) return false;
+        }
     }
+    const std::string& Why() const { return m_Verdict.why; }
+
+private:
+    bool Fail(std::string why) { return m_Verdict.Fail(std::move(why)); }
+
+    // The name of the next object inside another; false at the end of the data.
+    bool Inner(std::string_view* pName)
+    {
+        if (!m_R.NumbersEnded()) return Fail(m_strObject + " holds more numbers than it reads");
+        *pName = m_R.Token();
+        if (m_R.Unsure() || pName->empty()) return Fail(kCutShort);
+        return true;
+    }
+
+    bool TopObject(std::string_view name)
+    {
+        if (name == "template") return Template();
+        if (name == "Frame") return Frame(1);
+        if (name == "Mesh") return Mesh();
+        if (name == "AnimTicksPerSecond") return Begin(name) && Ints(1) && End();
+        if (name == "AnimationSet") return AnimationSet();
+        if (name == "Material") return Material();
+        if (name == "}") return true;
+        return Unknown();
+    }
+
+    // An object the importer steps over: to its first brace, then to the
+    // brace that closes it.
+    bool Unknown()
+    {
+        std::string_view t;
+        do {
+            t = m_R.Token();
+            if (t.empty()) return Fail(kCutShort);
+        } while (t != "{");
+        int depth = 1;
+        while (depth > 0) {
+            t = m_R.Token();
+            if (t.empty()) return Fail(kCutShort);
+            if (t == "{" && ++depth > kMaxXFileDepth) return Fail(kTooDeep);
+            if (t == "}") --depth;
+        }
+        return true;
+    }
+
+    // A template declaration describes members and holds no data; it ends
+    // at its first closing brace.
+    bool Template()
+    {
+        if (!m_R.Head()) return Fail(kCutShort);
+        m_R.Token();  // its GUID
+        for (std::string_view t = m_R.Token(); t != "}"; t = m_R.Token())
+            if (t.empty()) return Fail(kCutShort);
+        return true;
+    }
+
+    bool Begin(std::string_view object)
+    {
+        m_strObject = std::string(object);
+        return m_R.Head() || Fail(kCutShort);
+    }
+    bool End()
+    {
+        if (!m_R.NumbersEnded()) return Fail(m_strObject + " holds more numbers than it reads");
+        return m_R.Closes() || Fail(kCutShort);
+    }
+
     bool TooMany(uint64_t n)
     {
-        return Fail(std::string(m_Object) + " declares " + std::to_string(n) + " elements, more than a mesh may have");
+        return Fail(m_strObject + " declares " + std::to_string(n) + " elements, more than a mesh may have");
     }
-    // n numbers of one kind; false when fewer follow.
-    bool Numbers(uint64_t n, bool bInt)
+    bool Short() { return Fail(m_strObject + " declares more elements than the file holds"); }
+    // A count within the limits.
+    bool Count(uint64_t* pValue, uint64_t limit = kMaxXFileCount)
+    {
+        if (!m_R.Int(pValue)) return Fail(kCutShort);
+        return *pValue <= limit || TooMany(*pValue);
+    }
+    bool Ints(uint64_t n)
     {
         uint64_t v;
         for (uint64_t i = 0; i < n; ++i)
-            if (!m_Lexer.Number(bInt, &v))
-                return Fail(std::string(m_Object) + " declares more elements than the file holds");
+            if (!m_R.Int(&v)) return Short();
         return true;
     }
-    bool Floats(uint64_t n) { return Numbers(n, false); }
+    bool Floats(uint64_t n)
+    {
+        for (uint64_t i = 0; i < n; ++i)
+            if (!m_R.Float()) return Short();
+        return true;
+    }
+    // n groups of `each` floats, each group with its optional separator.
+    bool Vectors(uint64_t n, uint64_t each)
+    {
+        for (uint64_t i = 0; i < n; ++i) {
+            if (!Floats(each)) return false;
+            m_R.TestForSeparator();
+        }
+        return true;
+    }
     // n indices, each below `below`: the importer uses them unchecked.
     bool Indices(uint64_t n, uint64_t below)
     {
         uint64_t v;
         for (uint64_t i = 0; i < n; ++i) {
-            if (!m_Lexer.Number(true, &v))
-                return Fail(std::string(m_Object) + " declares more elements than the file holds");
-            if (v >= below) return Fail(std::string(m_Object) + " names an element the mesh does not have");
+            if (!m_R.Int(&v)) return Short();
+            if (v >= below) return Fail(m_strObject + " names an element the mesh does not have");
         }
         return true;
-    }
-    bool Ints(uint64_t n) { return Numbers(n, true); }
-    // A count, then count groups of `each` floats.
-    bool FloatArray(uint64_t each)
-    {
-        uint64_t n = 0;
-        return Count(&n) && Floats(n * each);
     }
     // A count of faces, each a count of indices and the indices (below
     // `below`). With pSizes empty the sizes are kept there; otherwise every
@@ -324,86 +472,204 @@ public:
         uint64_t n = 0;
         if (!Count(&n)) return false;
         const bool bMatch = !pSizes->empty();
-        if (bMatch && n != pSizes->size()) return Fail(std::string(m_Object) + " does not match the mesh's faces");
+        if (bMatch && n != pSizes->size()) return Fail(m_strObject + " does not match the mesh's faces");
         for (uint64_t f = 0; f < n; ++f) {
             uint64_t k = 0;
-            if (!m_Lexer.Number(true, &k))
-                return Fail(std::string(m_Object) + " declares more elements than the file holds");
+            if (!m_R.Int(&k)) return Short();
             if (k > kMaxXFileCount) return TooMany(k);
-            if (bMatch && k != (*pSizes)[f]) return Fail(std::string(m_Object) + " does not match the mesh's faces");
+            if (bMatch && k != (*pSizes)[f]) return Fail(m_strObject + " does not match the mesh's faces");
             if (!Indices(k, below)) return false;
+            m_R.TestForSeparator();
             if (!bMatch) pSizes->push_back(static_cast<uint32_t>(k));
         }
         return true;
     }
-    bool Ended() { return m_Lexer.NumbersEnded() || Fail(std::string(m_Object) + " holds more numbers than it reads"); }
-    bool Fail(std::string why)
+
+    bool Frame(int depth)
     {
-        m_strWhy = std::move(why);
-        return false;
+        if (depth > kMaxXFileDepth) return Fail(kTooDeep);
+        if (!Begin("Frame")) return false;
+        for (;;) {
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            bool ok = true;
+            if (name == "}") return true;
+            if (name == "Frame") ok = Frame(depth + 1);
+            else if (name == "FrameTransformMatrix")
+                ok = Begin(name) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
+            else if (name == "Mesh") ok = Mesh();
+            else ok = Unknown();
+            if (!ok) return false;
+            m_strObject = "Frame";
+        }
     }
-    const std::string& Why() const { return m_strWhy; }
 
-private:
-    CXLexer& m_Lexer;
-    std::string_view m_Object;
-    std::string m_strWhy;
-};
+    bool Mesh()
+    {
+        SMesh mesh;
+        if (!Begin("Mesh") || !Count(&mesh.nVertices) || !Vectors(mesh.nVertices, 3) ||
+            !Faces(mesh.nVertices, &mesh.faceSizes))
+            return false;
+        for (;;) {
+            m_strObject = "Mesh";
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            if (name == "}") break;
+            bool ok = true;
+            uint64_t n = 0;
+            if (name == "MeshNormals") {
+                // One normal face for every face of the mesh, corner for corner.
+                std::vector<uint32_t> sizes = mesh.faceSizes;
+                ok = Begin(name) && Count(&n) && Vectors(n, 3) &&
+                     (sizes.empty() ? Count(&n) && (n == 0 || Fail("MeshNormals does not match the mesh's faces"))
+                                    : Faces(n, &sizes));
+                if (ok) m_R.TestForSeparator();
+                ok = ok && End();
+            } else if (name == "MeshTextureCoords") {
+                ok = Begin(name) && Count(&n) &&
+                     (n == mesh.nVertices || Fail("MeshTextureCoords does not match the mesh's vertices")) &&
+                     Vectors(n, 2) && End();
+            } else if (name == "MeshVertexColors") {
+                // A colour for every vertex, each: the vertex index and four floats.
+                ok = Begin(name) && Count(&n) &&
+                     (n == mesh.nVertices || Fail("MeshVertexColors does not match the mesh's vertices"));
+                for (uint64_t i = 0; ok && i < n; ++i) {
+                    ok = Indices(1, mesh.nVertices) && Vectors(1, 4);
+                    m_R.TestForSeparator();
+                }
+                ok = ok && End();
+            } else if (name == "MeshMaterialList") {
+                ok = MaterialList(mesh);
+            } else if (name == "XSkinMeshHeader") {
+                ok = Begin(name) && Ints(3) && End();
+            } else if (name == "SkinWeights") {
+                ok = Begin(name) && (m_R.String() || Fail(kCutShort)) && Count(&n) && Indices(n, mesh.nVertices) &&
+                     Floats(n) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
+            } else {
+                ok = Unknown();
+            }
+            if (!ok) return false;
+        }
+        // The importer looks up a material for every face that names one.
+        if (mesh.nFaceMaterials > 0 && mesh.nMaterials == 0)
+            return Fail("MeshMaterialList declares more materials than it holds");
+        return true;
+    }
 
-// The data of the objects the importer reads, in its order. False with the
-// reason when a count breaks a limit or the data would be misread.
-// *pMaterials: the materials a MeshMaterialList declares.
-bool CheckBody(CXLexer& lexer, std::string_view object, SMesh& mesh, uint64_t* pMaterials, std::string* pWhy)
-{
-    CBodyCheck b(lexer, object);
-    bool ok = true;
-    uint64_t n = 0, v = 0;
-    if (object == "Mesh") {
-        mesh = SMesh();
-        ok = b.Count(&mesh.nVertices) && b.Floats(mesh.nVertices * 3) && b.Faces(mesh.nVertices, &mesh.faceSizes);
-    } else if (object == "MeshNormals") {
-        // One normal face for every face of the mesh, corner for corner.
-        std::vector<uint32_t> sizes = mesh.faceSizes;
-        ok = b.Count(&n) && b.Floats(n * 3) &&
-             (sizes.empty() ? b.Count(&v) && (v == 0 || b.Fail("MeshNormals does not match the mesh's faces"))
-                            : b.Faces(n, &sizes));
-    } else if (object == "MeshTextureCoords") {
-        ok = b.Count(&n) && (n == mesh.nVertices || b.Fail("MeshTextureCoords does not match the mesh's vertices")) &&
-             b.Floats(n * 2);
-    } else if (object == "MeshVertexColors") {
-        // Each: the vertex index and a colour of four floats.
-        ok = b.Count(&n);
-        for (uint64_t i = 0; ok && i < n; ++i) ok = b.Indices(1, mesh.nVertices) && b.Floats(4);
-    } else if (object == "FrameTransformMatrix") {
-        ok = b.Floats(16);
-    } else if (object == "Material") {
-        ok = b.Floats(4 + 1 + 3 + 3);
-    } else if (object == "XSkinMeshHeader") {
-        ok = b.Ints(3);
-    } else if (object == "AnimTicksPerSecond") {
-        ok = b.Ints(1);
-    } else if (object == "SkinWeights") {
-        ok = lexer.SkipToken() || b.Fail(kCutShort);
-        ok = ok && b.Count(&n) && b.Indices(n, mesh.nVertices) && b.Floats(n) && b.Floats(16);
-    } else if (object == "AnimationKey") {
-        // The key type fixes the values of each key (a quaternion, a vector
-        // or a matrix); another type stops the importer.
-        uint64_t type = 0, keys = 0;
-        ok = b.Count(&type, UINT64_MAX) && b.Count(&keys);
+    bool MaterialList(SMesh& mesh)
+    {
+        uint64_t declared = 0, n = 0;
+        if (!Begin("MeshMaterialList") || !Count(&declared) || !Count(&n)) return false;
+        // The importer gives every face its material by face number: one list
+        // of an index per face, or of a single index for all the faces there are.
+        if (mesh.nFaceMaterials > 0) return Fail("Mesh holds more than one MeshMaterialList");
+        if (n != mesh.faceSizes.size() && (n != 1 || mesh.faceSizes.empty()))
+            return Fail("MeshMaterialList does not match the mesh's faces");
+        if (!Indices(n, declared)) return false;
+        mesh.nFaceMaterials += n;
+        m_R.SkipSemicolonHere();
+        uint64_t found = 0;
+        for (;;) {
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            bool ok = true;
+            if (name == "}") break;
+            if (name == "{") {
+                // A material given by reference: "{ name }".
+                ++found;
+                const std::string_view ref = m_R.Token();
+                ok = !ref.empty() && m_R.Closes();
+                if (!ok) Fail(kCutShort);
+            } else if (name == "Material") {
+                ++found;
+                ok = Material();
+            } else if (name != ";") {
+                ok = Unknown();
+            }
+            if (!ok) return false;
+            m_strObject = "MeshMaterialList";
+        }
+        mesh.nMaterials += found;
+        return found >= declared || Fail("MeshMaterialList declares more materials than it holds");
+    }
+
+    bool Material()
+    {
+        // A colour with alpha, the specular power, the specular and emissive colours.
+        if (!Begin("Material") || !Vectors(1, 4) || !Floats(1) || !Vectors(2, 3)) return false;
+        for (;;) {
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            if (name == "}") return true;
+            bool ok;
+            if (name == "TextureFilename" || name == "TextureFileName" || name == "NormalmapFilename" ||
+                name == "NormalmapFileName")
+                ok = Begin(name) && (m_R.String() || Fail(kCutShort)) && End();
+            else ok = Unknown();
+            if (!ok) return false;
+            m_strObject = "Material";
+        }
+    }
+
+    bool AnimationSet()
+    {
+        if (!Begin("AnimationSet")) return false;
+        for (;;) {
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            if (name == "}") return true;
+            if (!(name == "Animation" ? Animation() : Unknown())) return false;
+            m_strObject = "AnimationSet";
+        }
+    }
+
+    bool Animation()
+    {
+        if (!Begin("Animation")) return false;
+        for (;;) {
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            if (name == "}") return true;
+            bool ok;
+            if (name == "AnimationKey") {
+                ok = AnimationKey();
+            } else if (name == "{") {
+                // The frame the animation moves: "{ name }".
+                ok = !m_R.Token().empty() && m_R.Closes();
+                if (!ok) Fail(kCutShort);
+            } else {
+                ok = Unknown();
+            }
+            if (!ok) return false;
+            m_strObject = "Animation";
+        }
+    }
+
+    // The key type fixes the values of each key (a quaternion, a vector or a
+    // matrix); another type stops the importer.
+    bool AnimationKey()
+    {
+        uint64_t type = 0, keys = 0, v = 0;
+        if (!Begin("AnimationKey") || !Count(&type, UINT64_MAX) || !Count(&keys)) return false;
         static const uint64_t kValues[] = {4, 3, 3, 16, 16};
-        for (uint64_t k = 0; ok && type < 5 && k < keys; ++k)
-            ok = b.Count(&v, UINT64_MAX) && b.Count(&v, UINT64_MAX) && b.Floats(kValues[type]);
-    } else if (object == "MeshMaterialList") {
-        ok = b.Count(pMaterials) && b.Count(&v) &&
-             (v == mesh.faceSizes.size() || v == 1 || b.Fail("MeshMaterialList does not match the mesh's faces")) &&
-             b.Indices(v, *pMaterials);
-    } else {
-        return true;  // read by the importer token by token, like the check
+        if (type >= 5) return Fail("AnimationKey has a key type the importer does not read");
+        for (uint64_t k = 0; k < keys; ++k) {
+            if (!Count(&v, UINT64_MAX) || !Count(&v, UINT64_MAX)) return false;
+            if (v != kValues[type]) return Fail("AnimationKey does not match its key type");
+            if (type == 1 || type == 2) {
+                if (!Vectors(1, 3)) return false;
+            } else if (!Floats(v) || !(m_R.Semicolon() || Fail(kCutShort))) {
+                return false;
+            }
+            if (!m_R.Separator()) return Fail(kCutShort);
+        }
+        return End();
     }
-    ok = ok && b.Ended();
-    if (!ok && pWhy) *pWhy = b.Why();
-    return ok;
-}
+
+    CXReader& m_R;
+    SVerdict m_Verdict;
+    std::string m_strObject;  // the object being read, for the reasons given
+};
 
 bool Fail(std::string* pWhy, const char* why)
 {
@@ -420,68 +686,10 @@ bool CheckXFileLimits(const uint8_t* data, size_t size, std::string* pWhy)
     const std::string_view floats(reinterpret_cast<const char*>(data) + 12, 4);
     if (format == "tzip" || format == "bzip") return Fail(pWhy, "compressed .x meshes are not read");
     if (format != "txt " && format != "bin ") return Fail(pWhy, "not a .x mesh (unknown format)");
-    CXLexer lexer(data, size, format == "bin ", floats == "0064" ? 8 : 4);
-
-    // The objects open around the current token; a material list counts the
-    // materials given inside it (Material objects and references "{ name }"),
-    // since the importer reads one for every one declared and fails badly
-    // when one is missing.
-    struct SOpen {
-        bool bMaterialList = false;
-        uint64_t nDeclared = 0;
-        uint64_t nFound = 0;
-    };
-    std::vector<SOpen> open;
-    auto enter = [&](bool bMaterial, SOpen inner) {
-        if (!open.empty() && open.back().bMaterialList && bMaterial) ++open.back().nFound;
-        open.push_back(inner);
-        return static_cast<int>(open.size()) <= kMaxXFileDepth;
-    };
-    auto leave = [&]() {
-        if (open.empty()) return true;
-        const SOpen o = open.back();
-        open.pop_back();
-        return !o.bMaterialList || o.nFound >= o.nDeclared;
-    };
-    SMesh mesh;
-    for (;;) {
-        const SToken t = lexer.Next();
-        switch (t.type) {
-        case EToken::End:
-            while (!open.empty())
-                if (!leave()) return Fail(pWhy, "MeshMaterialList declares more materials than it holds");
-            return true;
-        case EToken::Bad: return Fail(pWhy, kCutShort);
-        case EToken::Open:
-            if (!enter(true, SOpen())) return Fail(pWhy, "objects nested too deeply");
-            break;
-        case EToken::Close:
-            if (!leave()) return Fail(pWhy, "MeshMaterialList declares more materials than it holds");
-            break;
-        case EToken::Template: {
-            // A template declaration describes members; it holds no data.
-            int inner = 0;
-            for (;;) {
-                const SToken u = lexer.Next();
-                if (u.type == EToken::End) return true;
-                if (u.type == EToken::Bad) return Fail(pWhy, kCutShort);
-                if (u.type == EToken::Open) ++inner;
-                if (u.type == EToken::Close && --inner <= 0) break;
-            }
-            break;
-        }
-        case EToken::Name: {
-            // An object's header: its template, an optional name, a brace.
-            if (lexer.Peek().type == EToken::Name) lexer.Next();
-            if (lexer.Peek().type != EToken::Open) break;
-            lexer.Next();
-            SOpen inner;
-            inner.bMaterialList = t.text == "MeshMaterialList";
-            if (!enter(t.text == "Material", inner)) return Fail(pWhy, "objects nested too deeply");
-            if (!CheckBody(lexer, t.text, mesh, &open.back().nDeclared, pWhy)) return false;
-            break;
-        }
-        default: break;
-        }
-    }
+    if (floats != "0032" && floats != "0064") return Fail(pWhy, "not a .x mesh (unknown number size)");
+    CXReader reader(data, size, format == "bin ", floats == "0064" ? 8 : 4);
+    CXCheck check(reader);
+    if (check.File()) return true;
+    if (pWhy) *pWhy = check.Why();
+    return false;
 }

@@ -33,7 +33,7 @@ Frame Mesh {
   3;0,1,2;;
   MeshNormals { 1; 0.0;0.0;-1.0;; 1; 3;0,0,0;; }
   MeshTextureCoords { 3; 0.0;0.0;, 1.0;0.0;, 0.0;1.0;; }
-  MeshVertexColors { 1; 0;1.0;0.0;0.0;1.0;;; }
+  MeshVertexColors { 3; 0;1.0;0.0;0.0;1.0;;, 1;0.0;1.0;0.0;1.0;;, 2;0.0;0.0;1.0;1.0;;; }
   MeshMaterialList { 1; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { "a.png"; } } }
  }
 }
@@ -102,8 +102,11 @@ TEST(XFileCheck, GenuineMeshesOfBothFlavoursPass)
     SBinary split;
     split.Name("Mesh").Open().Ints({3}).Floats(4).Floats(5).Word(3).Dword(1).Ints({3, 0, 1, 2}).Close();
     EXPECT_TRUE(Check(split.bytes, &why)) << why;
-    // Unknown objects and references are no business of the check.
-    EXPECT_TRUE(Check(Text("Header { 1; 0; 1; }\nAnimTicksPerSecond { 4800; }\n{ tri }\n"), &why)) << why;
+    // Unknown objects are stepped over whole, as the importer steps over them.
+    EXPECT_TRUE(Check(Text("Header { 1; 0; 1; }\nAnimTicksPerSecond { 4800; }\nFVFData { 1; { 2; } }\n"), &why))
+        << why;
+    EXPECT_TRUE(Check(Text("AnimationSet { Animation { { tri } AnimationKey { 2; 1; 0;3;1.0,2.0,3.0;;, } } }"), &why))
+        << why;
 }
 
 TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
@@ -133,25 +136,47 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
          Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; MeshVertexColors { 3; "
               "0;1.0;1.0;1.0;1.0;;; } }"),
          "more elements than the file holds"},
+        {"fewer vertex colours than vertices",
+         Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; MeshVertexColors { 1; "
+              "2;1.0;1.0;1.0;1.0;;; } }"),
+         "does not match the mesh's vertices"},
         {"material indices",
          Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 2; 3;0,1,2;, 3;0,1,2;; MeshMaterialList { 1; 2; 0;; "
               "} }"),
          "more elements than the file holds"},
         {"skin weights", Text("Mesh { 1; 0.0;0.0;0.0;; 1; 3;0,0,0;; SkinWeights { \"bone\"; 900000; 0; } }"),
          "more elements than the file holds"},
-        {"animation keys", Text("AnimationKey { 0; 3000000000; }"), "more than a mesh may have"},
+        {"animation keys", Text("AnimationSet { Animation { AnimationKey { 0; 3000000000; } } }"),
+         "more than a mesh may have"},
         {"materials declared but not there",
          Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;\n"
               " MeshMaterialList { 2; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } } }"),
          "more materials than it holds"},
-        {"no material at all", Text("MeshMaterialList { 1; 1; 0;; }"), "more materials than it holds"},
-        // The importer would take the extra number for an object's name and
-        // skip the material after it as unknown.
+        {"no material at all", Text("Mesh { 1; 0.0;0.0;0.0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; } }"),
+         "more materials than it holds"},
+        // The importer takes whatever stands where an object's name belongs
+        // (a number, a comma) for the name of an unknown object, and steps
+        // over everything up to the next brace and the brace closing it: the
+        // material reference after it is never read.
         {"a number after the material indices",
          Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0, 1;; { red "
               "} } }"),
-         "holds more numbers than it reads"},
-        {"objects that are no material", Text("MeshMaterialList { 1; 1; 0;; Materials { 1.0; } Other { } }"),
+         "more materials than it holds"},
+        {"a comma after the material indices",
+         Text("Mesh { 1; 0.0;0.0;0.0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;;, { red } } }"),
+         "more materials than it holds"},
+        {"a material reference inside an unknown object",
+         Text("Mesh{4;0;0;0;0;0;0,.0;0;0, 0;0;2;3;0,1,2;3;0,2,3;x{}MeshMaterialList{1;1;0;e 0{\"\"}}}"),
+         "more materials than it holds"},
+        {"one material index for a mesh without faces",
+         Text("Mesh { 0; 0; MeshMaterialList { 1; 1; 0; Material { 0;0;0;1;; 0; 0;0;0;; 0;0;0;; } } }"),
+         "does not match the mesh's faces"},
+        {"a second material list",
+         Text("Mesh { 1; 0.0;0.0;0.0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; { red } } MeshMaterialList { 1; 1; "
+              "0;; { red } } }"),
+         "more than one MeshMaterialList"},
+        {"objects that are no material",
+         Text("Mesh { 1; 0.0;0.0;0.0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; Materials { 1.0; } Other { } } }"),
          "more materials than it holds"},
         {"a face naming a vertex that is not there",
          Text("Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,3;; }"),
@@ -201,7 +226,8 @@ TEST(XFileCheck, CountsTheFileCannotHoldOrNoMeshNeedsAreRefused)
         {"binary count where a name stands",
          SBinary().Name("Mesh").Open().Ints({3}).Floats(9).Name("MeshNormals").Open().bytes, "cut short"},
         {"binary count from an empty list", SBinary().Name("Mesh").Open().Ints({}).Ints({3}).bytes, "cut short"},
-        {"binary list running past its object", SBinary().Name("FrameTransformMatrix").Open().Floats(17).Close().bytes,
+        {"binary list running past its object",
+         SBinary().Name("Frame").Open().Name("FrameTransformMatrix").Open().Floats(17).Close().Close().bytes,
          "holds more numbers than it reads"},
     };
     for (const auto& c : kCases) {
