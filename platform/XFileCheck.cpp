@@ -343,7 +343,7 @@ struct SMesh {
 // every count checked against the limits and against what follows.
 class CXCheck {
 public:
-    CXCheck(CXReader& reader) : m_R(reader) {}
+    explicit CXCheck(CXReader& reader) : m_R(reader) {}
 
     bool File()
     {
@@ -485,23 +485,30 @@ private:
         return true;
     }
 
+    // The objects inside `object` up to its closing brace, each read by
+    // read(name); false (with the reason) as soon as one read fails.
+    template <typename FRead>
+    bool Inside(std::string_view object, FRead read)
+    {
+        for (;;) {
+            m_strObject = std::string(object);
+            std::string_view name;
+            if (!Inner(&name)) return false;
+            if (name == "}") return true;
+            if (!read(name)) return false;
+        }
+    }
+
     bool Frame(int depth)
     {
         if (depth > kMaxXFileDepth) return Fail(kTooDeep);
-        if (!Begin("Frame")) return false;
-        for (;;) {
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            bool ok = true;
-            if (name == "}") return true;
-            if (name == "Frame") ok = Frame(depth + 1);
-            else if (name == "FrameTransformMatrix")
-                ok = Begin(name) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
-            else if (name == "Mesh") ok = Mesh();
-            else ok = Unknown();
-            if (!ok) return false;
-            m_strObject = "Frame";
-        }
+        return Begin("Frame") && Inside("Frame", [&](std::string_view name) {
+                   if (name == "Frame") return Frame(depth + 1);
+                   if (name == "FrameTransformMatrix")
+                       return Begin(name) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
+                   if (name == "Mesh") return Mesh();
+                   return Unknown();
+               });
     }
 
     bool Mesh()
@@ -510,46 +517,41 @@ private:
         if (!Begin("Mesh") || !Count(&mesh.nVertices) || !Vectors(mesh.nVertices, 3) ||
             !Faces(mesh.nVertices, &mesh.faceSizes))
             return false;
-        for (;;) {
-            m_strObject = "Mesh";
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            if (name == "}") break;
-            bool ok = true;
+        const bool ok = Inside("Mesh", [&](std::string_view name) {
             uint64_t n = 0;
             if (name == "MeshNormals") {
                 // One normal face for every face of the mesh, corner for corner.
                 std::vector<uint32_t> sizes = mesh.faceSizes;
-                ok = Begin(name) && Count(&n) && Vectors(n, 3) &&
-                     (sizes.empty() ? Count(&n) && (n == 0 || Fail("MeshNormals does not match the mesh's faces"))
-                                    : Faces(n, &sizes));
-                if (ok) m_R.TestForSeparator();
-                ok = ok && End();
-            } else if (name == "MeshTextureCoords") {
-                ok = Begin(name) && Count(&n) &&
-                     (n == mesh.nVertices || Fail("MeshTextureCoords does not match the mesh's vertices")) &&
-                     Vectors(n, 2) && End();
-            } else if (name == "MeshVertexColors") {
+                if (!Begin(name) || !Count(&n) || !Vectors(n, 3) ||
+                    !(sizes.empty() ? Count(&n) && (n == 0 || Fail("MeshNormals does not match the mesh's faces"))
+                                    : Faces(n, &sizes)))
+                    return false;
+                m_R.TestForSeparator();
+                return End();
+            }
+            if (name == "MeshTextureCoords")
+                return Begin(name) && Count(&n) &&
+                       (n == mesh.nVertices || Fail("MeshTextureCoords does not match the mesh's vertices")) &&
+                       Vectors(n, 2) && End();
+            if (name == "MeshVertexColors") {
                 // A colour for every vertex, each: the vertex index and four floats.
-                ok = Begin(name) && Count(&n) &&
-                     (n == mesh.nVertices || Fail("MeshVertexColors does not match the mesh's vertices"));
-                for (uint64_t i = 0; ok && i < n; ++i) {
-                    ok = Indices(1, mesh.nVertices) && Vectors(1, 4);
+                if (!Begin(name) || !Count(&n) ||
+                    !(n == mesh.nVertices || Fail("MeshVertexColors does not match the mesh's vertices")))
+                    return false;
+                for (uint64_t i = 0; i < n; ++i) {
+                    if (!Indices(1, mesh.nVertices) || !Vectors(1, 4)) return false;
                     m_R.TestForSeparator();
                 }
-                ok = ok && End();
-            } else if (name == "MeshMaterialList") {
-                ok = MaterialList(mesh);
-            } else if (name == "XSkinMeshHeader") {
-                ok = Begin(name) && Ints(3) && End();
-            } else if (name == "SkinWeights") {
-                ok = Begin(name) && (m_R.String() || Fail(kCutShort)) && Count(&n) && Indices(n, mesh.nVertices) &&
-                     Floats(n) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
-            } else {
-                ok = Unknown();
+                return End();
             }
-            if (!ok) return false;
-        }
+            if (name == "MeshMaterialList") return MaterialList(mesh);
+            if (name == "XSkinMeshHeader") return Begin(name) && Ints(3) && End();
+            if (name == "SkinWeights")
+                return Begin(name) && (m_R.String() || Fail(kCutShort)) && Count(&n) && Indices(n, mesh.nVertices) &&
+                       Floats(n) && Floats(16) && (m_R.Semicolon() || Fail(kCutShort)) && End();
+            return Unknown();
+        });
+        if (!ok) return false;
         // The importer looks up a material for every face that names one.
         if (mesh.nFaceMaterials > 0 && mesh.nMaterials == 0)
             return Fail("MeshMaterialList declares more materials than it holds");
@@ -569,80 +571,53 @@ private:
         mesh.nFaceMaterials += n;
         m_R.SkipSemicolonHere();
         uint64_t found = 0;
-        for (;;) {
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            bool ok = true;
-            if (name == "}") break;
+        const bool ok = Inside("MeshMaterialList", [&](std::string_view name) {
             if (name == "{") {
                 // A material given by reference: "{ name }".
                 ++found;
-                const std::string_view ref = m_R.Token();
-                ok = !ref.empty() && m_R.Closes();
-                if (!ok) Fail(kCutShort);
-            } else if (name == "Material") {
-                ++found;
-                ok = Material();
-            } else if (name != ";") {
-                ok = Unknown();
+                return Reference();
             }
-            if (!ok) return false;
-            m_strObject = "MeshMaterialList";
-        }
+            if (name == "Material") {
+                ++found;
+                return Material();
+            }
+            return name == ";" || Unknown();
+        });
+        if (!ok) return false;
         mesh.nMaterials += found;
         return found >= declared || Fail("MeshMaterialList declares more materials than it holds");
     }
+
+    // A name in braces, after the opening one: a material the file gave
+    // before, or the frame an animation moves.
+    bool Reference() { return (!m_R.Token().empty() && m_R.Closes()) || Fail(kCutShort); }
 
     bool Material()
     {
         // A colour with alpha, the specular power, the specular and emissive colours.
         if (!Begin("Material") || !Vectors(1, 4) || !Floats(1) || !Vectors(2, 3)) return false;
-        for (;;) {
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            if (name == "}") return true;
-            bool ok;
+        return Inside("Material", [&](std::string_view name) {
             if (name == "TextureFilename" || name == "TextureFileName" || name == "NormalmapFilename" ||
                 name == "NormalmapFileName")
-                ok = Begin(name) && (m_R.String() || Fail(kCutShort)) && End();
-            else ok = Unknown();
-            if (!ok) return false;
-            m_strObject = "Material";
-        }
+                return Begin(name) && (m_R.String() || Fail(kCutShort)) && End();
+            return Unknown();
+        });
     }
 
     bool AnimationSet()
     {
-        if (!Begin("AnimationSet")) return false;
-        for (;;) {
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            if (name == "}") return true;
-            if (!(name == "Animation" ? Animation() : Unknown())) return false;
-            m_strObject = "AnimationSet";
-        }
+        return Begin("AnimationSet") && Inside("AnimationSet", [&](std::string_view name) {
+                   return name == "Animation" ? Animation() : Unknown();
+               });
     }
 
     bool Animation()
     {
-        if (!Begin("Animation")) return false;
-        for (;;) {
-            std::string_view name;
-            if (!Inner(&name)) return false;
-            if (name == "}") return true;
-            bool ok;
-            if (name == "AnimationKey") {
-                ok = AnimationKey();
-            } else if (name == "{") {
-                // The frame the animation moves: "{ name }".
-                ok = !m_R.Token().empty() && m_R.Closes();
-                if (!ok) Fail(kCutShort);
-            } else {
-                ok = Unknown();
-            }
-            if (!ok) return false;
-            m_strObject = "Animation";
-        }
+        return Begin("Animation") && Inside("Animation", [&](std::string_view name) {
+                   if (name == "AnimationKey") return AnimationKey();
+                   if (name == "{") return Reference();
+                   return Unknown();
+               });
     }
 
     // The key type fixes the values of each key (a quaternion, a vector or a

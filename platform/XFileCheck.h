@@ -1,10 +1,13 @@
 // A look at a DirectX .x mesh before the mesh importer reads it. The importer
 // trusts the element counts a file declares and allocates for them at once, so
 // a 70-byte file declaring two billion vertices would take gigabytes before it
-// failed. Every count here must be one the file can hold (as many numbers
-// follow as it declares) and within sane limits; frames may not nest without
-// end; compressed files, whose expansion cannot be bounded beforehand, are not
-// read.
+// failed, and it uses the indices a file gives without checking them. The look
+// reads the file token for token as the importer does (what it reads and what
+// it steps over), and wherever it cannot be sure to follow, refuses the file.
+// Every count must be one the file can hold (as many numbers follow as it
+// declares) and within sane limits; every index must name an element there is;
+// frames may not nest without end; compressed files, whose expansion cannot be
+// bounded beforehand, are not read.
 #pragma once
 #include <cstddef>
 #include <cstdint>
