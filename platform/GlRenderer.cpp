@@ -630,19 +630,25 @@ bool CGlRenderer::CopyTexels(CRenderTexture* tex, int left, int top, int right, 
     Flush();
     const int th = t->Height();
     if (!t->m_nFlipped) {
+        // Flipped on the CPU, once: a flipping blit would have the driver build
+        // a program of its own for it.
+        const int tw = t->Width();
+        std::vector<uint32_t> texels(static_cast<size_t>(tw) * th), flipped(texels.size());
+        glBindTexture(GL_TEXTURE_2D, t->m_nTex);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        for (int row = 0; row < th; ++row)
+            std::memcpy(&flipped[static_cast<size_t>(th - 1 - row) * tw], &texels[static_cast<size_t>(row) * tw],
+                        sizeof(uint32_t) * tw);
         glGenTextures(1, &t->m_nFlipped);
         glBindTexture(GL_TEXTURE_2D, t->m_nFlipped);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, t->Width(), th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, flipped.data());
         glGenFramebuffers(1, &t->m_nFlippedFbo);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, t->m_nFlippedFbo);
-        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->m_nFlipped, 0);
-        GLuint source = 0;
-        glGenFramebuffers(1, &source);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->m_nTex, 0);
-        glBlitFramebuffer(0, 0, t->Width(), th, 0, th, t->Width(), 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glDeleteFramebuffers(1, &source);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, t->m_nFlippedFbo);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->m_nFlipped, 0);
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, t->m_nFlippedFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_nBackFbo);
