@@ -43,6 +43,22 @@ void CSprite::Begin()
                                     vp.minZ, vp.maxZ));
 }
 
+bool CSprite::CanCopyTexels(uint32_t color, float z) const
+{
+    const CRenderer& r = *m_pRenderer;
+    auto stage = [&](EStageState s) { return r.GetStageState(s); };
+    const bool plain = stage(EStageState::ColorOp) == TOP_MODULATE && stage(EStageState::ColorArg1) == TA_TEXTURE &&
+                       stage(EStageState::ColorArg2) == TA_DIFFUSE && stage(EStageState::AlphaOp) == TOP_MODULATE &&
+                       stage(EStageState::AlphaArg1) == TA_TEXTURE && stage(EStageState::AlphaArg2) == TA_DIFFUSE &&
+                       r.GetRenderState(ERenderState::FogEnable) == 0;
+    // At depth 0 the depth test (less or equal) passes everywhere; only a
+    // depth write would leave something a copy does not.
+    const bool depthKept =
+        r.GetRenderState(ERenderState::ZEnable) == 0 ||
+        (r.GetRenderState(ERenderState::ZWriteEnable) == 0 && z == 0.0f && r.GetViewport().minZ == 0.0f);
+    return color == 0xFFFFFFFFu && plain && depthKept && CanSkipBlending(color);
+}
+
 // A transform that only moves by whole pixels; tx, ty get the move.
 static bool IsPixelTranslation(const Matrix& m, float& tx, float& ty)
 {
@@ -206,14 +222,24 @@ void CSprite::Draw(CRenderTexture* tex, const SRect* src, const Vec3* center, co
     }
     close(r.bottom);
     // The rectangles do not overlap, so their order does not matter: the opaque
-    // ones go first, together, with blending off.
+    // ones go first, together, with blending off, or copied where the back end
+    // can copy them inside the viewport.
+    const bool copy = CanCopyTexels(color, z);
+    const SViewport& vp = m_pRenderer->GetViewport();
     for (int pass = 0; pass < 2; ++pass) {
         const bool opaque = pass == 0;
         std::optional<SBlendSwitch> off;
         for (const SPiece& rect : m_Rects) {
             if (rect.opaque != opaque) continue;
-            if (opaque && !off) off.emplace(*m_pRenderer);
             const float px = x + static_cast<float>(rect.left - r.left), py = y + static_cast<float>(rect.top - r.top);
+            if (opaque && copy) {
+                const int cx = static_cast<int>(px + tx), cy = static_cast<int>(py + ty);
+                if (cx >= vp.x && cy >= vp.y && cx + (rect.right - rect.left) <= vp.x + vp.width &&
+                    cy + (rect.bottom - rect.top) <= vp.y + vp.height &&
+                    m_pRenderer->CopyTexels(tex, rect.left, rect.top, rect.right, rect.bottom, cx, cy))
+                    continue;
+            }
+            if (opaque && !off) off.emplace(*m_pRenderer);
             EmitQuad(tex, px, py, px + static_cast<float>(rect.right - rect.left),
                      py + static_cast<float>(rect.bottom - rect.top), rect.left / tw, rect.top / th,
                      rect.right / tw, rect.bottom / th, color, z);

@@ -74,6 +74,10 @@ private:
     // Whether texels of alpha 255 drawn in this colour under the current states
     // give the same pixels with blending and the alpha test off.
     bool CanSkipBlending(uint32_t color) const;
+    // Whether opaque texels drawn unblended at (x, y, z), texel for texel,
+    // would write the texels themselves and no depth the frame reads again:
+    // then the back end may copy them instead.
+    bool CanCopyTexels(uint32_t color, float z) const;
     void EmitQuad(CRenderTexture* tex, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1,
                   uint32_t color, float z);
 

@@ -246,7 +246,21 @@ public:
     // textures are only ever drawn at full size, and the levels would hold a
     // third as much memory again for nothing.
     bool m_bLevelsMade = false;
+    // The texels upside down (rows bottom first, as the back buffer holds its
+    // pixels) in the back buffer's format, made on the first copy: a copy
+    // needs neither flipping nor converting, so the driver moves memory
+    // instead of drawing.
+    GLuint m_nFlipped = 0;
+    GLuint m_nFlippedFbo = 0;
 };
+
+// Deletes a texture's upside-down copy (its texels changed, or it goes).
+void ForgetFlipped(CGlTexture* t)
+{
+    if (t->m_nFlippedFbo) glDeleteFramebuffers(1, &t->m_nFlippedFbo);
+    if (t->m_nFlipped) glDeleteTextures(1, &t->m_nFlipped);
+    t->m_nFlippedFbo = t->m_nFlipped = 0;
+}
 
 class CGlMesh : public CRenderMesh {
 public:
@@ -599,7 +613,50 @@ void CGlRenderer::UpdateTexture(CRenderTexture* tex, int x, int y, int width, in
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
     if (t->m_bLevelsMade) glGenerateMipmap(GL_TEXTURE_2D);
+    ForgetFlipped(t);
     UpdateCoverage(t, x, y, width, height, pixels);
+}
+
+bool CGlRenderer::CopyTexels(CRenderTexture* tex, int left, int top, int right, int bottom, int x, int y)
+{
+    auto* t = static_cast<CGlTexture*>(tex);
+    const int w = right - left, h = bottom - top;
+    // A copy ends the driver's batch of drawing so far: it pays for large
+    // pictures only (the HUD's side panels), not for small pieces.
+    constexpr int kLeastPixels = 16384;
+    if (!m_bReady || m_pRenderTarget || !t || t->IsRenderTarget() || w * h < kLeastPixels || left < 0 || top < 0 ||
+        right > t->Width() || bottom > t->Height() || x < 0 || y < 0 || x + w > kWidth || y + h > kHeight)
+        return false;
+    Flush();
+    const int th = t->Height();
+    if (!t->m_nFlipped) {
+        // Flipped on the CPU, once: a flipping blit would have the driver build
+        // a program of its own for it.
+        const int tw = t->Width();
+        std::vector<uint32_t> texels(static_cast<size_t>(tw) * th), flipped(texels.size());
+        glBindTexture(GL_TEXTURE_2D, t->m_nTex);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        for (int row = 0; row < th; ++row)
+            std::memcpy(&flipped[static_cast<size_t>(th - 1 - row) * tw], &texels[static_cast<size_t>(row) * tw],
+                        sizeof(uint32_t) * tw);
+        glGenTextures(1, &t->m_nFlipped);
+        glBindTexture(GL_TEXTURE_2D, t->m_nFlipped);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, flipped.data());
+        glGenFramebuffers(1, &t->m_nFlippedFbo);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, t->m_nFlippedFbo);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->m_nFlipped, 0);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, t->m_nFlippedFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_nBackFbo);
+    glBlitFramebuffer(left, th - bottom, right, th - top, x, kHeight - y - h, x + w, kHeight - y, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    BindTarget();
+    ++m_Stats.copies;
+    return true;
 }
 
 CRenderTexture* CGlRenderer::CreateRenderTarget(int width, int height)
@@ -647,6 +704,7 @@ void CGlRenderer::ReleaseTexture(CRenderTexture* tex)
     auto* t = static_cast<CGlTexture*>(tex);
     if (t->m_nFbo) glDeleteFramebuffers(1, &t->m_nFbo);
     if (t->m_nDepth) glDeleteRenderbuffers(1, &t->m_nDepth);
+    ForgetFlipped(t);
     glDeleteTextures(1, &t->m_nTex);
     delete t;
 }

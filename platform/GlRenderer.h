@@ -59,6 +59,7 @@ public:
 
     void Clear(bool color, bool depth, uint32_t argb, float z) override;
     void Flush() override;
+    bool CopyTexels(CRenderTexture* tex, int left, int top, int right, int bottom, int x, int y) override;
     void Finish() override;
     void Present(int dx, int dy) override;
     bool ReadBackBuffer(std::vector<uint32_t>& out) override;

@@ -219,6 +219,7 @@ struct SRenderStats {
     int batchedDraws = 0;   // caller draws merged into an earlier draw call
     int unseenDraws = 0;    // caller draws left out as lying wholly outside the view
     int lines = 0;          // lines drawn for wireframe meshes
+    int copies = 0;         // pictures copied rather than drawn (CopyTexels)
 };
 
 class CRenderer {
@@ -299,6 +300,17 @@ public:
     // as the steps between two shown frames of a replay watched fast.
     void SetDiscarding(bool on);
     bool IsDiscarding() const { return m_bDiscarding; }
+
+    // Puts the texels (left, top) - (right, bottom) of tex into the back buffer
+    // with their top-left at pixel (x, y), exactly as they are: what an
+    // unblended draw of them placed texel for texel writes, colour and alpha.
+    // Depth stays as it was. Where copying does not pay or the back end cannot
+    // copy, false: the caller draws them.
+    virtual bool CopyTexels(CRenderTexture* /*tex*/, int /*left*/, int /*top*/, int /*right*/, int /*bottom*/,
+                            int /*x*/, int /*y*/)
+    {
+        return false;
+    }
 
     // Sends everything batched so far to the back end.
     virtual void Flush() = 0;

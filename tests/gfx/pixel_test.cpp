@@ -728,6 +728,80 @@ TEST_F(CDeviceTest, OpaqueSpriteRegionsKeepThePictureInFewerQuads)
     R().ReleaseTexture(holed);
 }
 
+// A large opaque picture placed texel for texel, in white, with nothing to
+// write to depth, is copied into the back buffer rather than drawn: the same
+// pixels, the texels' current ones after an update. Small pictures, pictures
+// the viewport cuts, and pictures drawn where depth is written are drawn.
+TEST_F(CDeviceTest, LargeOpaquePicturesPlacedTexelForTexelAreCopiedAsTheyAre)
+{
+    ASSERT_TRUE(Open());
+    auto pattern = [](int w, int h, uint32_t salt) {
+        std::vector<uint32_t> t(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                t[static_cast<size_t>(y) * w + x] =
+                    0xFF000000u | static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 | salt;
+        return t;
+    };
+    const std::vector<uint32_t> first = pattern(140, 200, 0x11), second = pattern(140, 200, 0x77);
+    const std::vector<uint32_t> small = pattern(64, 64, 0x33);
+    CRenderTexture* panel = R().CreateTexture(140, 200, first.data(), true);
+    CRenderTexture* icon = R().CreateTexture(64, 64, small.data(), false);
+    ASSERT_TRUE(panel && icon);
+    const uint32_t background = 0xFF0A141Eu;
+    m_Device->SetFogColor(10, 20, 30);
+    // Draws the panel at (x, y) (and the icon beside it) in the given viewport;
+    // returns how many pictures were copied.
+    auto frame = [&](int x, int y, bool playField, bool depthWrites) {
+        m_Device->BeginFrame();
+        if (playField) m_Device->SetPlayFieldViewport();
+        else m_Device->SetFullScreenViewport();
+        const uint32_t writes = R().GetRenderState(ERenderState::ZWriteEnable);
+        R().SetRenderState(ERenderState::ZEnable, depthWrites ? 1 : 0);
+        R().SetRenderState(ERenderState::ZWriteEnable, depthWrites ? 1 : 0);
+        CSprite& s = m_Device->Sprite();
+        s.Begin();
+        const Vec3 at{static_cast<float>(x), static_cast<float>(y), 0}, beside{500, 300, 0};
+        s.Draw(panel, nullptr, nullptr, &at, 0xFFFFFFFFu);
+        s.Draw(icon, nullptr, nullptr, &beside, 0xFFFFFFFFu);
+        s.End();
+        R().Flush();
+        const int copies = R().Stats().copies;
+        m_Device->EndFrame();
+        R().SetRenderState(ERenderState::ZEnable, 1);
+        R().SetRenderState(ERenderState::ZWriteEnable, writes);
+        return copies;
+    };
+    auto expectPanel = [&](const std::vector<uint32_t>& texels, int x, int y, int left, int right) {
+        const auto px = Pixels();
+        for (int j = 0; j < 200; ++j)
+            for (int i = 0; i < 140; ++i) {
+                const bool inside = x + i >= left && x + i < right;
+                ASSERT_EQ(At(px, x + i, y + j), inside ? texels[static_cast<size_t>(j) * 140 + i] : background)
+                    << i << "," << j;
+            }
+        EXPECT_EQ(At(px, x - 1, y + 10), background);
+        EXPECT_EQ(At(px, x + 10, y + 200), background);
+    };
+    EXPECT_EQ(frame(20, 30, false, false), 1) << "the panel, not the small icon";
+    expectPanel(first, 20, 30, 0, 640);
+    R().UpdateTexture(panel, 0, 0, 140, 200, second.data());
+    EXPECT_EQ(frame(20, 30, false, false), 1);
+    {
+        SCOPED_TRACE("copied after an update");
+        expectPanel(second, 20, 30, 0, 640);
+    }
+    EXPECT_EQ(frame(420, 30, true, false), 0) << "cut by the play field's viewport";
+    {
+        SCOPED_TRACE("drawn and cut at the viewport's edge");
+        expectPanel(second, 420, 30, 140, 500);
+    }
+    EXPECT_EQ(frame(20, 30, false, true), 0) << "drawn where it writes depth";
+    expectPanel(second, 20, 30, 0, 640);
+    R().ReleaseTexture(panel);
+    R().ReleaseTexture(icon);
+}
+
 // The noise overlay: nothing while the noise object is dead; at full life the
 // texture's 640 x 480 region at the maximum strength, mirrored left to right in
 // frames 3 to 5 of every 12.
