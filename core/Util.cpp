@@ -553,8 +553,7 @@ void ScrambleWithTable(const std::uint32_t table[10], std::uint8_t* out,
     std::size_t words = size / 4;
     for (std::size_t i = 0; i < words; ++i) {
         const std::uint8_t* p = in + 4 * i;
-        std::uint32_t w = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+        std::uint32_t w = LoadLe32(p);
         s += table[k];
         std::uint32_t o = s ^ w;
         std::uint8_t* q = out + 4 * i;

@@ -157,6 +157,17 @@ std::int32_t AddSaturated(std::int32_t a, std::int32_t b);
 // blank, at most ten digits); false for any other text.
 bool ParseWholeNumber(std::string_view text, std::int32_t& out);
 
+// Little-endian words, as every file of the game and its library stores them.
+inline std::uint16_t LoadLe16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t LoadLe32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
 // Library resources are stored scrambled. Descrambling XORs each whole 32-bit
 // little-endian word with a running sum of a ten-word table derived from a
 // built-in key, and a 1-3 byte tail with the table word alone. The operation is

@@ -23,12 +23,6 @@ void PutU32(std::uint8_t* p, std::uint32_t v)
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
-std::uint32_t GetU32(const std::uint8_t* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 void PutFloat(std::uint8_t* p, float f)
 {
     std::uint32_t v;
@@ -38,7 +32,7 @@ void PutFloat(std::uint8_t* p, float f)
 
 float GetFloat(const std::uint8_t* p)
 {
-    std::uint32_t v = GetU32(p);
+    std::uint32_t v = LoadLe32(p);
     float f;
     std::memcpy(&f, &v, sizeof f);
     return f;
@@ -82,7 +76,7 @@ void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v)
 
 std::uint64_t GetU64(const std::uint8_t* p)
 {
-    return static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32;
+    return static_cast<std::uint64_t>(LoadLe32(p)) | static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32;
 }
 
 // Reads forward through bytes of a known length; a read past the end fails
@@ -95,7 +89,7 @@ public:
     std::uint32_t U32()
     {
         if (!Take(4)) return 0;
-        return GetU32(m_pData + m_nPos - 4);
+        return LoadLe32(m_pData + m_nPos - 4);
     }
     std::uint64_t U64()
     {
@@ -229,15 +223,15 @@ void CReplayHeader::Encode(std::uint8_t out[kSize]) const
 
 void CReplayHeader::Decode(const std::uint8_t in[kSize])
 {
-    m_dwVersion = GetU32(in + 0);
+    m_dwVersion = LoadLe32(in + 0);
     std::memcpy(m_szScoreName, in + 4, sizeof m_szScoreName);
     m_szScoreName[kMaxScoreName] = '\0';
     std::memcpy(m_szCheck, in + 21, sizeof m_szCheck);
     m_szCheck[32] = '\0';
-    m_nChapter = static_cast<std::int32_t>(GetU32(in + 56));
-    m_nScore = static_cast<std::int32_t>(GetU32(in + 60));
-    m_nPlayTime = static_cast<std::int32_t>(GetU32(in + 64));
-    m_dwRecords = GetU32(in + 68);
+    m_nChapter = static_cast<std::int32_t>(LoadLe32(in + 56));
+    m_nScore = static_cast<std::int32_t>(LoadLe32(in + 60));
+    m_nPlayTime = static_cast<std::int32_t>(LoadLe32(in + 64));
+    m_dwRecords = LoadLe32(in + 68);
 }
 
 std::string ReplayCheckText(std::int32_t score, std::int32_t playTime,

@@ -17,14 +17,13 @@ constexpr uint32_t kMaxWalkedEntries = 1u << 20;
 template <class Bytes>
 uint16_t U16(const Bytes& b, uint32_t off)
 {
-    return static_cast<uint16_t>(b[off] | (b[off + 1] << 8));
+    return LoadLe16(&b[off]);
 }
 
 template <class Bytes>
 uint32_t U32(const Bytes& b, uint32_t off)
 {
-    return static_cast<uint32_t>(b[off]) | (static_cast<uint32_t>(b[off + 1]) << 8) |
-           (static_cast<uint32_t>(b[off + 2]) << 16) | (static_cast<uint32_t>(b[off + 3]) << 24);
+    return LoadLe32(&b[off]);
 }
 
 // True when [off, off + len) lies inside a buffer of the given size, without

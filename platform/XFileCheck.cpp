@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Util.h"
+
 namespace {
 
 // Where the importer would stop or misread, the check stops too: the reason.
@@ -87,10 +89,7 @@ public:
         : m_Data(reinterpret_cast<const char*>(data), size), m_nPos(16), m_bBinary(binary), m_nFloatBytes(floatBytes)
     {
         // A text file's first line is its header, whatever follows it there.
-        if (!m_bBinary) {
-            while (m_nPos < End() && At(0) != '\n' && At(0) != '\r') ++m_nPos;
-            if (m_nPos < End()) ++m_nPos;
-        }
+        if (!m_bBinary) SkipLine();
     }
 
     // The next token. Empty at the end of the data, and where the check
@@ -192,9 +191,14 @@ private:
             while (m_nPos < End() && IsSpace(At(0))) ++m_nPos;
             if (m_nPos >= End()) return;
             if (!((At(0) == '/' && At(1) == '/') || At(0) == '#')) return;
-            while (m_nPos < End() && At(0) != '\n' && At(0) != '\r') ++m_nPos;
-            if (m_nPos < End()) ++m_nPos;
+            SkipLine();
         }
+    }
+    // To the start of the next line (after one '\n' or '\r').
+    void SkipLine()
+    {
+        while (m_nPos < End() && At(0) != '\n' && At(0) != '\r') ++m_nPos;
+        if (m_nPos < End()) ++m_nPos;
     }
 
     std::string_view TextToken()
@@ -219,19 +223,10 @@ private:
         m_nPos += n;
         return true;
     }
-    uint32_t Word()
-    {
-        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - 2);
-        return static_cast<uint32_t>(p[0] | (p[1] << 8));
-    }
-    uint32_t Dword()
-    {
-        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - 4);
-        return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-               (static_cast<uint32_t>(p[3]) << 24);
-    }
-    bool TakeWord(uint32_t* v) { return Take(2) && ((*v = Word()), true); }
-    bool TakeDword(uint32_t* v) { return Take(4) && ((*v = Dword()), true); }
+    // The bytes just taken, n of them back from the current place.
+    const uint8_t* Taken(size_t n) const { return reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - n); }
+    bool TakeWord(uint32_t* v) { return Take(2) && ((*v = LoadLe16(Taken(2))), true); }
+    bool TakeDword(uint32_t* v) { return Take(4) && ((*v = LoadLe32(Taken(4))), true); }
     std::string_view MarkUnsure()
     {
         m_bUnsure = true;
@@ -314,10 +309,9 @@ private:
         }
         if (m_bIntList != bInt && m_nFloatBytes != 4) return false;
         --m_nListLeft;
-        if (!Take(m_bIntList ? 4 : m_nFloatBytes)) return false;
-        const auto* p = reinterpret_cast<const uint8_t*>(m_Data.data() + m_nPos - (m_bIntList ? 4 : m_nFloatBytes));
-        *pValue = static_cast<uint64_t>(p[0]) | (static_cast<uint64_t>(p[1]) << 8) |
-                  (static_cast<uint64_t>(p[2]) << 16) | (static_cast<uint64_t>(p[3]) << 24);
+        const size_t each = m_bIntList ? 4 : m_nFloatBytes;
+        if (!Take(each)) return false;
+        *pValue = LoadLe32(Taken(each));
         return true;
     }
 
